@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/window_registry.h"
+#include "editors/common/editor_host.h"
+
+#include <memory>
+
+class MainWindow;
+
+// The application around the windows: the image accepted last, the platform
+// seam and the registry of windows. The program makes one; tests make one per
+// case with a scripted platform.
+class AppShell : public EditorHost {
+public:
+    explicit AppShell(Platform& platform);
+    ~AppShell() override;
+
+    MainWindow& mainWindow() { return *m_main; }
+    WindowRegistry& windows() { return m_windows; }
+
+    QString romPath() const override { return m_romPath; }
+    Platform& platform() override { return m_platform; }
+    QWidget* showWindow(const QString& objectName) override;
+
+    void acceptImage(const QString& path) { m_romPath = path; }
+
+private:
+    Platform& m_platform;
+    WindowRegistry m_windows;
+    QString m_romPath;
+    std::unique_ptr<MainWindow> m_main;
+};
+
+// Registers every editor window and the about box with the registry.
+void registerWindows(WindowRegistry& registry, EditorHost& host);

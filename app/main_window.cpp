@@ -1,0 +1,158 @@
+#include "app/main_window.h"
+
+#include "app/app_shell.h"
+#include "editors/common/editor_window.h"
+#include "editors/common/platform.h"
+#include "rom/identity.h"
+#include "rom/tables.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Veldra Forge");
+const QString kRejected = QStringLiteral("This is not a Veldra Saga ROM.");
+
+// The editor list, in order, and the window each entry opens.
+struct EditorEntry {
+    const char* caption;
+    const char* window;
+};
+constexpr EditorEntry kEditors[] = {
+    {"Characters", "Character"},
+    {"NPCs", "NPC"},
+    {"Enemy", "Monster"},
+    {"Weapons", "Weapon"},
+    {"Armor", "Armor"},
+    {"Accessory", "Accessory"},
+    {"Item Secondary", "Item2"},
+    {"Consumable and Key Item ", "KeyItemandConsumables"},
+    {"Chest Editing", "Chests"},
+};
+
+}  // namespace
+
+MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(kTitle);
+
+    auto* client = new QWidget(this);
+    client->setFixedSize(twips(3750), twips(1830));
+    setCentralWidget(client);
+    m_list = new QListWidget(client);
+    m_list->setObjectName(QStringLiteral("List1"));
+    m_list->setGeometry(twipsRect(0, 0, 3735, 1815));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(8.25);
+    m_list->setFont(font);
+    for (const auto& entry : kEditors)
+        m_list->addItem(QString::fromLatin1(entry.caption));
+    // below the visible client area on purpose
+    m_fecal = new QLabel(QStringLiteral("Da Rom Check Label"), client);
+    m_fecal->setObjectName(QStringLiteral("fecal"));
+    m_fecal->setGeometry(twipsRect(2400, 3360, 1695, 255));
+
+    auto addAction = [this](QMenu* menu, const QString& name, auto handler) {
+        QAction* action = menu->addAction(name);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("File"));
+    addAction(file, QStringLiteral("Load"), &MainWindow::Load_Click)->setShortcut(QKeySequence::Open);
+    addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click)->setShortcut(QKeySequence::Quit);
+    m_other = menuBar()->addMenu(QStringLiteral("Other"));
+    m_other->setObjectName(QStringLiteral("Other"));
+    QAction* gato = m_other->addAction(QStringLiteral("Gato"));
+    gato->setObjectName(QStringLiteral("Gato1"));
+    connect(gato, &QAction::triggered, this, &MainWindow::Gato1_Click);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help"));
+    addAction(help, QStringLiteral("Readme"), &MainWindow::Readme_Click);
+    addAction(help, QStringLiteral("About"), &MainWindow::About_Click);
+
+    // keyboard moves open each editor passed over; a click or Enter on the
+    // current entry opens it again after it was closed
+    connect(m_list, &QListWidget::currentRowChanged, this, &MainWindow::List1_Click);
+    connect(m_list, &QListWidget::itemClicked, this, &MainWindow::List1_Click);
+    connect(m_list, &QListWidget::itemActivated, this, &MainWindow::List1_Click);
+    Form_Load();
+}
+
+void MainWindow::Form_Load()
+{
+    m_list->setEnabled(false);
+    m_other->setEnabled(false);
+}
+
+void MainWindow::Load_Click()
+{
+    const QString chosen = m_shell.platform().chooseImageFile(this);
+    if (chosen.isEmpty())
+        return;  // Cancel changes nothing
+    m_fileName = chosen;
+    const auto value = readIdentityValue(m_fileName.toStdString());
+    if (value)
+        m_fecal->setText(QString::number(*value));
+    if (!value || *value != kIdentityValue) {
+        // the editors keep working on the image accepted last, if any
+        const QString current = m_shell.romPath();
+        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected
+                       + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
+        return;
+    }
+    clearReadOnly(m_fileName.toStdString());
+    m_shell.acceptImage(m_fileName);
+    setWindowTitle(kTitle + QStringLiteral(" - ") + QFileInfo(m_fileName).fileName());
+    m_list->setEnabled(true);
+    m_other->setEnabled(true);
+}
+
+void MainWindow::List1_Click() { OpenEditor(static_cast<std::int16_t>(m_list->currentRow())); }
+
+void MainWindow::OpenEditor(std::int16_t index)
+{
+    if (index < 0 || index >= std::int16_t(std::size(kEditors)) || m_shell.romPath().isEmpty())
+        return;
+    m_shell.showWindow(QString::fromLatin1(kEditors[index].window));
+}
+
+void MainWindow::Gato1_Click()
+{
+    if (!m_shell.romPath().isEmpty())
+        m_shell.showWindow(QStringLiteral("Gato"));
+}
+
+void MainWindow::Exit_Click()
+{
+    m_shell.windows().closeAll();
+    hide();
+    m_shell.platform().quit();
+}
+
+void MainWindow::Readme_Click()
+{
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("readme.txt"));
+    if (!QFileInfo(path).isFile()) {
+        m_shell.platform().showMessage(this, QStringLiteral("There is no readme.txt in %1.").arg(QDir::currentPath()));
+        return;
+    }
+    if (!m_shell.platform().openTextFile(path))
+        m_shell.platform().showMessage(this, QStringLiteral("No program to show %1 could be started.").arg(path));
+}
+
+void MainWindow::About_Click() { m_shell.showWindow(QStringLiteral("Dialog")); }
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // the editors depend on this window, so closing it ends the program
+    event->accept();
+    Exit_Click();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMainWindow>
+
+class AppShell;
+class QLabel;
+class QListWidget;
+class QMenu;
+
+// The start-up window: loads and identifies an image, then opens the editors.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(AppShell& shell);
+
+    void Form_Load();
+    void Load_Click();
+    void List1_Click();
+    void OpenEditor(std::int16_t index);
+    void Gato1_Click();
+    void Exit_Click();
+    void Readme_Click();
+    void About_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    AppShell& m_shell;
+    QListWidget* m_list;
+    QLabel* m_fecal;
+    QMenu* m_other;
+    QString m_fileName;  // the file chosen last in the open dialog
+};

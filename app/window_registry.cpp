@@ -1,0 +1,40 @@
+#include "app/window_registry.h"
+
+void WindowRegistry::add(const QString& objectName, Factory factory)
+{
+    m_entries[objectName].factory = std::move(factory);
+}
+
+bool WindowRegistry::knows(const QString& objectName) const { return m_entries.count(objectName) != 0; }
+
+QWidget* WindowRegistry::show(const QString& objectName)
+{
+    auto it = m_entries.find(objectName);
+    if (it == m_entries.end())
+        return nullptr;
+    Entry& entry = it->second;
+    if (!entry.window) {
+        entry.window = entry.factory();
+        entry.window->show();
+    } else {
+        if (entry.window->isMinimized())
+            entry.window->showNormal();
+        entry.window->show();
+    }
+    entry.window->raise();
+    entry.window->activateWindow();
+    return entry.window;
+}
+
+QWidget* WindowRegistry::find(const QString& objectName) const
+{
+    auto it = m_entries.find(objectName);
+    return it == m_entries.end() ? nullptr : it->second.window.data();
+}
+
+void WindowRegistry::closeAll()
+{
+    for (auto& [name, entry] : m_entries)
+        if (entry.window)
+            entry.window->close();
+}

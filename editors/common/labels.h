@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QStringList>
+
+// The list texts supplied with the program, one per line, from data/<name>.txt
+// (compiled in as a resource). Trailing blanks are part of a text.
+QStringList labelList(const QString& name);
+
+// A single-line text from data/<name>.txt.
+QString labelText(const QString& name);

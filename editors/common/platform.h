@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The program's few ways out to the platform, behind one seam: the program
+// uses Qt's real dialogs and processes, tests use a scripted double, so that
+// no test ever waits on a modal dialog.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // The full path of the chosen file, or an empty string on Cancel.
+    virtual QString chooseImageFile(QWidget* parent) = 0;
+    // A modal message with an OK button only, titled with the program's name.
+    virtual void showMessage(QWidget* parent, const QString& text) = 0;
+    // Opens a text file in the system's text viewer without waiting for it.
+    virtual bool openTextFile(const QString& path) = 0;
+    // Ends the program.
+    virtual void quit() = 0;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "rom/rom_image.h"
+#include "rom/tables.h"
+
+#include <QStringList>
+
+class QWidget;
+
+// Binds the controls of a window to the fields of one table by object name and
+// moves a record between the two: entry fields for bytes and words, check
+// boxes for bits, value drop-downs for bytes chosen from a list.
+class RecordForm {
+public:
+    // Binds every field of `table` whose control exists under `root`, except
+    // those named in `leftToWindow`, which the window handles itself.
+    RecordForm(const Table& table, QWidget* root, const QStringList& leftToWindow = {});
+
+    const Table& table() const { return m_table; }
+
+    // Spreads a record over the controls.
+    void show(std::span<const std::uint8_t> record) const;
+
+    // Rebuilds the record from the controls, over `record` (bytes of fields
+    // that are not bound keep their value). Refused with a reason naming the
+    // field when a control does not convert.
+    Result<Bytes> collect(Bytes record) const;
+
+private:
+    struct Binding {
+        const Field* field;
+        QWidget* control;
+    };
+    const Table& m_table;
+    std::vector<Binding> m_bindings;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "rom/result.h"
+
+#include <QComboBox>
+
+// An editable drop-down whose entries each stand for a stored whole number.
+// The combo keeps the value of the entry chosen last (or read); Save writes
+// that value. Text typed into the edit part is resolved at Save: the label or
+// number of an entry selects that entry, anything else is refused.
+class ValueCombo : public QComboBox {
+    Q_OBJECT
+public:
+    ValueCombo(const QString& objectName, QWidget* parent);
+
+    void addEntry(const QString& label, int value);
+    // Entries 0..n-1 with value = position.
+    void addEntries(const QStringList& labels);
+
+    int value() const { return m_value; }
+
+    // Shows a stored number: selects the first entry whose value it is, or,
+    // when none is, shows the bare number with no entry selected.
+    void showStored(int stored);
+
+    // The value Save must write, after resolving typed text (see class comment).
+    Result<int> resolveTyped(const QString& label);
+
+signals:
+    // An entry was chosen, by the user or by the program.
+    void chosen(int value);
+
+private:
+    void choose(int index);
+    void selectEntry(int index);
+
+    int m_value = 0;
+};

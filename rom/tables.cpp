@@ -1,0 +1,218 @@
+#include "rom/tables.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+using enum Width;
+using R = EntryRule;
+
+constexpr Field kSpriteFields[] = {
+    {"Text1", 0, Byte, "Sprite Starting Location", R::ClampedByte},
+    {"Text2", 1, Byte, "Sprite Starting Animation", R::ClampedByte},
+    {"Text3", 2, Byte, "Sprite Palette", R::ClampedByte},
+    {"Text4", 3, Byte, "Sprite Assembly", R::ClampedByte},
+    {"Text5", 4, Byte, "Sprite Size", R::ClampedByte},
+};
+
+constexpr Field kSpriteCreationFields[] = {
+    {"Text1", 0, Byte, "Sprite Starting Location", R::OpenEnded},
+    {"Text2", 1, Byte, "Sprite Starting Animation", R::ClampedByte},
+    {"Text3", 2, Byte, "Sprite Palette", R::ClampedByte},
+    {"Text4", 3, Byte, "Sprite Assembly", R::ClampedByte},
+    {"Text5", 4, Byte, "Sprite Size", R::ClampedByte},
+    {"Text6", 5, Byte, "Unknown 1", R::ClampedByte},
+    {"Text7", 6, Byte, "Unknown 2", R::ClampedByte},
+    {"Text8", 7, Byte, "Unknown 3", R::ClampedByte},
+    {"Text9", 8, Byte, "Unknown 4", R::ClampedByte},
+    {"Text10", 9, Byte, "Unknown 5", R::ClampedByte},
+};
+
+constexpr Field kNameFields[] = {
+    {"namebox", 0, Text, "Enemy Name"},
+};
+
+constexpr Field kStatsFields[] = {
+    {"s1", 0, Word, "HP", R::OpenEnded},
+    {"s2", 2, Byte, "Level", R::ClampedByte},
+    {"s3", 3, Byte, "Unknown 1", R::ClampedByte},
+    {"s4", 4, Byte, "Unknown 2", R::ClampedByte},
+    {"s5", 5, Byte, "Unknown 3", R::ClampedByte},
+    {"s6", 6, Byte, "Unknown 4", R::ClampedByte},
+    {"s7", 7, Byte, "Unknown 5", R::ClampedByte},
+    {"s8", 8, Byte, "Unknown 6", R::ClampedByte},
+    {"s9", 9, Byte, "Speed", R::ClampedByte},
+    {"s10", 10, Byte, "Magic", R::ClampedByte},
+    {"s11", 11, Byte, "Hit %", R::ClampedByte},
+    {"s12", 12, Byte, "Evade", R::ClampedByte},
+    {"s13", 13, Byte, "Magic Def", R::ClampedByte},
+    {"s14", 14, Byte, "Offense", R::ClampedByte},
+    {"s15", 15, Byte, "Defense", R::ClampedByte},
+    {"s16", 16, Byte, "Lightning Defense", R::ClampedByte},
+    {"s17", 17, Byte, "Shadow Defense", R::ClampedByte},
+    {"s18", 18, Byte, "Water Defense", R::ClampedByte},
+    {"s19", 19, Byte, "Fire Defense", R::ClampedByte},
+    {"s20", 20, Byte, "Immunity Bytflag?", R::ClampedByte},
+    {"s21", 21, Byte, "Death Animation", R::ClampedByte},
+    {"s22", 22, Byte, "Hit Effect"},
+};
+
+constexpr Field kAiFields[] = {
+    {"AIT", 0, Word, "AI Pointer", R::OpenEnded},
+};
+
+constexpr Field kRewardFields[] = {
+    {"r1", 0, Word, "Experience Points", R::OpenEnded},
+    {"r2", 2, Word, "Gil", R::OpenEnded},
+    {"r3", 4, Byte, "Dropped Item"},
+    {"r4", 5, Byte, "Charmed Item"},
+    {"r5", 6, Byte, "Tech Points", R::ClampedByte},
+};
+
+constexpr Field kWeaponFields[] = {
+    {"Text1", 0, Byte, "Attack", R::ClampedByte},
+    {"Text2", 1, Byte, "???, Always 0", R::ClampedByte},
+    {"Text3", 2, Byte, "Critical Hit %", R::ClampedByte},
+    {"Combo2", 3, Byte, "Inflicted Status"},
+    {"Combo1", 4, Byte, "Does Weapon Inflict Status?"},
+};
+
+constexpr Field kArmorFields[] = {
+    {"Text1", 0, Byte, "Defense", R::ClampedByte},
+    {"Combo2", 1, Byte, "Inflicted Status"},
+    {"Combo1", 2, Byte, "Does Armor Inflict Status?"},
+};
+
+constexpr Field kAccessoryEffectFields[] = {
+    {"b1", 0, Bit, "Has effect on Gil", R::None, 0},
+    {"b2", 0, Bit, "Unknown 1", R::None, 1},
+    {"b3", 0, Bit, "Unknown 2", R::None, 2},
+    {"b4", 0, Bit, "Unknown 3", R::None, 3},
+    {"b5", 0, Bit, "Unknown 4", R::None, 4},
+    {"b6", 0, Bit, "Has effect on MP", R::None, 5},
+    {"b7", 0, Bit, "Has effect on Counter %", R::None, 6},
+    {"b8", 0, Bit, "Unknown 5", R::None, 7},
+    {"b9", 1, Bit, "Unknown 6", R::None, 0},
+    {"b10", 1, Bit, "Unknown 7", R::None, 1},
+    {"b11", 1, Bit, "Unknown 8", R::None, 2},
+    {"b12", 1, Bit, "Unknown 9", R::None, 3},
+    {"b13", 1, Bit, "Has effect on HP", R::None, 4},
+    {"b14", 1, Bit, "Unknown 10", R::None, 5},
+    {"b15", 1, Bit, "Has effect on stats", R::None, 6},
+    {"b16", 1, Bit, "Has effect in battle", R::None, 7},
+    {"TypeOfEffect", 2, Byte, "Type of Effect"},
+    {"ValueOfEffect", 3, Byte, "Value of Effect"},
+};
+
+constexpr Field kAccessoryEquipFields[] = {
+    {"sb1", 0, Bit, "Unknown 1", R::None, 0},
+    {"sb2", 0, Bit, "Use in menu", R::None, 1},
+    {"sb3", 0, Bit, "Cannot sell", R::None, 2},
+    {"sb4", 0, Bit, "Key Item", R::None, 3},
+    {"sb5", 0, Bit, "Not carried over", R::None, 4},
+    {"sb6", 0, Bit, "Unknown 2", R::None, 5},
+    {"sb7", 0, Bit, "Unknown 3", R::None, 6},
+    {"sb8", 0, Bit, "Use in battle", R::None, 7},
+    {"Price", 1, Word, "Accessory Price"},
+    {"Ignored", 3, Bit, "Ignored", R::None, 0},
+    {"pc7", 3, Bit, "PC 7", R::None, 1},
+    {"pc6", 3, Bit, "PC 6", R::None, 2},
+    {"pc5", 3, Bit, "PC 5", R::None, 3},
+    {"pc4", 3, Bit, "PC 4", R::None, 4},
+    {"pc3", 3, Bit, "PC 3", R::None, 5},
+    {"pc2", 3, Bit, "PC 2", R::None, 6},
+    {"pc1", 3, Bit, "PC 1", R::None, 7},
+};
+
+constexpr Field kItemSecondaryFields[] = {
+    {"Unk1", 0, Bit, "Unknown 1", R::None, 0},
+    {"UseMenuCheck", 0, Bit, "Use in Menu", R::None, 1},
+    {"CannotSell", 0, Bit, "Cannot Sell", R::None, 2},
+    {"KeyItem", 0, Bit, "Key Item", R::None, 3},
+    {"NotCarriedOverCheck", 0, Bit, "Not Carried Over", R::None, 4},
+    {"Unk2", 0, Bit, "Unknown 2", R::None, 5},
+    {"Unk3", 0, Bit, "Unknown 3", R::None, 6},
+    {"UseInBattle", 0, Bit, "Use in Battle", R::None, 7},
+    {"Text2", 1, Word, "Item Price", R::OpenEnded},
+    {"Ignored", 3, Bit, "Ignored", R::None, 0},
+    {"pc7", 3, Bit, "PC 7", R::None, 1},
+    {"pc6", 3, Bit, "PC 6", R::None, 2},
+    {"pc5", 3, Bit, "PC 5", R::None, 3},
+    {"pc4", 3, Bit, "PC 4", R::None, 4},
+    {"pc3", 3, Bit, "PC 3", R::None, 5},
+    {"pc2", 3, Bit, "PC 2", R::None, 6},
+    {"pc1", 3, Bit, "PC 1", R::None, 7},
+    {"Text3", 4, Byte, "Stat Increase", R::ClampedByte},
+    {"Text4", 5, Byte, "Special Protective Ability", R::ClampedByte},
+};
+
+constexpr Field kConsumableFields[] = {
+    {"Unk1", 0, Bit, "Unknown 1", R::None, 0},
+    {"UseMenuCheck", 0, Bit, "Use in Menu", R::None, 1},
+    {"CannotSell", 0, Bit, "Cannot Sell", R::None, 2},
+    {"KeyItem", 0, Bit, "Key Item", R::None, 3},
+    {"NotCarriedOverCheck", 0, Bit, "Not Carried Over", R::None, 4},
+    {"Unk2", 0, Bit, "Unknown 2", R::None, 5},
+    {"Unk3", 0, Bit, "Unknown 3", R::None, 6},
+    {"UseInBattle", 0, Bit, "Use in Battle", R::None, 7},
+    {"Text1", 1, Word, "Item Price", R::OpenEnded},
+};
+
+constexpr Field kGatoFields[] = {
+    {"Text1", 0, Byte, "Gato"},
+};
+
+constexpr Field kChestFields[] = {
+    {"c1", 0, Byte, "X Position", R::ClampedByte},
+    {"c2", 1, Byte, "Y Position", R::ClampedByte},
+    {"Text1", 2, Word, "Contents"},
+};
+
+}  // namespace
+
+namespace tables {
+const Table characterSprites{"character sprites", 0x24F200, 5, 7, kSpriteFields};
+const Table npcSprites{"NPC sprites", 0x24F223, 5, 256, kSpriteFields};
+const Table enemySpriteCreation{"enemy sprite creation", 0x24F800, 10, 256, kSpriteCreationFields};
+const Table enemyNames{"enemy names", 0x0C6700, 11, 256, kNameFields};
+const Table enemyStats{"enemy stats", 0x0C4900, 23, 256, kStatsFields};
+const Table enemyAiPointers{"enemy AI pointers", 0x0C8D08, 2, 256, kAiFields};
+const Table enemyRewards{"enemy rewards", 0x0C6000, 7, 256, kRewardFields};
+const Table weapons{"weapons", 0x0C0462, 5, 86, kWeaponFields};
+const Table armor{"armor", 0x0C067E, 3, 58, kArmorFields};
+const Table accessoryEffects{"accessory effects", 0x0C072C, 4, 40, kAccessoryEffectFields};
+const Table accessoryEquip{"accessory equip", 0x0C0C1C, 4, 40, kAccessoryEquipFields};
+const Table itemSecondary{"item secondary", 0x0C08A4, 6, 148, kItemSecondaryFields};
+const Table consumables{"consumables", 0x0C0CBC, 3, 72, kConsumableFields};
+const Table gatoSlot{"Gato slot", 0x3802F0, 1, 1, kGatoFields};
+const Table chests{"chests", 0x35F602, 4, 256, kChestFields};
+
+std::span<const Table* const> all()
+{
+    static constexpr std::array<const Table*, 15> list{
+        &characterSprites, &npcSprites, &enemySpriteCreation, &enemyNames, &enemyStats, &enemyAiPointers, &enemyRewards, &weapons, &armor, &accessoryEffects, &accessoryEquip, &itemSecondary, &consumables, &gatoSlot, &chests,
+    };
+    return list;
+}
+}  // namespace tables
+
+const Field* Table::field(std::string_view fieldName) const
+{
+    for (const Field& f : fields)
+        if (f.name == fieldName)
+            return &f;
+    return nullptr;
+}
+
+Result<std::uint32_t> recordPosition(const Table& table, int index)
+{
+    if (index < 0 || index >= table.count)
+        return Result<std::uint32_t>::failure("entry " + std::to_string(index) + " is not in the " + std::string(table.name)
+                                              + " table (0 to " + std::to_string(table.count - 1) + ")");
+    const std::int32_t product = static_cast<std::int32_t>(static_cast<std::int16_t>(index)) * table.recordSize;
+    if (product > 32767)
+        return Result<std::uint32_t>::failure("entry " + std::to_string(index) + " lies too far into the "
+                                              + std::string(table.name) + " table");
+    return table.base + static_cast<std::uint32_t>(product);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "rom/numeric_text.h"
+#include "rom/result.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+// Every table of the image is declared once, here, as data: the windows bind
+// their controls to fields by name and never compute a position themselves.
+
+enum class Width : std::uint8_t {
+    Byte,  // one unsigned byte
+    Word,  // 16-bit little-endian, shown as 0..65535
+    Bit,   // one bit of the byte at `offset`
+    Text,  // game text filling the whole record
+};
+
+struct Field {
+    std::string_view name;   // the control's object name
+    std::uint16_t offset;
+    Width width;
+    std::string_view label;  // the label or caption beside the control
+    EntryRule rule = EntryRule::None;
+    std::int8_t bit = -1;    // 0..7 for Width::Bit
+};
+
+struct Table {
+    std::string_view name;
+    std::uint32_t base;
+    std::uint16_t recordSize;
+    std::uint16_t count;
+    std::span<const Field> fields;
+
+    const Field* field(std::string_view fieldName) const;
+};
+
+// base + index * recordSize; the product is formed in 16-bit signed arithmetic
+// as the game's tables are indexed, and an index outside the table is refused.
+Result<std::uint32_t> recordPosition(const Table& table, int index);
+
+namespace tables {
+extern const Table characterSprites;
+extern const Table npcSprites;
+extern const Table enemySpriteCreation;
+extern const Table enemyNames;
+extern const Table enemyStats;
+extern const Table enemyAiPointers;
+extern const Table enemyRewards;
+extern const Table weapons;
+extern const Table armor;
+extern const Table accessoryEffects;
+extern const Table accessoryEquip;
+extern const Table itemSecondary;
+extern const Table consumables;
+extern const Table gatoSlot;
+extern const Table chests;
+
+std::span<const Table* const> all();
+}  // namespace tables
+
+// The identity value at 0x10651 that marks an image of the game.
+inline constexpr std::uint32_t kIdentityPosition = 0x10651;
+inline constexpr std::int32_t kIdentityValue = -1391440352;  // bytes 20 4E 10 AD
+inline constexpr std::uint32_t kImageSize = 0x400000;

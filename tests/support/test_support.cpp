@@ -1,0 +1,112 @@
+#include "tests/support/test_support.h"
+
+#include "app/main_window.h"
+#include "rom/sample_image.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+QString ScriptedPlatform::chooseImageFile(QWidget*)
+{
+    return filesToChoose.isEmpty() ? QString() : filesToChoose.takeFirst();
+}
+
+bool ScriptedPlatform::openTextFile(const QString& path)
+{
+    openedFiles << path;
+    return openSucceeds;
+}
+
+SampleImage::SampleImage() : m_path(m_dir.filePath(QStringLiteral("sample.sfc")))
+{
+    const Status written = writeSampleImage(m_path.toStdString());
+    if (!written)
+        qFatal("cannot write the sample image: %s", written.error().c_str());
+}
+
+Bytes SampleImage::bytes() const
+{
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray all = file.readAll();
+    return Bytes(all.begin(), all.end());
+}
+
+Bytes SampleImage::bytesAt(std::uint32_t position, std::size_t count) const
+{
+    const Bytes all = bytes();
+    if (position + count > all.size())
+        return {};
+    return Bytes(all.begin() + position, all.begin() + position + count);
+}
+
+void SampleImage::poke(std::uint32_t position, const Bytes& bytes)
+{
+    const Status written = RomImage(m_path.toStdString()).write(position, bytes);
+    if (!written)
+        qFatal("cannot poke the sample image: %s", written.error().c_str());
+}
+
+std::vector<std::size_t> changedOffsets(const Bytes& before, const Bytes& after)
+{
+    std::vector<std::size_t> out;
+    const std::size_t n = std::max(before.size(), after.size());
+    for (std::size_t i = 0; i < n; ++i)
+        if (i >= before.size() || i >= after.size() || before[i] != after[i])
+            out.push_back(i);
+    return out;
+}
+
+std::vector<std::size_t> offsetRange(std::size_t position, std::size_t count)
+{
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < count; ++i)
+        out.push_back(position + i);
+    return out;
+}
+
+Session::Session(bool loadImage) : m_shell(std::make_unique<AppShell>(platform))
+{
+    m_shell->mainWindow().show();
+    if (loadImage)
+        load(image.path());
+}
+
+Session::~Session() { m_shell.reset(); }
+
+QWidget* Session::mainWindow() { return &m_shell->mainWindow(); }
+
+void Session::load(const QString& path)
+{
+    platform.filesToChoose << path;
+    m_shell->mainWindow().findChild<QAction*>(QStringLiteral("Load"))->trigger();
+}
+
+QWidget* Session::openEditor(int listIndex, const QString& objectName)
+{
+    auto* list = child<QListWidget>(mainWindow(), QStringLiteral("List1"));
+    clickRow(list, listIndex);
+    return m_shell->windows().find(objectName);
+}
+
+void typeInto(QLineEdit* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(field, text);
+}
+
+void clickRow(QListWidget* list, int row)
+{
+    QListWidgetItem* item = list->item(row);
+    list->scrollToItem(item);
+    const QRect rect = list->visualItemRect(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}

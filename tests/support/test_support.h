@@ -1,0 +1,80 @@
+#pragma once
+
+#include "app/app_shell.h"
+#include "editors/common/platform.h"
+#include "rom/rom_image.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QLineEdit;
+class QListWidget;
+
+// A platform whose dialogs answer from a script and record what they were asked.
+class ScriptedPlatform : public Platform {
+public:
+    QStringList filesToChoose;  // answers of the file dialog, in order; "" is Cancel
+    QStringList messages;       // every message shown
+    QStringList openedFiles;    // every file handed to the text viewer
+    bool openSucceeds = true;
+    int quitCalls = 0;
+
+    QString chooseImageFile(QWidget*) override;
+    void showMessage(QWidget*, const QString& text) override { messages << text; }
+    bool openTextFile(const QString& path) override;
+    void quit() override { ++quitCalls; }
+};
+
+// A generated sample image in a temporary folder.
+class SampleImage {
+public:
+    SampleImage();
+
+    QString path() const { return m_path; }
+    Bytes bytes() const;
+    Bytes bytesAt(std::uint32_t position, std::size_t count) const;
+    void poke(std::uint32_t position, const Bytes& bytes);
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+// Offsets at which two images differ.
+std::vector<std::size_t> changedOffsets(const Bytes& before, const Bytes& after);
+// The offsets position..position+count-1, for comparing with changedOffsets.
+std::vector<std::size_t> offsetRange(std::size_t position, std::size_t count);
+
+// The whole program on a sample image, driven as a user would drive it.
+class Session {
+public:
+    explicit Session(bool loadImage = true);
+    ~Session();
+
+    ScriptedPlatform platform;
+    SampleImage image;
+
+    AppShell& shell() { return *m_shell; }
+    QWidget* mainWindow();
+    void load(const QString& path);  // File > Load, answering the dialog with path
+    // Chooses an entry of the main window's editor list; returns the window it shows.
+    QWidget* openEditor(int listIndex, const QString& objectName);
+
+private:
+    std::unique_ptr<AppShell> m_shell;
+};
+
+template <typename T>
+T* child(QWidget* window, const QString& name)
+{
+    return window ? window->findChild<T*>(name) : nullptr;
+}
+
+// Replaces a field's text by typing, as a user would (select all, type).
+void typeInto(QLineEdit* field, const QString& text);
+// Selects a list entry as a user's click would.
+void clickRow(QListWidget* list, int row);
