@@ -23,7 +23,8 @@ std::int64_t HexToUnsigned(std::string_view text)
     if (digits.size() >= 2 && digits[0] == '&' && (digits[1] == 'H' || digits[1] == 'h'))
         digits.remove_prefix(2);
     std::string padded = "0000000" + std::string(digits);
-    padded = padded.substr(padded.size() - 8);
+    if (padded.size() > 8)
+        padded = padded.substr(padded.size() - 8);
     std::int64_t value = 0;
     for (char c : padded) {
         const int d = hexDigit(c);
