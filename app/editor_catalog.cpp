@@ -2,6 +2,8 @@
 #include "app/app_shell.h"
 #include "editors/equipment/accessory_window.h"
 #include "editors/equipment/equipment_window.h"
+#include "editors/items/consumables_window.h"
+#include "editors/items/item2_window.h"
 #include "editors/sprites/sprite_window.h"
 
 void registerWindows(WindowRegistry& registry, EditorHost& host)
@@ -13,4 +15,6 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
     registry.add(QStringLiteral("Weapon"), [&host] { return createWeaponWindow(host); });
     registry.add(QStringLiteral("Armor"), [&host] { return createArmorWindow(host); });
     registry.add(QStringLiteral("Accessory"), [&host] { return createAccessoryWindow(host); });
+    registry.add(QStringLiteral("Item2"), [&host] { return createItem2Window(host); });
+    registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return createConsumablesWindow(host); });
 }
