@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 #include "app/app_shell.h"
+#include "editors/chests/chest_window.h"
 #include "editors/equipment/accessory_window.h"
 #include "editors/equipment/equipment_window.h"
 #include "editors/items/consumables_window.h"
@@ -17,4 +18,5 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
     registry.add(QStringLiteral("Accessory"), [&host] { return createAccessoryWindow(host); });
     registry.add(QStringLiteral("Item2"), [&host] { return createItem2Window(host); });
     registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return createConsumablesWindow(host); });
+    registry.add(QStringLiteral("Chests"), [&host] { return createChestWindow(host); });
 }
