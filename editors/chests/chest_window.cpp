@@ -1,0 +1,234 @@
+#include "editors/chests/chest_window.h"
+
+#include "editors/common/entry_field.h"
+#include "editors/common/labels.h"
+#include "editors/common/value_combo.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kWidth = 4935;
+constexpr int kContents = 2;  // offset of the contents word in a chest record
+
+constexpr std::uint16_t kGoldFlag = 0x8000;
+constexpr std::uint16_t kEventFlag = 0x4000;
+constexpr std::uint16_t kGoldMask = 0x7FFF;
+constexpr std::uint16_t kItemMask = 0x01FF;
+constexpr std::uint16_t kItemUnshownBits = 0x3E00;  // bits 9..13 of an item chest
+constexpr int kMaxItem = 511;
+constexpr int kMaxGoldOrEvent = 32767;
+
+const QString kItemCaption = QStringLiteral("If Chest holds an Item");
+
+QStringList chestEntries(int count)
+{
+    QStringList entries;
+    for (int i = 0; i < count; ++i)
+        entries << QStringLiteral("Chest Number : %1").arg(i);
+    return entries;
+}
+
+// the grey, disabled box that shows where the value control of another type would be
+void makePlaceholder(QWidget* box)
+{
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Base, kStatusGrey);
+    pal.setColor(QPalette::Button, kStatusGrey);
+    box->setPalette(pal);
+    box->setEnabled(false);
+}
+
+QGroupBox* makeFrame(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    frame->setGeometry(geometry);
+    return frame;
+}
+
+bool isChecked(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
+
+}  // namespace
+
+ChestWindow::ChestWindow(EditorHost& host)
+    : TableWindow(host, QStringLiteral("Chests"), QStringLiteral("Treasure Chests"), kWidth + 15, 4575, tables::chests)
+{
+    QLabel* status = makeStatusLine(kWidth);
+    QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, 240, kWidth, 1590), chestEntries(tables::chests.count));
+
+    auto* frame1 = new QFrame(this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setFrameShape(QFrame::StyledPanel);
+    frame1->setGeometry(twipsRect(0, 1800, kWidth, 2775));
+    makeValueFrames(frame1);
+    makeLocationFrame(frame1);
+    makeTypeFrame(frame1);
+    auto* save = new QPushButton(QStringLiteral("Save"), frame1);
+    save->setObjectName(QStringLiteral("Save"));
+    save->setGeometry(twipsRect(3000, 1800, 1815, 855));
+
+    // the contents word is the window's own: it packs the type with the value
+    bind(status, entries, save, {QStringLiteral("Text1"), QStringLiteral("c3")});
+    Form_Load();
+}
+
+void ChestWindow::makeValueFrames(QWidget* frame1)
+{
+    const QStringList items = labelList(QStringLiteral("items"));
+    QGroupBox* frame5 = makeFrame(QStringLiteral("Frame5"), kItemCaption, frame1, twipsRect(120, 120, 2775, 735));
+    auto* combo1 = new QComboBox(frame5);
+    combo1->setObjectName(QStringLiteral("Combo1"));
+    combo1->setEditable(true);
+    combo1->addItems(items);
+    combo1->setGeometry(twipsRect(120, 240, 2535, 315));
+    makePlaceholder(combo1);
+    m_c3 = new ValueCombo(QStringLiteral("c3"), frame5);
+    m_c3->addEntries(items);  // entry i stands for item number i
+    m_c3->setGeometry(twipsRect(120, 240, 2535, 315));
+    connect(m_c3, &ValueCombo::chosen, this, &ChestWindow::c3_Click);
+    connect(m_c3, &QComboBox::editTextChanged, this, &ChestWindow::c3_Change);
+
+    QGroupBox* frame6 =
+        makeFrame(QStringLiteral("Frame6"), QStringLiteral("If Chest holds a Gold Amount"), frame1, twipsRect(120, 960, 2775, 615));
+    auto* text4 = new QLineEdit(frame6);
+    text4->setObjectName(QStringLiteral("Text4"));
+    text4->setGeometry(twipsRect(240, 240, 1695, 285));
+    makePlaceholder(text4);
+    m_text1 = new QLineEdit(QStringLiteral("0"), frame6);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setGeometry(twipsRect(240, 240, 1695, 285));
+}
+
+void ChestWindow::makeLocationFrame(QWidget* frame1)
+{
+    QGroupBox* frame7 =
+        makeFrame(QStringLiteral("Frame7"), QStringLiteral("X && Y location coords"), frame1, twipsRect(120, 1680, 2775, 975));
+    const std::pair<const char*, const char*> rows[] = {{"Label1", "c1"}, {"Label2", "c2"}};
+    int top = 240;
+    for (const auto& [labelName, fieldName] : rows) {
+        const Field* field = tables::chests.field(fieldName);
+        auto* label = new QLabel(QString::fromUtf8(field->label.data(), qsizetype(field->label.size())), frame7);
+        label->setObjectName(QString::fromLatin1(labelName));
+        label->setGeometry(twipsRect(120, top, 1215, 255));
+        auto* text = new EntryField(QString::fromLatin1(fieldName), field->rule, frame7);
+        text->setGeometry(twipsRect(1440, top, 615, 285));
+        label->setBuddy(text);
+        top += 360;
+    }
+}
+
+void ChestWindow::makeTypeFrame(QWidget* frame1)
+{
+    QGroupBox* frame4 = makeFrame(QStringLiteral("Frame4"), QStringLiteral("Treasure Type"), frame1, twipsRect(3000, 120, 1815, 1095));
+    auto makeBox = [frame4](const char* name, const char* caption, int top) {
+        auto* box = new QCheckBox(QString::fromLatin1(caption), frame4);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setGeometry(twipsRect(120, top, 1575, 255));
+        return box;
+    };
+    m_gold = makeBox("gold", "Gold", 240);
+    m_events = makeBox("events", "None (event)", 480);
+    m_item = makeBox("item", "Item", 720);
+}
+
+QString ChestWindow::readCaption(int index) const { return QStringLiteral("Chest Number ") + QString::number(index); }
+
+void ChestWindow::c3_Click(int itemNumber) { m_text1->setText(QString::number(itemNumber)); }
+
+void ChestWindow::c3_Change(const QString& text)
+{
+    const QString ruled = QString::fromStdString(applyEntryRule(EntryRule::NonNegative, text.toStdString()));
+    if (ruled != text)
+        m_c3->setEditText(ruled);
+}
+
+void ChestWindow::showOwnFields(const Bytes& record)
+{
+    const std::uint16_t word = wordAt(record, kContents);
+    int value = 0;
+    // bit 15 first: a word with bits 15 and 14 set is gold, bit 14 part of the amount
+    if (word & kGoldFlag) {
+        value = word & kGoldMask;
+        m_gold->setChecked(true);
+        m_events->setChecked(false);
+        m_item->setChecked(false);
+        m_c3->hide();
+        m_text1->show();
+    } else if (word & kEventFlag) {
+        value = word;
+        m_events->setChecked(true);
+        m_gold->setChecked(false);
+        m_item->setChecked(false);
+        m_text1->hide();
+        m_c3->hide();
+    } else {
+        value = word & kItemMask;
+        m_item->setChecked(true);
+        m_events->setChecked(false);
+        m_gold->setChecked(false);
+        m_text1->hide();
+        m_c3->show();
+    }
+    m_text1->setText(QString::number(value));
+    if (!m_c3->isHidden())
+        m_c3->showStored(value);  // its entry, or the bare number past the list; drops text typed before
+}
+
+// Text typed into the shown item drop-down takes effect at Save, as a pick
+// would: an entry's label or number picks that entry, an item number past the
+// list is taken as it is, anything else refuses the Save.
+Status ChestWindow::applyTypedItem()
+{
+    if (m_c3->isHidden())
+        return success();
+    const QString typed = m_c3->currentText();
+    const int current = m_c3->currentIndex();
+    if (typed == (current >= 0 ? m_c3->itemText(current) : QString::number(m_c3->value())))
+        return success();  // nothing typed since the last pick or read
+    if (m_c3->resolveTyped(kItemCaption))
+        return success();  // the entry is picked and c3_Click has filled the value box
+    const auto number = wholeFromText(typed.toStdString(), "", 0, kMaxItem);
+    if (!number)
+        return Status::failure(QStringLiteral("%1: \"%2\" is neither an entry of the list nor an item number from 0 to %3. "
+                                              "Choose an entry, or type the label or the number of one.")
+                                   .arg(kItemCaption, typed)
+                                   .arg(kMaxItem)
+                                   .toStdString());
+    m_c3->showStored(static_cast<int>(*number));
+    m_text1->setText(QString::number(*number));
+    return success();
+}
+
+Result<Bytes> ChestWindow::collectOwnFields(Bytes record)
+{
+    const Status typed = applyTypedItem();
+    if (!typed)
+        return Result<Bytes>::failure(typed.error());
+    const std::uint16_t before = wordAt(record, kContents);
+    const bool gold = isChecked(m_gold);
+    const bool event = isChecked(m_events);
+    std::uint16_t word = (gold ? kGoldFlag : 0) | (event ? kEventFlag : 0);
+    // the value must fit the type being saved: the type bit 15 (or 14) must
+    // not come from the value, nor an item number spill into the type bits
+    const char* what = gold ? "The gold amount" : event ? "The event word" : "The item number";
+    const int max = gold || event ? kMaxGoldOrEvent : kMaxItem;
+    const auto value = wholeFromText(m_text1->text().toStdString(), what, 0, max);
+    if (!value)
+        return Result<Bytes>::failure(value.error());
+    word |= static_cast<std::uint16_t>(*value);
+    // an item chest keeps the bits that the window does not show
+    const bool wasItem = (before & (kGoldFlag | kEventFlag)) == 0;
+    if (!gold && !event && wasItem)
+        word |= before & kItemUnshownBits;
+    putWord(record, kContents, word);
+    return record;
+}
+
+QWidget* createChestWindow(EditorHost& host) { return new ChestWindow(host); }

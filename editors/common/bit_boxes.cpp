@@ -1,0 +1,41 @@
+#include "editors/common/bit_boxes.h"
+
+#include "editors/common/editor_window.h"
+#include "editors/common/labels.h"
+
+#include <QCheckBox>
+
+QString bitCaption(const Field& field)
+{
+    const QString name = QString::fromUtf8(field.name.data(), qsizetype(field.name.size()));
+    if (name.size() == 3 && name.startsWith(QLatin1String("pc"))) {
+        const int pc = name.mid(2).toInt();
+        const QStringList characters = labelList(QStringLiteral("characters"));
+        if (pc >= 1 && pc <= characters.size())
+            return characters[pc - 1];
+    }
+    return QString::fromUtf8(field.label.data(), qsizetype(field.label.size()));
+}
+
+QCheckBox* makeBitBox(const Table& table, const char* name, QWidget* parent, const QRect& geometry)
+{
+    const Field* field = table.field(name);
+    Q_ASSERT(field && field->width == Width::Bit);
+    auto* box = new QCheckBox(bitCaption(*field), parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(geometry);
+    return box;
+}
+
+void placeBitBoxes(const Table& table, std::initializer_list<const char*> names, QWidget* parent, const BitGrid& grid)
+{
+    int i = 0;
+    for (const char* name : names) {
+        const int column = i / grid.perColumn;
+        const int row = i % grid.perColumn;
+        makeBitBox(table, name, parent,
+                   twipsRect(grid.left + column * grid.columnWidth, grid.top + row * grid.rowStep, grid.boxWidth,
+                             grid.boxHeight));
+        ++i;
+    }
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "rom/tables.h"
+
+#include <QRect>
+#include <QStringList>
+
+class QCheckBox;
+class QWidget;
+
+// The caption of a bit field's check box: its label, except that the equip
+// bits pc1..pc7 carry the names of the playable characters.
+QString bitCaption(const Field& field);
+
+// A check box named and captioned after the bit field `name` of `table`, for
+// RecordForm to bind.
+QCheckBox* makeBitBox(const Table& table, const char* name, QWidget* parent, const QRect& geometry);
+
+// Check boxes for the bit fields `names`, in that order, top to bottom in
+// columns of `perColumn`; positions in twips inside `parent`.
+struct BitGrid {
+    int left;
+    int top;
+    int columnWidth;
+    int rowStep;
+    int perColumn;
+    int boxWidth;
+    int boxHeight;
+};
+void placeBitBoxes(const Table& table, std::initializer_list<const char*> names, QWidget* parent, const BitGrid& grid);

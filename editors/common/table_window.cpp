@@ -1,0 +1,65 @@
+#include "editors/common/table_window.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+TableWindow::TableWindow(EditorHost& host, const QString& objectName, const QString& caption, int clientWidthTwips,
+                         int clientHeightTwips, const Table& table)
+    : EditorWindow(host, objectName, caption, clientWidthTwips, clientHeightTwips), m_table(table)
+{
+}
+
+void TableWindow::bind(QLabel* bar, QListWidget* list, QPushButton* save, const QStringList& leftToWindow)
+{
+    m_bar = bar;
+    m_list = list;
+    m_form = std::make_unique<RecordForm>(m_table, this, leftToWindow);
+    connect(m_list, &QListWidget::currentRowChanged, this, &TableWindow::List1_Click);
+    connect(save, &QPushButton::clicked, this, &TableWindow::Save_Click);
+}
+
+void TableWindow::Form_Load() { m_list->setCurrentRow(0); }
+
+void TableWindow::List1_Click()
+{
+    const int index = m_list->currentRow();
+    if (index < 0)
+        return;
+    ReadRecord(static_cast<std::int16_t>(index));
+    m_bar->setText(m_record ? readCaption(index) : QStringLiteral("%1 could not be read").arg(m_list->item(index)->text()));
+}
+
+void TableWindow::ReadRecord(std::int16_t index)
+{
+    m_record = readEntry(m_table, index);
+    if (!m_record)
+        return;
+    m_form->show(*m_record);
+    showOwnFields(*m_record);
+}
+
+QString TableWindow::savedCaption(const QString& label) const
+{
+    return QStringLiteral("Saved -- ") + label + QStringLiteral(" -- to ROM.");
+}
+
+void TableWindow::Save_Click()
+{
+    const int index = m_list->currentRow();
+    if (!m_record || index < 0) {
+        complain(QStringLiteral("Nothing was saved: no record is shown. Select an entry that can be read first."));
+        return;
+    }
+    auto record = m_form->collect(*m_record);
+    if (record)
+        record = collectOwnFields(*record);
+    if (!record) {
+        complain(record.error());
+        return;
+    }
+    if (!writeEntry(m_table, index, *record))
+        return;
+    m_record = *record;
+    m_bar->setText(savedCaption(m_list->currentItem()->text()));
+}

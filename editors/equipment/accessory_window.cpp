@@ -1,0 +1,153 @@
+#include "editors/equipment/accessory_window.h"
+
+#include "editors/common/bit_boxes.h"
+#include "editors/common/entry_field.h"
+#include "editors/common/labels.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kWidth = 6255;
+constexpr int kFirstItem = 148;  // item number of accessory 0
+constexpr int kBoxHeight = 195;
+
+QGroupBox* makeFrame(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(name);
+    frame->setGeometry(geometry);
+    return frame;
+}
+
+}  // namespace
+
+AccessoryWindow::AccessoryWindow(EditorHost& host)
+    : EditorWindow(host, QStringLiteral("Accessory"), QStringLiteral("Accessory "), 6270, 6750)
+{
+    m_bar = makeStatusLine(kWidth);
+    m_list = makeList(QStringLiteral("List1"), twipsRect(0, 240, kWidth, 2280),
+                      labelList(QStringLiteral("items")).mid(kFirstItem, tables::accessoryEffects.count));
+    makeBitFrames();
+    makeNumberFrame();
+    auto* save = new QPushButton(QStringLiteral("Save"), this);
+    save->setObjectName(QStringLiteral("Save"));
+    save->setGeometry(twipsRect(2400, 6240, 3855, 495));
+
+    // the two tables name their controls apart, so both forms bind over the whole window
+    m_effectForm = std::make_unique<RecordForm>(tables::accessoryEffects, this);
+    m_equipForm = std::make_unique<RecordForm>(tables::accessoryEquip, this);
+    connect(m_list, &QListWidget::currentRowChanged, this, &AccessoryWindow::List1_Click);
+    connect(save, &QPushButton::clicked, this, &AccessoryWindow::Save_Click);
+    Form_Load();
+}
+
+void AccessoryWindow::makeBitFrames()
+{
+    QGroupBox* frame4 = makeFrame(QStringLiteral("Frame4"), QStringLiteral("Bit Field"), this, twipsRect(0, 2640, 2295, 4095));
+    placeBitBoxes(tables::accessoryEffects,
+                  {"b1", "b2", "b3", "b4", "b5", "b6", "b7", "b8", "b9", "b10", "b11", "b12", "b13", "b14", "b15", "b16"},
+                  frame4, {120, 240, 0, 240, 16, 2055, kBoxHeight});
+    QGroupBox* frame5 =
+        makeFrame(QStringLiteral("Frame5"), QStringLiteral("Secondary Bit Field"), this, twipsRect(2400, 2640, 1935, 2175));
+    placeBitBoxes(tables::accessoryEquip, {"sb1", "sb2", "sb3", "sb4", "sb5", "sb6", "sb7", "sb8"}, frame5,
+                  {120, 240, 0, 240, 8, 1695, kBoxHeight});
+    // the equip byte holds PC 1 in its highest bit: the boxes go in bit order
+    QGroupBox* frame3 =
+        makeFrame(QStringLiteral("Frame3"), QStringLiteral("Equipped by "), this, twipsRect(4440, 2640, 1815, 2175));
+    placeBitBoxes(tables::accessoryEquip, {"Ignored", "pc7", "pc6", "pc5", "pc4", "pc3", "pc2", "pc1"}, frame3,
+                  {120, 240, 0, 240, 8, 975, kBoxHeight});
+}
+
+void AccessoryWindow::makeNumberFrame()
+{
+    QGroupBox* frame1 = makeFrame(QStringLiteral("Frame1"), QString(), this, twipsRect(2400, 4800, 3855, 1335));
+    struct Row {
+        const char* label;
+        const char* field;
+        const Table* table;
+        int top;
+        int fieldWidth;
+    };
+    const Row rows[] = {
+        {"Label1", "TypeOfEffect", &tables::accessoryEffects, 240, 375},
+        {"Label2", "Price", &tables::accessoryEquip, 600, 735},
+        {"Label3", "ValueOfEffect", &tables::accessoryEffects, 960, 375},
+    };
+    for (const Row& row : rows) {
+        const Field* field = row.table->field(row.field);
+        auto* label = new QLabel(QString::fromUtf8(field->label.data(), qsizetype(field->label.size())), frame1);
+        label->setObjectName(QString::fromLatin1(row.label));
+        // right-aligned up to the field, so that no caption is cut off in a larger font
+        label->setGeometry(twipsRect(120, row.top, 1995, 255));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        // no change rule: the text stays as typed and Save refuses what does not convert
+        auto* text = new EntryField(QString::fromLatin1(row.field), EntryRule::None, frame1);
+        text->setGeometry(twipsRect(2160, row.top, row.fieldWidth, 285));
+        label->setBuddy(text);
+    }
+}
+
+void AccessoryWindow::Form_Load()
+{
+    // the window opens without a selection: nothing is read until the user picks an accessory
+}
+
+void AccessoryWindow::List1_Click()
+{
+    const int index = m_list->currentRow();
+    if (index < 0)
+        return;
+    ReadRecord(static_cast<std::int16_t>(index));
+    const QString label = m_list->item(index)->text();
+    m_bar->setText(m_effect && m_equip ? QStringLiteral("Now editing %1 - Item # %2").arg(label).arg(index)
+                                       : QStringLiteral("%1 could not be read").arg(label));
+}
+
+void AccessoryWindow::ReadRecord(std::int16_t index)
+{
+    m_effect = readEntry(tables::accessoryEffects, index);
+    m_equip = m_effect ? readEntry(tables::accessoryEquip, index) : std::nullopt;
+    if (!m_effect || !m_equip) {
+        m_effect.reset();
+        m_equip.reset();
+        return;
+    }
+    m_effectForm->show(*m_effect);
+    m_equipForm->show(*m_equip);
+}
+
+void AccessoryWindow::Save_Click()
+{
+    const int index = m_list->currentRow();
+    if (!m_effect || !m_equip || index < 0) {
+        complain(QStringLiteral("Nothing was saved: no accessory is shown. Select an accessory that can be read first."));
+        return;
+    }
+    // both records are converted before either is written, so a refused
+    // field leaves both as they are
+    auto effect = m_effectForm->collect(*m_effect);
+    if (!effect) {
+        complain(effect.error());
+        return;
+    }
+    auto equip = m_equipForm->collect(*m_equip);
+    if (!equip) {
+        complain(equip.error());
+        return;
+    }
+    // the equip record lies farther into the image: when the file is too short
+    // for it, it is refused before the effect record is touched
+    if (!writeEntry(tables::accessoryEquip, index, *equip))
+        return;
+    m_equip = *equip;
+    if (!writeEntry(tables::accessoryEffects, index, *effect))
+        return;
+    m_effect = *effect;
+    m_bar->setText(QStringLiteral("Saved ") + m_list->currentItem()->text() + QStringLiteral(" to ROM!"));
+}
+
+QWidget* createAccessoryWindow(EditorHost& host) { return new AccessoryWindow(host); }

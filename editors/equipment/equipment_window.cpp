@@ -1,0 +1,153 @@
+#include "editors/equipment/equipment_window.h"
+
+#include "editors/common/entry_field.h"
+#include "editors/common/labels.h"
+#include "editors/common/value_combo.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kListTop = 240;
+constexpr int kListHeight = 2280;
+constexpr int kSaveFrameHeight = 855;
+
+QString fromView(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+ValueCombo* makeValueCombo(const QString& name, std::span<const ValueEntry> entries, QWidget* parent)
+{
+    auto* combo = new ValueCombo(name, parent);
+    for (const ValueEntry& entry : entries)
+        combo->addEntry(QString::fromUtf8(entry.label), entry.value);
+    return combo;
+}
+
+constexpr ValueEntry kInflicts[] = {{"No", 0}, {"Yes", 1}};
+
+}  // namespace
+
+EquipmentWindow::EquipmentWindow(EditorHost& host, const EquipmentEditorConfig& config)
+    : TableWindow(host, config.objectName, config.caption, config.widthTwips, config.heightTwips, *config.table),
+      m_numberPrefix(config.numberPrefix)
+{
+    const int w = config.widthTwips;
+    const Table& table = *config.table;
+    QLabel* status = makeStatusLine(w);
+    QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, kListTop, w, kListHeight),
+                                    labelList(QStringLiteral("items")).mid(config.firstItem, table.count));
+
+    auto* frame1 = new QFrame(this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setFrameShape(QFrame::StyledPanel);
+    const int frameTop = kListTop + kListHeight;
+    frame1->setGeometry(twipsRect(0, frameTop, w, config.frameHeightTwips));
+    int labelNumber = 1;
+    for (const EquipmentRow& row : config.rows) {
+        const Field* field = table.field(row.field);
+        Q_ASSERT(field);
+        auto* label = new QLabel(fromView(field->label), frame1);
+        label->setObjectName(QStringLiteral("Label%1").arg(labelNumber++));
+        // as wide as the room before the control, so that no caption is cut off in a larger font
+        label->setGeometry(twipsRect(120, row.top, std::max(row.labelWidth, config.controlLeftTwips - 165), 255));
+        const QString name = QString::fromLatin1(row.field);
+        QWidget* control = nullptr;
+        if (name == QLatin1String("Combo1")) {
+            control = makeValueCombo(name, kInflicts, frame1);
+            control->setGeometry(twipsRect(config.controlLeftTwips, row.top, row.controlWidth, 315));
+        } else if (name == QLatin1String("Combo2")) {
+            control = makeValueCombo(name, config.statusEffects, frame1);
+            control->setGeometry(twipsRect(config.controlLeftTwips, row.top, row.controlWidth, 315));
+        } else {
+            control = new EntryField(name, field->rule, frame1);
+            control->setGeometry(twipsRect(config.controlLeftTwips, row.top, row.controlWidth, 285));
+        }
+        label->setBuddy(control);
+    }
+
+    auto* frame2 = new QFrame(this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setFrameShape(QFrame::StyledPanel);
+    frame2->setGeometry(twipsRect(0, frameTop + config.frameHeightTwips - 15, w, kSaveFrameHeight));
+    auto* save = new QPushButton(QStringLiteral("Save"), frame2);
+    save->setObjectName(QStringLiteral("Save"));
+    save->setGeometry(twipsRect(120, 240, w - 240, 495));
+
+    bind(status, entries, save);
+    Form_Load();
+}
+
+QString EquipmentWindow::readCaption(int index) const { return m_numberPrefix + QString::number(index); }
+
+namespace {
+
+constexpr ValueEntry kWeaponEffects[] = {
+    {"None", 0},
+    {"Damage can vary", 2},
+    {"1.5x hit on Mg enemies", 12},
+    {"2x hit for Mg enemies", 13},
+    {"Attack up when ally falls", 22},
+    {"Cuts enemy's HP by 1/2", 24},
+    {"Attack changes below 10 HP", 25},
+    {"Random 'stop'", 36},
+    {"Random 'stop'", 38},
+    {"Random 'slow'", 39},
+    {"Random 'stop' on machines", 40},
+    {"Random 'chaos'", 41},
+    {"Unused ( random 'chaos' ?)", 46},
+    {"4x damage at critical", 47},
+    {"Unused (causes 9999 damage at critical)", 56},
+};
+
+constexpr EquipmentRow kWeaponRows[] = {
+    {"Text1", 240, 1815, 615},  {"Text2", 600, 1815, 615},   {"Text3", 960, 1575, 615},
+    {"Combo2", 1320, 1575, 3375}, {"Combo1", 1680, 2055, 735},
+};
+
+// two labels end in a blank, four quote the status they name
+constexpr ValueEntry kArmorEffects[] = {
+    {"None", 0},
+    {"Cuts physical damage by 1/3 ", 23},
+    {"Absorbs 50% of lightning hits", 26},
+    {"Absorbs 50% of shadow hits", 27},
+    {"Absorbs 50% of water hits", 28},
+    {"Absorbs 50% of fire hits", 29},
+    {"Absorbs lightning hits", 31},
+    {"Absorbs shadow hits", 32},
+    {"Absorbs water hits", 33},
+    {"Absorbs fire hits", 34},
+    {"Prevents \"chaos\"", 42},
+    {"Prevents \"lock\"", 43},
+    {"Prevents \"stop\" and \"slow\"", 44},
+    {"Protects status", 45},
+    {"Cuts magic attacks by 1/3", 49},
+    {"Causes \"chaos\" ", 50},
+    {"50% less time between attacks", 51},
+};
+
+constexpr EquipmentRow kArmorRows[] = {
+    {"Text1", 240, 735, 375},
+    {"Combo2", 600, 1215, 2655},
+    {"Combo1", 960, 1935, 735},
+};
+
+}  // namespace
+
+QWidget* createWeaponWindow(EditorHost& host)
+{
+    return new EquipmentWindow(host, {QStringLiteral("Weapon"), QStringLiteral("Weapon "), &tables::weapons, 0,
+                                      QStringLiteral("Weapon Number "), 5775, 5415, 2055, 2280, kWeaponRows,
+                                      kWeaponEffects});
+}
+
+QWidget* createArmorWindow(EditorHost& host)
+{
+    // the armor list is the item numbers 90..147: body armor, an empty slot, helmets
+    return new EquipmentWindow(host, {QStringLiteral("Armor"), QStringLiteral("Armor "), &tables::armor, 90,
+                                      QStringLiteral("Armor Number "), 4935, 4815, 1455, 2040, kArmorRows,
+                                      kArmorEffects});
+}
