@@ -15,11 +15,13 @@ constexpr int kRowSpacing = 360;
 }  // namespace
 
 SpriteWindow::SpriteWindow(EditorHost& host, const SpriteEditorConfig& config)
-    : EditorWindow(host, config.objectName, config.caption, config.widthTwips, config.heightTwips), m_config(config)
+    : TableWindow(host, config.objectName, config.caption, config.widthTwips, config.heightTwips, *config.table),
+      m_numberPrefix(config.numberPrefix)
 {
     const int w = config.widthTwips;
-    m_bar = makeStatusLine(w);
-    m_list = makeList(QStringLiteral("List1"), twipsRect(0, 240, w, config.listHeightTwips), labelList(config.labels));
+    QLabel* status = makeStatusLine(w);
+    QListWidget* entries =
+        makeList(QStringLiteral("List1"), twipsRect(0, 240, w, config.listHeightTwips), labelList(config.labels));
 
     const int frameTop = 240 + config.listHeightTwips;
     const int frameHeight = 240 + 5 * kRowSpacing;
@@ -46,48 +48,11 @@ SpriteWindow::SpriteWindow(EditorHost& host, const SpriteEditorConfig& config)
     save->setObjectName(QStringLiteral("Save"));
     save->setGeometry(twipsRect(120, 240, w - 240, 495));
 
-    m_form = std::make_unique<RecordForm>(*config.table, frame1);
-    connect(m_list, &QListWidget::currentRowChanged, this, &SpriteWindow::List1_Click);
-    connect(save, &QPushButton::clicked, this, &SpriteWindow::Save_Click);
+    bind(status, entries, save);
     Form_Load();
 }
 
-void SpriteWindow::Form_Load() { m_list->setCurrentRow(0); }
-
-void SpriteWindow::List1_Click()
-{
-    const int index = m_list->currentRow();
-    if (index < 0)
-        return;
-    ReadRecord(static_cast<std::int16_t>(index));
-    m_bar->setText(m_record ? m_config.numberPrefix + QString::number(index)
-                            : QStringLiteral("%1%2 could not be read").arg(m_config.numberPrefix).arg(index));
-}
-
-void SpriteWindow::ReadRecord(std::int16_t index)
-{
-    m_record = readEntry(*m_config.table, index);
-    if (m_record)
-        m_form->show(*m_record);
-}
-
-void SpriteWindow::Save_Click()
-{
-    const int index = m_list->currentRow();
-    if (!m_record || index < 0) {
-        complain(QStringLiteral("Nothing was saved: no record is shown. Select an entry that can be read first."));
-        return;
-    }
-    auto record = m_form->collect(*m_record);
-    if (!record) {
-        complain(record.error());
-        return;
-    }
-    if (!writeEntry(*m_config.table, index, *record))
-        return;
-    m_record = *record;
-    m_bar->setText(QStringLiteral("Saved -- ") + m_list->currentItem()->text() + QStringLiteral(" -- to ROM."));
-}
+QString SpriteWindow::readCaption(int index) const { return m_numberPrefix + QString::number(index); }
 
 QWidget* createCharacterWindow(EditorHost& host)
 {

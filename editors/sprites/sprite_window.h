@@ -1,15 +1,8 @@
 #pragma once
 
-#include "editors/common/editor_window.h"
-#include "editors/common/record_form.h"
+#include "editors/common/table_window.h"
 
 #include <QString>
-
-#include <memory>
-#include <optional>
-
-class QLabel;
-class QListWidget;
 
 // The sprite record editor: five bytes per entry of the sprite table. One
 // implementation serves the playable characters and the NPCs, which share the
@@ -25,22 +18,16 @@ struct SpriteEditorConfig {
     int listHeightTwips;
 };
 
-class SpriteWindow : public EditorWindow {
+class SpriteWindow : public TableWindow {
     Q_OBJECT
 public:
     SpriteWindow(EditorHost& host, const SpriteEditorConfig& config);
 
-    void Form_Load();
-    void List1_Click();
-    void ReadRecord(std::int16_t index);
-    void Save_Click();
+protected:
+    QString readCaption(int index) const override;
 
 private:
-    SpriteEditorConfig m_config;
-    QLabel* m_bar;
-    QListWidget* m_list;
-    std::unique_ptr<RecordForm> m_form;
-    std::optional<Bytes> m_record;  // the record shown, as read; none after a failed read
+    QString m_numberPrefix;
 };
 
 QWidget* createCharacterWindow(EditorHost& host);
