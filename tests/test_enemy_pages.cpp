@@ -1,4 +1,4 @@
-#include "tests/support/test_support.h"
+#include "tests/enemy_steps.h"
 
 #include "rom/numeric_text.h"
 
@@ -15,17 +15,6 @@ constexpr int kStats = 0x0C4900;
 constexpr int kAiPointers = 0x0C8D08;
 constexpr int kRewards = 0x0C6000;
 
-QWidget* openOn(Session& s, int enemy)
-{
-    QWidget* w = s.openEditor(2, QStringLiteral("Monster"));
-    clickRow(child<QListWidget>(w, "List1"), enemy);
-    return w;
-}
-
-void click(QWidget* window, const QString& button) { QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton); }
-
-QString bar(QWidget* window) { return child<QLabel>(window, QStringLiteral("bar"))->text(); }
-
 // Chooses an entry with the arrow keys, as a user would.
 void chooseEntry(QComboBox* list, int index)
 {
@@ -36,14 +25,6 @@ void chooseEntry(QComboBox* list, int index)
         QTest::keyClick(list, Qt::Key_Down);
     while (list->currentIndex() > index)
         QTest::keyClick(list, Qt::Key_Up);
-}
-
-bool onlyWithin(const Bytes& before, const Bytes& after, std::size_t position, std::size_t count)
-{
-    for (std::size_t offset : changedOffsets(before, after))
-        if (offset < position || offset >= position + count)
-            return false;
-    return true;
 }
 
 }  // namespace
@@ -80,7 +61,7 @@ void EnemyPagesTest::savingUnchangedRewritesTheSameBytes()
 {
     QFETCH(int, enemy);
     Session s;
-    QWidget* w = openOn(s, enemy);
+    QWidget* w = openMonsterOn(s, enemy);
     const Bytes before = s.image.bytes();
     const QString hex = QString::number(enemy, 16).toUpper().rightJustified(2, '0');
     const QString saved = "Saved -- " + hex + " - Enemy " + hex + " -- to ROM.";
@@ -133,7 +114,7 @@ void EnemyPagesTest::eachSaveWritesOnlyItsRecord()
     QFETCH(int, offset);
     QFETCH(Bytes, written);
     Session s;
-    QWidget* w = openOn(s, enemy);
+    QWidget* w = openMonsterOn(s, enemy);
     const Bytes before = s.image.bytes();
     click(w, selector);
     typeInto(child<QLineEdit>(w, field), typed);
@@ -151,7 +132,7 @@ void EnemyPagesTest::wordsAreShownUnsigned()
     s.image.poke(kStats + 23 * 4, {0x40, 0x9C});
     s.image.poke(kRewards + 7 * 4, {0x10, 0x27, 0xFF, 0xFF});
     s.image.poke(kAiPointers + 2 * 4, {0x00, 0x80});
-    QWidget* w = openOn(s, 4);
+    QWidget* w = openMonsterOn(s, 4);
     QCOMPARE(child<QLineEdit>(w, "s1")->text(), QString("40000"));
     QCOMPARE(child<QLineEdit>(w, "r1")->text(), QString("10000"));
     QCOMPARE(child<QLineEdit>(w, "r2")->text(), QString("65535"));
@@ -163,7 +144,7 @@ void EnemyPagesTest::aiPointerIsReadAndSavedAtTheSamePlace()
     Session s;
     // a byte before the table, then enemy 0's pointer 0x1234, then enemy 1's
     s.image.poke(kAiPointers - 1, {0x11, 0x34, 0x12, 0x99, 0x01});
-    QWidget* w = openOn(s, 0);
+    QWidget* w = openMonsterOn(s, 0);
     click(w, "Command5");
     auto* ait = child<QLineEdit>(w, "AIT");
     QCOMPARE(ait->text(), QString::number(0x1234));
@@ -205,7 +186,7 @@ void EnemyPagesTest::refusedSaveWritesNothing()
     QFETCH(QString, label);
     QFETCH(QString, range);
     Session s;
-    QWidget* w = openOn(s, 200);
+    QWidget* w = openMonsterOn(s, 200);
     const Bytes before = s.image.bytes();
     click(w, selector);
     typeInto(child<QLineEdit>(w, field), typed);
@@ -224,7 +205,7 @@ void EnemyPagesTest::refusedSaveWritesNothing()
 void EnemyPagesTest::hitEffectKeepsTheChosenValue()
 {
     Session s;
-    QWidget* w = openOn(s, 5);  // stored Hit Effect 5
+    QWidget* w = openMonsterOn(s, 5);  // stored Hit Effect 5
     click(w, "Command4");
     auto* hit = child<QComboBox>(w, "s22");
     QCOMPARE(hit->count(), 23);
@@ -252,7 +233,7 @@ void EnemyPagesTest::hitEffectAboveTheListIsKeptAsStored()
 {
     Session s;
     s.image.poke(kStats + 23 * 6 + 22, {200});
-    QWidget* w = openOn(s, 6);
+    QWidget* w = openMonsterOn(s, 6);
     click(w, "Command4");
     auto* hit = child<QComboBox>(w, "s22");
     QCOMPARE(hit->currentIndex(), -1);
@@ -300,7 +281,7 @@ void EnemyPagesTest::typedListTextSelectsAnEntryOrIsRefused()
     QFETCH(int, stored);
     QFETCH(QString, label);
     Session s;
-    QWidget* w = openOn(s, 0);
+    QWidget* w = openMonsterOn(s, 0);
     const Bytes before = s.image.bytes();
     click(w, selector);
     auto* combo = child<QComboBox>(w, list);
@@ -322,7 +303,7 @@ void EnemyPagesTest::typedListTextSelectsAnEntryOrIsRefused()
 void EnemyPagesTest::itemListsFollowTheCategories()
 {
     Session s;
-    QWidget* w = openOn(s, 0);
+    QWidget* w = openMonsterOn(s, 0);
     struct Span {
         int first, last;
         const char* category;
@@ -350,7 +331,7 @@ void EnemyPagesTest::itemListsKeepTheChosenValue()
 {
     Session s;
     s.image.poke(kRewards + 7 * 2 + 4, {0, 255});
-    QWidget* w = openOn(s, 2);
+    QWidget* w = openMonsterOn(s, 2);
     click(w, "Command6");
     auto* dropped = child<QComboBox>(w, "r3");
     auto* charmed = child<QComboBox>(w, "r4");

@@ -1,6 +1,5 @@
-#include "tests/support/test_support.h"
+#include "tests/enemy_steps.h"
 
-#include "rom/game_text.h"
 #include "rom/tables.h"
 
 #include <QCheckBox>
@@ -16,23 +15,6 @@
 namespace {
 
 constexpr std::uint32_t kSpriteCreation = 0x24F800;
-constexpr std::uint32_t kNames = 0x0C6700;
-
-QWidget* openMonster(Session& s) { return s.openEditor(2, QStringLiteral("Monster")); }
-
-void click(QWidget* window, const QString& button) { QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton); }
-
-QString bar(QWidget* window) { return child<QLabel>(window, QStringLiteral("bar"))->text(); }
-
-QString decodedName(Session& s, int enemy) { return QString::fromStdString(decodeGameText(s.image.bytesAt(kNames + 11 * enemy, 11))); }
-
-bool onlyWithin(const Bytes& before, const Bytes& after, std::size_t position, std::size_t count)
-{
-    for (std::size_t offset : changedOffsets(before, after))
-        if (offset < position || offset >= position + count)
-            return false;
-    return true;
-}
 
 }  // namespace
 
@@ -178,8 +160,8 @@ void EnemyWindowTest::readingNeverChangesAName()
     Session s;
     // bytes the codec cannot give back one for one: no character, the second
     // apostrophe, the three dots (which make the shown text longer than 11)
-    s.image.poke(kNames + 11 * 3, {0xA0, 0x00, 0xE7, 0xF1, 0xB0, 0xF1, 0xF1, 0xBA, 0xE0, 0xEF, 0xD5});
-    s.image.poke(kNames + 11 * 4, {0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1});
+    s.image.poke(kEnemyNames + 11 * 3, {0xA0, 0x00, 0xE7, 0xF1, 0xB0, 0xF1, 0xF1, 0xBA, 0xE0, 0xEF, 0xD5});
+    s.image.poke(kEnemyNames + 11 * 4, {0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1, 0xF1});
     const Bytes before = s.image.bytes();
     QWidget* w = openMonster(s);
     auto* list1 = child<QListWidget>(w, "List1");
@@ -223,7 +205,7 @@ void EnemyWindowTest::typingTheNameWritesOnlyItsSlot()
     auto* namebox = child<QLineEdit>(w, "namebox");
     typeInto(namebox, typed);
     QCOMPARE(namebox->text(), shown);
-    const std::uint32_t position = kNames + 11 * enemy;
+    const std::uint32_t position = kEnemyNames + 11 * enemy;
     QCOMPARE(s.image.bytesAt(position, 11), slot);
     QVERIFY2(onlyWithin(before, s.image.bytes(), position, 11), "a byte outside the name changed");
     QCOMPARE(bar(w), QStringLiteral("Monster Number %1").arg(enemy));
@@ -234,7 +216,7 @@ void EnemyWindowTest::aCharacterWithoutCodeKeepsItsByte()
 {
     Session s;
     QWidget* w = openMonster(s);
-    const Bytes before = s.image.bytesAt(kNames, 11);
+    const Bytes before = s.image.bytesAt(kEnemyNames, 11);
     auto* namebox = child<QLineEdit>(w, "namebox");
     // pasted at once, so that no keystroke before it has blanked the place of the hyphen
     QGuiApplication::clipboard()->setText("A-b");
@@ -242,7 +224,7 @@ void EnemyWindowTest::aCharacterWithoutCodeKeepsItsByte()
     namebox->selectAll();
     QTest::keySequence(namebox, QKeySequence::Paste);
     QCOMPARE(namebox->text(), QString("A-b"));
-    QCOMPARE(s.image.bytesAt(kNames, 11), (Bytes{0xA0, before[1], 0xBB, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF}));
+    QCOMPARE(s.image.bytesAt(kEnemyNames, 11), (Bytes{0xA0, before[1], 0xBB, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF}));
 }
 
 void EnemyWindowTest::namesFromImageKeepTheDisplayedEnemy()

@@ -1,6 +1,4 @@
-#include "tests/support/test_support.h"
-
-#include "rom/game_text.h"
+#include "tests/enemy_steps.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,15 +17,6 @@ QWidget* openGato(Session& s)
 {
     s.mainWindow()->findChild<QAction*>(QStringLiteral("Gato1"))->trigger();
     return s.shell().windows().find(QStringLiteral("Gato"));
-}
-
-void click(QWidget* window, const QString& button) { QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton); }
-
-QString bar(QWidget* window) { return child<QLabel>(window, QStringLiteral("bar"))->text(); }
-
-QString decodedName(Session& s, int enemy)
-{
-    return QString::fromStdString(decodeGameText(s.image.bytesAt(0x0C6700 + 11 * enemy, 11)));
 }
 
 }  // namespace
