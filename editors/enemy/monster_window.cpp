@@ -38,14 +38,14 @@ MonsterWindow::MonsterWindow(EditorHost& host) : EditorWindow(host, QStringLiter
     frame1->setFrameShape(QFrame::StyledPanel);
     frame1->setGeometry(twipsRect(0, kNameRowTop, kWidth, 495));
     m_preread = EnemyLists::makePrereadBox(frame1);
-    m_preread->setGeometry(twipsRect(120, 120, 2280, 255));
+    m_preread->setGeometry(twipsRect(120, 120, 2760, 255));
     auto* nameLabel = new QLabel(QStringLiteral("Enemy Name :"), frame1);
     nameLabel->setObjectName(QStringLiteral("Label39"));
-    nameLabel->setGeometry(twipsRect(2520, 120, 1080, 255));
+    nameLabel->setGeometry(twipsRect(2940, 120, 1260, 255));
     m_namebox = new QLineEdit(frame1);
     m_namebox->setObjectName(QStringLiteral("namebox"));
     m_namebox->setMaxLength(tables::enemyNames.recordSize);
-    m_namebox->setGeometry(twipsRect(3600, 90, 2280, 285));
+    m_namebox->setGeometry(twipsRect(4200, 90, 1695, 285));
     nameLabel->setBuddy(m_namebox);
     m_lists = std::make_unique<EnemyLists>(list1, list2, m_preread);
 

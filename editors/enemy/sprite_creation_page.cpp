@@ -12,7 +12,7 @@ SpriteCreationPage::SpriteCreationPage(QWidget* parent)
     for (int i = 0; i < 10; ++i) {
         const std::string name = "Text" + std::to_string(i + 1);
         const bool left = i < 5;
-        addField(name, left ? 120 : 3240, i % 5, left ? 2160 : 1200, 900);
+        addField(name, left ? 120 : 3450, i % 5, left ? 2460 : 1050, 750);
     }
     bindFields();
 }

@@ -35,7 +35,7 @@ GatoWindow::GatoWindow(EditorHost& host)
     frame2->setFrameShape(QFrame::StyledPanel);
     frame2->setGeometry(twipsRect(0, 2295, kWidth, 495));
     m_preread = EnemyLists::makePrereadBox(frame2);
-    m_preread->setGeometry(twipsRect(120, 120, 2400, 255));
+    m_preread->setGeometry(twipsRect(120, 120, 3000, 255));
     m_lists = std::make_unique<EnemyLists>(list1, list2, m_preread);
 
     auto* frame1 = new QFrame(this);
