@@ -84,22 +84,21 @@ void EnemyPagesTest::eachSaveWritesOnlyItsRecord_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("enemy");
     QTest::addColumn<int>("recordStart");
-    QTest::addColumn<int>("recordSize");
     QTest::addColumn<int>("offset");
     QTest::addColumn<Bytes>("written");
     // the last stats record ends where the rewards begin, the last rewards
     // record where the names begin
-    QTest::newRow("HP 65535, last enemy") << "Command4" << "Save2" << "s1" << "65535" << 255 << 0x0C5FE9 << 23 << 0 << Bytes{0xFF, 0xFF};
-    QTest::newRow("HP 40000") << "Command4" << "Save2" << "s1" << "40000" << 0 << kStats << 23 << 0 << Bytes{0x40, 0x9C};
-    QTest::newRow("Level") << "Command4" << "Save2" << "s2" << "99" << 1 << kStats + 23 << 23 << 2 << Bytes{99};
-    QTest::newRow("Death Animation, last enemy") << "Command4" << "Save2" << "s21" << "200" << 255 << 0x0C5FE9 << 23 << 21 << Bytes{200};
-    QTest::newRow("Defense clamped") << "Command4" << "Save2" << "s15" << "999" << 3 << kStats + 69 << 23 << 15 << Bytes{255};
-    QTest::newRow("AI pointer 65535, last enemy") << "Command5" << "Save3" << "AIT" << "65535" << 255 << 0x0C8F06 << 2 << 0 << Bytes{0xFF, 0xFF};
-    QTest::newRow("AI pointer, first enemy") << "Command5" << "Save3" << "AIT" << "4660" << 0 << kAiPointers << 2 << 0 << Bytes{0x34, 0x12};
-    QTest::newRow("experience, last enemy") << "Command6" << "Save4" << "r1" << "10000" << 255 << 0x0C66F9 << 7 << 0 << Bytes{0x10, 0x27};
-    QTest::newRow("money") << "Command6" << "Save4" << "r2" << "32768" << 0 << kRewards << 7 << 2 << Bytes{0x00, 0x80};
-    QTest::newRow("tech points, last enemy") << "Command6" << "Save4" << "r5" << "7" << 255 << 0x0C66F9 << 7 << 6 << Bytes{7};
-    QTest::newRow("sprite size, last enemy") << "Command1" << "Save" << "Text5" << "12" << 255 << 0x2501F6 << 10 << 4 << Bytes{12};
+    QTest::newRow("HP 65535, last enemy") << "Command4" << "Save2" << "s1" << "65535" << 255 << 0x0C5FE9 << 0 << Bytes{0xFF, 0xFF};
+    QTest::newRow("HP 40000") << "Command4" << "Save2" << "s1" << "40000" << 0 << kStats << 0 << Bytes{0x40, 0x9C};
+    QTest::newRow("Level") << "Command4" << "Save2" << "s2" << "99" << 1 << kStats + 23 << 2 << Bytes{99};
+    QTest::newRow("Death Animation, last enemy") << "Command4" << "Save2" << "s21" << "200" << 255 << 0x0C5FE9 << 21 << Bytes{200};
+    QTest::newRow("Defense clamped") << "Command4" << "Save2" << "s15" << "999" << 3 << kStats + 69 << 15 << Bytes{255};
+    QTest::newRow("AI pointer 65535, last enemy") << "Command5" << "Save3" << "AIT" << "65535" << 255 << 0x0C8F06 << 0 << Bytes{0xFF, 0xFF};
+    QTest::newRow("AI pointer, first enemy") << "Command5" << "Save3" << "AIT" << "4660" << 0 << kAiPointers << 0 << Bytes{0x34, 0x12};
+    QTest::newRow("experience, last enemy") << "Command6" << "Save4" << "r1" << "10000" << 255 << 0x0C66F9 << 0 << Bytes{0x10, 0x27};
+    QTest::newRow("money") << "Command6" << "Save4" << "r2" << "32768" << 0 << kRewards << 2 << Bytes{0x00, 0x80};
+    QTest::newRow("tech points, last enemy") << "Command6" << "Save4" << "r5" << "7" << 255 << 0x0C66F9 << 6 << Bytes{7};
+    QTest::newRow("sprite size, last enemy") << "Command1" << "Save" << "Text5" << "12" << 255 << 0x2501F6 << 4 << Bytes{12};
 }
 
 void EnemyPagesTest::eachSaveWritesOnlyItsRecord()
@@ -110,7 +109,6 @@ void EnemyPagesTest::eachSaveWritesOnlyItsRecord()
     QFETCH(QString, typed);
     QFETCH(int, enemy);
     QFETCH(int, recordStart);
-    QFETCH(int, recordSize);
     QFETCH(int, offset);
     QFETCH(Bytes, written);
     Session s;
