@@ -1,8 +1,10 @@
 #include "app/about_dialog.h"
 #include "app/app_shell.h"
 #include "editors/chests/chest_window.h"
+#include "editors/enemy/monster_window.h"
 #include "editors/equipment/accessory_window.h"
 #include "editors/equipment/equipment_window.h"
+#include "editors/gato/gato_window.h"
 #include "editors/items/consumables_window.h"
 #include "editors/items/item2_window.h"
 #include "editors/sprites/sprite_window.h"
@@ -12,11 +14,12 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
     registry.add(QStringLiteral("Dialog"), [] { return new AboutDialog; });
     registry.add(QStringLiteral("Character"), [&host] { return createCharacterWindow(host); });
     registry.add(QStringLiteral("NPC"), [&host] { return createNpcWindow(host); });
-    // equipment, items and chests
+    registry.add(QStringLiteral("Monster"), [&host] { return createMonsterWindow(host); });
     registry.add(QStringLiteral("Weapon"), [&host] { return createWeaponWindow(host); });
     registry.add(QStringLiteral("Armor"), [&host] { return createArmorWindow(host); });
     registry.add(QStringLiteral("Accessory"), [&host] { return createAccessoryWindow(host); });
     registry.add(QStringLiteral("Item2"), [&host] { return createItem2Window(host); });
     registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return createConsumablesWindow(host); });
     registry.add(QStringLiteral("Chests"), [&host] { return createChestWindow(host); });
+    registry.add(QStringLiteral("Gato"), [&host] { return createGatoWindow(host); });
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "editors/common/record_form.h"
+
+#include <QGroupBox>
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+class EntryField;
+class QPushButton;
+class ValueCombo;
+
+// One page of the enemy window: a captioned frame over one enemy table, its
+// controls bound to the table's fields by name, and its own Save button in a
+// frame at the foot. The page keeps the record it shows as read; a page whose
+// read failed holds none, is greyed out and has nothing to save.
+class EnemyPage : public QGroupBox {
+    Q_OBJECT
+public:
+    EnemyPage(const QString& objectName, const QString& caption, const Table& table, const QString& saveName,
+              QWidget* parent);
+    ~EnemyPage() override;
+
+    const Table& table() const { return m_table; }
+    QPushButton* saveButton() const { return m_save; }
+
+    // Shows a record just read, or marks the page as unread.
+    void showRecord(const std::optional<Bytes>& record);
+    // The record rebuilt from the controls, or the reason it cannot be.
+    Result<Bytes> collect() const;
+    // The record now in the image after a save.
+    void keep(const Bytes& record) { m_record = record; }
+
+protected:
+    // A label and its entry field at `row` (rows are 360 twips apart).
+    EntryField* addField(std::string_view name, int left, int row, int labelWidth, int fieldWidth);
+    // A label and its value drop-down at `row`.
+    ValueCombo* addList(std::string_view name, int left, int row, int labelWidth, int listWidth);
+    // Binds the controls made so far to the table; each page calls it last.
+    void bindFields();
+
+private:
+    QString labelOf(std::string_view name) const;
+    QRect rowLabelRect(int left, int row, int labelWidth) const;
+
+    const Table& m_table;
+    QPushButton* m_save;
+    std::unique_ptr<RecordForm> m_form;
+    std::optional<Bytes> m_record;
+};
+
+// The page area of the enemy window, in twips inside the window.
+inline constexpr int kPageWidth = 6015;
+inline constexpr int kPageHeight = 4215;

@@ -1,0 +1,245 @@
+#include "editors/enemy/monster_window.h"
+
+#include "editors/enemy/ai_pointer_page.h"
+#include "editors/enemy/enemy_lists.h"
+#include "editors/enemy/rewards_page.h"
+#include "editors/enemy/sprite_creation_page.h"
+#include "editors/enemy/stats_page.h"
+#include "rom/game_text.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int kWidth = 6015;
+constexpr int kListTop = 240;
+constexpr int kListHeight = 1830;
+constexpr int kNameRowTop = kListTop + kListHeight;
+constexpr int kSelectorTop = kNameRowTop + 495;
+constexpr int kPagesTop = kSelectorTop + 330;
+
+}  // namespace
+
+MonsterWindow::MonsterWindow(EditorHost& host) : EditorWindow(host, QStringLiteral("Monster"), QStringLiteral("Enemy"), kWidth, 7320)
+{
+    m_bar = makeStatusLine(kWidth);
+    const QRect listPlace = twipsRect(0, kListTop, kWidth, kListHeight);
+    auto* list1 = makeList(QStringLiteral("List1"), listPlace, EnemyLists::builtInTexts());
+    auto* list2 = makeList(QStringLiteral("List2"), listPlace, {});
+
+    auto* frame1 = new QFrame(this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setFrameShape(QFrame::StyledPanel);
+    frame1->setGeometry(twipsRect(0, kNameRowTop, kWidth, 495));
+    m_preread = EnemyLists::makePrereadBox(frame1);
+    m_preread->setGeometry(twipsRect(120, 120, 2760, 255));
+    auto* nameLabel = new QLabel(QStringLiteral("Enemy Name :"), frame1);
+    nameLabel->setObjectName(QStringLiteral("Label39"));
+    nameLabel->setGeometry(twipsRect(2940, 120, 1260, 255));
+    m_namebox = new QLineEdit(frame1);
+    m_namebox->setObjectName(QStringLiteral("namebox"));
+    m_namebox->setMaxLength(tables::enemyNames.recordSize);
+    m_namebox->setGeometry(twipsRect(4200, 90, 1695, 285));
+    nameLabel->setBuddy(m_namebox);
+    m_lists = std::make_unique<EnemyLists>(list1, list2, m_preread);
+
+    auto* command1 = makePageSelector(QStringLiteral("Command1"), QStringLiteral("Sprite Creation"), 0, 1695);
+    auto* command4 = makePageSelector(QStringLiteral("Command4"), QStringLiteral("Stats"), 1710, 1200);
+    auto* command5 = makePageSelector(QStringLiteral("Command5"), QStringLiteral("AI Pointers"), 2925, 1545);
+    auto* command6 = makePageSelector(QStringLiteral("Command6"), QStringLiteral("Rewards"), 4485, 1530);
+
+    m_spriteCreation = new SpriteCreationPage(this);
+    m_stats = new StatsPage(this);
+    m_aiPointer = new AiPointerPage(this);
+    m_rewards = new RewardsPage(this);
+    m_pages = {m_spriteCreation, m_stats, m_aiPointer, m_rewards};
+    for (EnemyPage* page : m_pages)
+        page->setGeometry(twipsRect(0, kPagesTop, kPageWidth, kPageHeight));
+
+    connect(list1, &QListWidget::itemSelectionChanged, this, &MonsterWindow::List1_Click);
+    connect(list2, &QListWidget::itemSelectionChanged, this, &MonsterWindow::List2_Click);
+    connect(m_preread, &QCheckBox::toggled, this, &MonsterWindow::preread_Click);
+    // only the user's edits write the name; the program's own setText after a read does not
+    connect(m_namebox, &QLineEdit::textEdited, this, &MonsterWindow::namebox_Change);
+    connect(command1, &QPushButton::clicked, this, &MonsterWindow::Command1_Click);
+    connect(command4, &QPushButton::clicked, this, &MonsterWindow::Command4_Click);
+    connect(command5, &QPushButton::clicked, this, &MonsterWindow::Command5_Click);
+    connect(command6, &QPushButton::clicked, this, &MonsterWindow::Command6_Click);
+    connect(m_spriteCreation->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save_Click);
+    connect(m_stats->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save2_Click);
+    connect(m_aiPointer->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save3_Click);
+    connect(m_rewards->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save4_Click);
+    Form_Load();
+}
+
+MonsterWindow::~MonsterWindow() = default;
+
+QPushButton* MonsterWindow::makePageSelector(const QString& objectName, const QString& caption, int left, int width)
+{
+    // grey labels to look at, buttons to the keyboard
+    auto* selector = new QPushButton(caption, this);
+    selector->setObjectName(objectName);
+    selector->setFlat(true);
+    selector->setAutoFillBackground(true);
+    QPalette pal = selector->palette();
+    pal.setColor(QPalette::Button, kStatusGrey);
+    pal.setColor(QPalette::Window, kStatusGrey);
+    selector->setPalette(pal);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    selector->setFont(font);
+    selector->setGeometry(twipsRect(left, kSelectorTop + 30, width, 270));
+    return selector;
+}
+
+void MonsterWindow::Form_Load()
+{
+    m_lists->list1()->setCurrentRow(0);
+    showPage(m_spriteCreation);
+}
+
+void MonsterWindow::showEnemy(int index)
+{
+    QListWidget* list1 = m_lists->list1();
+    if (index < 0 || index >= list1->count())
+        return;
+    if (selectedRow(list1) != index)
+        list1->setCurrentRow(index);  // reads it
+    else if (m_displayed != index)
+        readEnemy(index);  // selected in List1, but another enemy was read from List2 since
+    if (m_lists->shown() == m_lists->list2()) {
+        const QSignalBlocker quiet(m_lists->list2());  // the enemy is read already
+        m_lists->list2()->setCurrentRow(index);
+    }
+}
+
+void MonsterWindow::List1_Click() { readEnemy(selectedRow(m_lists->list1())); }
+
+void MonsterWindow::List2_Click() { readEnemy(selectedRow(m_lists->list2())); }
+
+void MonsterWindow::readEnemy(int index)
+{
+    // no selection (a list emptied or switched) names no enemy
+    if (index < 0 || index >= m_lists->list1()->count())
+        return;
+    m_displayed = index;
+    const auto n = static_cast<std::int16_t>(index);
+    // nothing of the enemy shown before may be saved onto this one
+    for (EnemyPage* page : m_pages)
+        page->showRecord(std::nullopt);
+    m_namebox->setEnabled(false);
+    // after one failed read the rest are not tried: one message is enough
+    bool read = ReadSpriteCreation(n);
+    read = read && ReadStats(n);
+    read = read && ReadAIPointer(n);
+    read = read && ReadRewards(n);
+    m_bar->setText(read ? QStringLiteral("Monster Number %1").arg(index)
+                        : QStringLiteral("Monster Number %1 could not be read").arg(index));
+}
+
+bool MonsterWindow::readPage(EnemyPage& page, std::int16_t index)
+{
+    const auto record = readEntry(page.table(), index);
+    page.showRecord(record);
+    return record.has_value();
+}
+
+bool MonsterWindow::ReadSpriteCreation(std::int16_t index)
+{
+    return readPage(*m_spriteCreation, index) && readName(index);
+}
+
+bool MonsterWindow::ReadStats(std::int16_t index) { return readPage(*m_stats, index); }
+
+bool MonsterWindow::ReadAIPointer(std::int16_t index) { return readPage(*m_aiPointer, index); }
+
+bool MonsterWindow::ReadRewards(std::int16_t index) { return readPage(*m_rewards, index); }
+
+bool MonsterWindow::readName(std::int16_t index)
+{
+    auto position = recordPosition(tables::enemyNames, index);
+    auto name = position ? ReadGameText(image(), static_cast<std::int32_t>(*position), tables::enemyNames.recordSize)
+                         : Result<std::string>::failure(position.error());
+    if (!name) {
+        complain(name.error());
+        return false;
+    }
+    // setText is no edit: it writes nothing, so reading never changes a name
+    m_namebox->setText(QString::fromStdString(*name));
+    m_namebox->setEnabled(true);
+    return true;
+}
+
+void MonsterWindow::namebox_Change()
+{
+    if (m_displayed < 0 || !m_namebox->isEnabled())
+        return;
+    auto position = recordPosition(tables::enemyNames, m_displayed);
+    if (!position) {
+        complain(position.error());
+        return;
+    }
+    const auto at = static_cast<std::int32_t>(*position);
+    const Status written = WriteGameText(image(), at, m_namebox->text().toStdString(), tables::enemyNames.recordSize);
+    if (!written) {
+        complain(written.error());
+        return;
+    }
+    if (auto name = ReadGameText(image(), at, tables::enemyNames.recordSize))
+        m_lists->renameEntry(m_displayed, QString::fromStdString(*name));
+}
+
+void MonsterWindow::preread_Click()
+{
+    const Status switched = m_lists->followBox(image());
+    if (!switched)
+        complain(switched.error());
+}
+
+void MonsterWindow::showPage(EnemyPage* shown)
+{
+    for (EnemyPage* page : m_pages)
+        page->setVisible(page == shown);
+}
+
+void MonsterWindow::Command1_Click() { showPage(m_spriteCreation); }
+
+void MonsterWindow::Command4_Click() { showPage(m_stats); }
+
+void MonsterWindow::Command5_Click() { showPage(m_aiPointer); }
+
+void MonsterWindow::Command6_Click() { showPage(m_rewards); }
+
+void MonsterWindow::Save_Click() { savePage(*m_spriteCreation); }
+
+void MonsterWindow::Save2_Click() { savePage(*m_stats); }
+
+void MonsterWindow::Save3_Click() { savePage(*m_aiPointer); }
+
+void MonsterWindow::Save4_Click() { savePage(*m_rewards); }
+
+void MonsterWindow::savePage(EnemyPage& page)
+{
+    if (m_displayed < 0) {
+        complain(QStringLiteral("Nothing was saved: no enemy is shown. Select an enemy first."));
+        return;
+    }
+    auto record = page.collect();
+    if (!record) {
+        complain(record.error());
+        return;
+    }
+    if (!writeEntry(page.table(), m_displayed, *record))
+        return;
+    page.keep(*record);
+    m_bar->setText(QStringLiteral("Saved -- ") + m_lists->entryText(m_displayed) + QStringLiteral(" -- to ROM."));
+}
+
+QWidget* createMonsterWindow(EditorHost& host) { return new MonsterWindow(host); }

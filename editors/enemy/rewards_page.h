@@ -1,0 +1,24 @@
+#pragma once
+
+#include "editors/enemy/enemy_page.h"
+
+class ValueCombo;
+
+// The Rewards page: experience, money, the items an enemy drops and can be
+// charmed of, and tech points.
+class RewardsPage : public EnemyPage {
+    Q_OBJECT
+public:
+    explicit RewardsPage(QWidget* parent);
+
+    ValueCombo* droppedItem() const { return m_dropped; }
+    ValueCombo* charmedItem() const { return m_charmed; }
+
+private:
+    ValueCombo* m_dropped;
+    ValueCombo* m_charmed;
+};
+
+// Fills a 260-entry item list: entries 0..255 stand for items 0..255, the
+// four entries after them for 0.
+void addItemEntries(ValueCombo* list);

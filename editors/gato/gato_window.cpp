@@ -1,0 +1,129 @@
+#include "editors/gato/gato_window.h"
+
+#include "editors/common/editor_host.h"
+#include "editors/common/labels.h"
+#include "editors/enemy/enemy_lists.h"
+#include "editors/enemy/monster_window.h"
+#include "editors/gato/gato_pictures.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kWidth = 5895;
+const QColor kLightBlue{0xC0, 0xC0, 0xFF};
+
+}  // namespace
+
+GatoWindow::GatoWindow(EditorHost& host)
+    : EditorWindow(host, QStringLiteral("Gato"),
+                   QStringLiteral("Change Gato from ") + labelText(QStringLiteral("gato_place")) + QStringLiteral(" to What Monster?"),
+                   kWidth, 4275)
+{
+    m_bar = makeStatusLine(kWidth, kLightBlue);
+    const QRect listPlace = twipsRect(0, 240, kWidth, 2055);
+    auto* list1 = makeList(QStringLiteral("List1"), listPlace, EnemyLists::builtInTexts());
+    auto* list2 = makeList(QStringLiteral("List2"), listPlace, {});
+
+    auto* frame2 = new QFrame(this);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setFrameShape(QFrame::StyledPanel);
+    frame2->setGeometry(twipsRect(0, 2295, kWidth, 495));
+    m_preread = EnemyLists::makePrereadBox(frame2);
+    m_preread->setGeometry(twipsRect(120, 120, 3000, 255));
+    m_lists = std::make_unique<EnemyLists>(list1, list2, m_preread);
+
+    auto* frame1 = new QFrame(this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setFrameShape(QFrame::StyledPanel);
+    frame1->setGeometry(twipsRect(0, 2790, kWidth, 1215));
+    m_save = new QPushButton(QStringLiteral("Save"), frame1);
+    m_save->setObjectName(QStringLiteral("Save"));
+    m_save->setGeometry(twipsRect(195, 120, 2655, 975));
+    m_save->setIcon(QIcon(gatoSavePicture(false)));
+    m_save->setIconSize(QSize(104, 44));
+    m_editG = new QPushButton(QStringLiteral("Quick Edit"), frame1);
+    m_editG->setObjectName(QStringLiteral("EditG"));
+    m_editG->setGeometry(twipsRect(3045, 120, 2655, 975));
+
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->hide();
+
+    connect(list1, &QListWidget::itemSelectionChanged, this, &GatoWindow::List1_Click);
+    connect(list2, &QListWidget::itemSelectionChanged, this, &GatoWindow::List2_Click);
+    connect(m_preread, &QCheckBox::toggled, this, &GatoWindow::preread_Click);
+    connect(m_save, &QPushButton::pressed, this, [this] { m_save->setIcon(QIcon(gatoSavePicture(true))); });
+    connect(m_save, &QPushButton::released, this, [this] { m_save->setIcon(QIcon(gatoSavePicture(false))); });
+    connect(m_save, &QPushButton::clicked, this, &GatoWindow::Save_Click);
+    connect(m_editG, &QPushButton::clicked, this, &GatoWindow::EditG_Click);
+    Form_Load();
+}
+
+GatoWindow::~GatoWindow() = default;
+
+void GatoWindow::Form_Load()
+{
+    if (host().romPath().isEmpty())
+        return;
+    const auto slot = readEntry(tables::gatoSlot, 0);
+    if (!slot)
+        return;
+    m_text1->setText(QString::number((*slot)[0]));
+    m_lists->list1()->setCurrentRow((*slot)[0]);  // records the choice
+}
+
+void GatoWindow::List1_Click() { choose(m_lists->list1()); }
+
+void GatoWindow::List2_Click() { choose(m_lists->list2()); }
+
+void GatoWindow::choose(QListWidget* list)
+{
+    // emptying or switching a list chooses nothing
+    const int index = selectedRow(list);
+    if (index < 0)
+        return;
+    m_text1->setText(QString::number(index));
+    m_bar->setText(QStringLiteral("Monster Number %1").arg(index));
+    m_editG->setText(QStringLiteral("Edit ") + list->item(index)->text() + QStringLiteral("'s Stats"));
+}
+
+void GatoWindow::preread_Click()
+{
+    const Status switched = m_lists->followBox(image());
+    if (!switched)
+        complain(switched.error());
+}
+
+void GatoWindow::Save_Click()
+{
+    if (m_text1->text().isEmpty()) {
+        complain(QStringLiteral("Nothing was saved: no enemy is chosen. Choose the enemy to meet in Gato's place first."));
+        return;
+    }
+    const auto chosen = byteFromText(m_text1->text().toStdString(), "The chosen enemy");
+    if (!chosen) {
+        complain(chosen.error());
+        return;
+    }
+    if (!writeEntry(tables::gatoSlot, 0, Bytes{*chosen}))
+        return;
+    m_bar->setText(QStringLiteral("Gato is now ") + m_lists->entryText(*chosen) + QStringLiteral(" !"));
+}
+
+void GatoWindow::EditG_Click()
+{
+    // right after switching lists the shown one has no selection: nothing to edit
+    const int index = selectedRow(m_lists->shown());
+    if (index < 0)
+        return;
+    if (auto* monster = qobject_cast<MonsterWindow*>(host().showWindow(QStringLiteral("Monster"))))
+        monster->showEnemy(index);
+}
+
+QWidget* createGatoWindow(EditorHost& host) { return new GatoWindow(host); }

@@ -1,0 +1,180 @@
+#include "tests/enemy_steps.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+constexpr std::uint32_t kGatoSlot = 0x3802F0;
+
+QWidget* openGato(Session& s)
+{
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("Gato1"))->trigger();
+    return s.shell().windows().find(QStringLiteral("Gato"));
+}
+
+}  // namespace
+
+class GatoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opensOnTheEnemyInTheSlot_data();
+    void opensOnTheEnemyInTheSlot();
+    void aChoiceIsWrittenOnlyBySave();
+    void namesFromImageKeepTheChoice();
+    void quickEditShowsTheChosenEnemy();
+    void saveWithNothingChosenWritesNothing();
+};
+
+void GatoTest::opensOnTheEnemyInTheSlot_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QString>("editCaption");
+    QTest::newRow("sample") << 0x92 << "Edit 92 - Enemy 92's Stats";
+    QTest::newRow("first") << 0x00 << "Edit 00 - Enemy 00's Stats";
+    QTest::newRow("last") << 0xFF << "Edit FF - Enemy FF's Stats";
+}
+
+void GatoTest::opensOnTheEnemyInTheSlot()
+{
+    QFETCH(int, slot);
+    QFETCH(QString, editCaption);
+    Session s;
+    s.image.poke(kGatoSlot, {std::uint8_t(slot)});
+    const Bytes before = s.image.bytes();
+    QWidget* w = openGato(s);
+    QVERIFY(w);
+    QCOMPARE(w->windowTitle(), QString("Change Gato from Place 1 to What Monster?"));
+    auto* list1 = child<QListWidget>(w, "List1");
+    auto* list2 = child<QListWidget>(w, "List2");
+    QCOMPARE(list1->count(), 256);
+    QCOMPARE(list1->item(0x92)->text(), QString("92 - Enemy 92"));
+    QCOMPARE(list1->currentRow(), slot);
+    QCOMPARE(list1->selectedItems().size(), 1);
+    QVERIFY(!list2->isVisible());
+    QCOMPARE(list2->count(), 0);
+    QCOMPARE(bar(w), QStringLiteral("Monster Number %1").arg(slot));
+    QCOMPARE(child<QLabel>(w, "bar")->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xFF));
+    QCOMPARE(child<QPushButton>(w, "EditG")->text(), editCaption);
+    QCOMPARE(child<QPushButton>(w, "Save")->iconSize(), QSize(104, 44));
+    QVERIFY(!child<QLineEdit>(w, "Text1")->isVisible());
+    QCOMPARE(s.image.bytes(), before);
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void GatoTest::aChoiceIsWrittenOnlyBySave()
+{
+    Session s;
+    QWidget* w = openGato(s);
+    const Bytes before = s.image.bytes();
+    clickRow(child<QListWidget>(w, "List1"), 7);
+    QCOMPARE(bar(w), QString("Monster Number 7"));
+    QCOMPARE(child<QPushButton>(w, "EditG")->text(), QString("Edit 07 - Enemy 07's Stats"));
+    QCOMPARE(s.image.bytes(), before);
+
+    click(w, "Save");
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(kGatoSlot, 1));
+    QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{0x07});
+    QCOMPARE(bar(w), QString("Gato is now 07 - Enemy 07 !"));
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void GatoTest::namesFromImageKeepTheChoice()
+{
+    Session s;
+    QWidget* w = openGato(s);
+    auto* list1 = child<QListWidget>(w, "List1");
+    auto* list2 = child<QListWidget>(w, "List2");
+    auto* preread = child<QCheckBox>(w, "preread");
+    preread->click();
+    QVERIFY(list2->isVisible() && !list1->isVisible());
+    QCOMPARE(list2->count(), 256);
+    QCOMPARE(list2->item(200)->text(), decodedName(s, 200));
+
+    clickRow(list2, 9);
+    QCOMPARE(child<QPushButton>(w, "EditG")->text(), "Edit " + decodedName(s, 9) + "'s Stats");
+    click(w, "Save");
+    QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{9});
+    QCOMPARE(bar(w), "Gato is now " + decodedName(s, 9) + " !");  // trailing blanks and all
+    QVERIFY(decodedName(s, 9).endsWith(' '));
+
+    // switching back and forth chooses nothing: Save writes the choice made before
+    preread->click();
+    QCOMPARE(list2->count(), 0);
+    QCOMPARE(list1->currentRow(), 0x92);
+    preread->click();
+    QVERIFY(list2->selectedItems().isEmpty());
+    s.image.poke(kGatoSlot, {0x92});
+    const Bytes before = s.image.bytes();
+    click(w, "Save");
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(kGatoSlot, 1));
+    QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{9});
+
+    // with nothing selected in the shown list, Quick Edit has no enemy to show
+    click(w, "EditG");
+    QVERIFY(!s.shell().windows().find("Monster"));
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void GatoTest::quickEditShowsTheChosenEnemy()
+{
+    Session s;
+    const Bytes before = s.image.bytes();
+    QWidget* gato = openGato(s);
+    clickRow(child<QListWidget>(gato, "List1"), 0x42);
+    click(gato, "EditG");
+    QWidget* monster = s.shell().windows().find("Monster");
+    QVERIFY(monster);
+    QCOMPARE(child<QListWidget>(monster, "List1")->currentRow(), 0x42);
+    QCOMPARE(child<QLabel>(monster, "bar")->text(), QString("Monster Number 66"));
+    QCOMPARE(child<QLineEdit>(monster, "Text1")->text(), QString::number(before[0x24F800 + 660]));
+    QCOMPARE(child<QLineEdit>(monster, "namebox")->text(), decodedName(s, 0x42));
+
+    // the enemy window moves on to another enemy through its own names list
+    child<QCheckBox>(monster, "preread")->click();
+    auto* monsterNames = child<QListWidget>(monster, "List2");
+    clickRow(monsterNames, 3);
+    QCOMPARE(child<QLabel>(monster, "bar")->text(), QString("Monster Number 3"));
+    // Quick Edit again brings back the chosen enemy, though List1 selects it already
+    click(gato, "EditG");
+    QCOMPARE(child<QLabel>(monster, "bar")->text(), QString("Monster Number 66"));
+    QCOMPARE(monsterNames->currentRow(), 0x42);
+    QCOMPARE(child<QLineEdit>(monster, "namebox")->text(), decodedName(s, 0x42));
+    typeInto(child<QLineEdit>(monster, "Text2"), "5");
+    click(monster, "Save");
+    QCOMPARE(s.image.bytesAt(0x24F800 + 661, 1), Bytes{5});
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void GatoTest::saveWithNothingChosenWritesNothing()
+{
+    Session s;
+    const Bytes whole = s.image.bytes();
+    // the slot cannot be read when the window opens, so nothing is chosen
+    QFile::resize(s.image.path(), kGatoSlot);
+    QWidget* w = openGato(s);
+    QCOMPARE(s.platform.messages.size(), 1);
+    QVERIFY(child<QListWidget>(w, "List1")->selectedItems().isEmpty());
+    QCOMPARE(bar(w), QString("Label1"));
+    {
+        QFile file(s.image.path());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(reinterpret_cast<const char*>(whole.data()), qint64(whole.size()));
+    }
+    click(w, "Save");
+    QCOMPARE(s.image.bytes(), whole);
+    QCOMPARE(s.platform.messages.size(), 2);
+    QVERIFY(s.platform.messages[1].startsWith("Nothing was saved"));
+    QVERIFY(!bar(w).startsWith("Gato is now"));
+    click(w, "EditG");
+    QVERIFY(!s.shell().windows().find("Monster"));
+}
+
+QTEST_MAIN(GatoTest)
+#include "test_gato.moc"
