@@ -80,7 +80,7 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
 
     // keyboard moves open each editor passed over; a click or Enter on the
     // current entry opens it again after it was closed
-    connect(m_list, &QListWidget::currentRowChanged, this, &MainWindow::List1_Click);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &MainWindow::List1_Click);
     connect(m_list, &QListWidget::itemClicked, this, &MainWindow::List1_Click);
     connect(m_list, &QListWidget::itemActivated, this, &MainWindow::List1_Click);
     Form_Load();
@@ -115,7 +115,7 @@ void MainWindow::Load_Click()
     m_other->setEnabled(true);
 }
 
-void MainWindow::List1_Click() { OpenEditor(static_cast<std::int16_t>(m_list->currentRow())); }
+void MainWindow::List1_Click() { OpenEditor(static_cast<std::int16_t>(selectedRow(m_list))); }
 
 void MainWindow::OpenEditor(std::int16_t index)
 {

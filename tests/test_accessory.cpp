@@ -3,6 +3,7 @@
 #include "editors/common/labels.h"
 #include "rom/numeric_text.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -88,7 +89,12 @@ void AccessoryTest::opensWithoutSelection()
         QCOMPARE(child<QLineEdit>(w, name)->text(), QString("0"));
     for (const Box& box : kBoxes)
         QVERIFY(!child<QCheckBox>(w, box.name)->isChecked());
-    QVERIFY(s.platform.messages.isEmpty());
+    // the list taking the keyboard focus moves its cursor but selects nothing
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(list, &focusIn);
+    QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Label1"));
+    QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton);
+    QCOMPARE(s.platform.messages.size(), 1);
 }
 
 void AccessoryTest::captionsAndLabels()

@@ -4,6 +4,7 @@
 #include "rom/tables.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -184,6 +185,10 @@ void MainWindowTest::arrowKeysOpenEachEditorPassedOver()
 {
     Session s;
     QListWidget* list = editorList(s);
+    // taking the focus after a load opens nothing by itself
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(list, &focusIn);
+    QVERIFY(!s.shell().windows().find("Character"));
     clickRow(list, 0);
     QVERIFY(s.shell().windows().find("Character"));
     QTest::keyClick(list, Qt::Key_Down);

@@ -12,6 +12,12 @@ QRect twipsRect(int left, int top, int width, int height)
     return {twips(left), twips(top), twips(width), twips(height)};
 }
 
+int selectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
 EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int clientWidthTwips,
                            int clientHeightTwips)
     : QWidget(nullptr, Qt::Window), m_host(host)

@@ -18,6 +18,11 @@ QRect twipsRect(int left, int top, int width, int height);
 
 inline const QColor kStatusGrey{0xC0, 0xC0, 0xC0};
 
+// The selected row of a list, or -1 when no entry is selected. The focus
+// cursor alone is no selection: a list that merely receives the focus must
+// not read (or open) anything.
+int selectedRow(const QListWidget* list);
+
 // What every editor window shares: its host, the status line and the one road
 // by which a window reads and writes a record. A window is destroyed when it
 // is closed.

@@ -15,7 +15,7 @@ void TableWindow::bind(QLabel* bar, QListWidget* list, QPushButton* save, const 
     m_bar = bar;
     m_list = list;
     m_form = std::make_unique<RecordForm>(m_table, this, leftToWindow);
-    connect(m_list, &QListWidget::currentRowChanged, this, &TableWindow::List1_Click);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &TableWindow::List1_Click);
     connect(save, &QPushButton::clicked, this, &TableWindow::Save_Click);
 }
 
@@ -23,7 +23,7 @@ void TableWindow::Form_Load() { m_list->setCurrentRow(0); }
 
 void TableWindow::List1_Click()
 {
-    const int index = m_list->currentRow();
+    const int index = selectedRow(m_list);
     if (index < 0)
         return;
     ReadRecord(static_cast<std::int16_t>(index));
@@ -46,7 +46,7 @@ QString TableWindow::savedCaption(const QString& label) const
 
 void TableWindow::Save_Click()
 {
-    const int index = m_list->currentRow();
+    const int index = selectedRow(m_list);
     if (!m_record || index < 0) {
         complain(QStringLiteral("Nothing was saved: no record is shown. Select an entry that can be read first."));
         return;
@@ -61,5 +61,5 @@ void TableWindow::Save_Click()
     if (!writeEntry(m_table, index, *record))
         return;
     m_record = *record;
-    m_bar->setText(savedCaption(m_list->currentItem()->text()));
+    m_bar->setText(savedCaption(m_list->item(index)->text()));
 }

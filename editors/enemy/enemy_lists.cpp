@@ -77,8 +77,3 @@ Result<QStringList> readEnemyNames(const RomImage& image)
     return names;
 }
 
-int selectedRow(const QListWidget* list)
-{
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.first());
-}

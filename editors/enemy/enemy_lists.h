@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/common/editor_window.h"
 #include "rom/rom_image.h"
 
 #include <QStringList>
@@ -42,7 +43,3 @@ private:
 
 // The 256 enemy names as the image holds them, decoded (trailing blanks kept).
 Result<QStringList> readEnemyNames(const RomImage& image);
-
-// The selected row of a list, or -1 when no entry is selected. The focus
-// cursor alone is no selection.
-int selectedRow(const QListWidget* list);

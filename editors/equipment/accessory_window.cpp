@@ -40,7 +40,7 @@ AccessoryWindow::AccessoryWindow(EditorHost& host)
     // the two tables name their controls apart, so both forms bind over the whole window
     m_effectForm = std::make_unique<RecordForm>(tables::accessoryEffects, this);
     m_equipForm = std::make_unique<RecordForm>(tables::accessoryEquip, this);
-    connect(m_list, &QListWidget::currentRowChanged, this, &AccessoryWindow::List1_Click);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &AccessoryWindow::List1_Click);
     connect(save, &QPushButton::clicked, this, &AccessoryWindow::Save_Click);
     Form_Load();
 }
@@ -98,7 +98,7 @@ void AccessoryWindow::Form_Load()
 
 void AccessoryWindow::List1_Click()
 {
-    const int index = m_list->currentRow();
+    const int index = selectedRow(m_list);
     if (index < 0)
         return;
     ReadRecord(static_cast<std::int16_t>(index));
@@ -122,7 +122,7 @@ void AccessoryWindow::ReadRecord(std::int16_t index)
 
 void AccessoryWindow::Save_Click()
 {
-    const int index = m_list->currentRow();
+    const int index = selectedRow(m_list);
     if (!m_effect || !m_equip || index < 0) {
         complain(QStringLiteral("Nothing was saved: no accessory is shown. Select an accessory that can be read first."));
         return;
@@ -147,7 +147,7 @@ void AccessoryWindow::Save_Click()
     if (!writeEntry(tables::accessoryEffects, index, *effect))
         return;
     m_effect = *effect;
-    m_bar->setText(QStringLiteral("Saved ") + m_list->currentItem()->text() + QStringLiteral(" to ROM!"));
+    m_bar->setText(QStringLiteral("Saved ") + m_list->item(index)->text() + QStringLiteral(" to ROM!"));
 }
 
 QWidget* createAccessoryWindow(EditorHost& host) { return new AccessoryWindow(host); }
