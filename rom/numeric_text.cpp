@@ -1,5 +1,6 @@
 #include "rom/numeric_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -58,6 +59,34 @@ bool isDecimal(std::string_view s)
     return i == s.size();
 }
 
+// Whether an unsigned decimal text whose value a double cannot hold is too
+// large (rather than too close to 0): the order of magnitude of its first
+// significant digit plus its exponent. Such a text lies hundreds of orders
+// away from 1, so the sign of that sum cannot be in doubt.
+bool beyondLargestDouble(std::string_view s)
+{
+    const std::size_t e = s.find_first_of("eE");
+    const std::string_view mantissa = s.substr(0, e);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos)
+        return false;  // zero
+    std::int64_t order = first < point ? std::int64_t(point - first) - 1 : -std::int64_t(first - point);
+    std::int64_t exponent = 0;
+    bool negativeExponent = false;
+    if (e != std::string_view::npos) {
+        std::string_view digits = s.substr(e + 1);
+        if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+            negativeExponent = digits.front() == '-';
+            digits.remove_prefix(1);
+        }
+        for (char c : digits)
+            exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
+    }
+    order += negativeExponent ? -exponent : exponent;
+    return order >= 0;
+}
+
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 }  // namespace
@@ -78,8 +107,8 @@ std::optional<double> numericValue(std::string_view text)
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (end != s.data() + s.size())
         return std::nullopt;
-    if (ec == std::errc::result_out_of_range)
-        v = std::numeric_limits<double>::infinity();  // far outside every field's range
+    if (ec == std::errc::result_out_of_range)  // far outside every field's range, or as good as 0
+        v = beyondLargestDouble(s) ? std::numeric_limits<double>::infinity() : 0.0;
     else if (ec != std::errc())
         return std::nullopt;
     return negative ? -v : v;

@@ -76,6 +76,11 @@ void CoreTest::numericValueReadsTheFieldNotations_data()
     QTest::newRow("bare hex prefix") << "&H" << false << 0.0;
     QTest::newRow("inner blank") << "1 2" << false << 0.0;
     QTest::newRow("dangling exponent") << "1e" << false << 0.0;
+    QTest::newRow("too large") << "1e999" << true << qInf();
+    QTest::newRow("too small: nearly 0") << "1e-999" << true << 0.0;
+    QTest::newRow("too small, negative") << "-1e-999" << true << 0.0;
+    QTest::newRow("too small, long fraction") << "0." + QString(400, '0') + "7" << true << 0.0;
+    QTest::newRow("large mantissa, small exponent") << "5" + QString(400, '0') + "e-399" << true << 50.0;
 }
 
 void CoreTest::numericValueReadsTheFieldNotations()
@@ -103,6 +108,8 @@ void CoreTest::entryRules_data()
     QTest::newRow("clamped &HFF") << EntryRule::ClampedByte << "&HFF" << "255";
     QTest::newRow("clamped &H10") << EntryRule::ClampedByte << "&H10" << "&H10";
     QTest::newRow("clamped negative") << EntryRule::ClampedByte << "-4" << "-4";
+    QTest::newRow("clamped tiny") << EntryRule::ClampedByte << "1e-999" << "1e-999";
+    QTest::newRow("clamped huge") << EntryRule::ClampedByte << "1e999" << "255";
     QTest::newRow("clamped letters") << EntryRule::ClampedByte << "ab" << "ab";
     QTest::newRow("open empty") << EntryRule::OpenEnded << "" << "0";
     QTest::newRow("open 70000") << EntryRule::OpenEnded << "70000" << "70000";
@@ -136,6 +143,8 @@ void CoreTest::saveConversions_data()
     QTest::newRow("letters") << "x" << -1 << -1;
     QTest::newRow("empty") << "" << -1 << -1;
     QTest::newRow("huge") << "1e300" << -1 << -1;
+    QTest::newRow("beyond double") << "1e999" << -1 << -1;
+    QTest::newRow("below double rounds to 0") << "1e-999" << 0 << 0;
     QTest::newRow("hex") << "&HFF" << 255 << 255;
 }
 

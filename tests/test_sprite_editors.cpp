@@ -16,6 +16,7 @@ private slots:
     void savesExactlyTheEditedRecord_data();
     void savesExactlyTheEditedRecord();
     void fieldsKeepInRangeWhileTyping();
+    void numberTooSmallForADoubleIsNearlyZero();
     void unsavedEditIsDiscardedBySelectingAnotherEntry();
     void refusedSaveWritesNothing();
     void failedReadLeavesNothingToSave();
@@ -112,6 +113,20 @@ void SpriteEditorsTest::fieldsKeepInRangeWhileTyping()
     QCOMPARE(field->text(), QString("255"));
     typeInto(field, "254");
     QCOMPARE(field->text(), QString("254"));
+}
+
+void SpriteEditorsTest::numberTooSmallForADoubleIsNearlyZero()
+{
+    Session s;
+    QWidget* w = s.openEditor(0, "Character");
+    const Bytes before = s.image.bytes();
+    auto* field = child<QLineEdit>(w, "Text1");
+    typeInto(field, "1e-999");
+    QCOMPARE(field->text(), QString("1e-999"));
+    QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton);
+    QVERIFY(s.platform.messages.isEmpty());
+    QCOMPARE(s.image.bytesAt(0x24F200, 1), Bytes{0});
+    QCOMPARE(changedOffsets(before, s.image.bytes()), before[0x24F200] == 0 ? std::vector<std::size_t>{} : offsetRange(0x24F200, 1));
 }
 
 void SpriteEditorsTest::unsavedEditIsDiscardedBySelectingAnotherEntry()
