@@ -32,6 +32,7 @@ private slots:
     void typingTheNameWritesOnlyItsSlot();
     void aCharacterWithoutCodeKeepsItsByte();
     void namesFromImageKeepTheDisplayedEnemy();
+    void clickingTheHighlightedEnemyShowsIt();
     void noSelectionReadsNothing();
     void failedReadLeavesNothingToSave();
 };
@@ -277,6 +278,35 @@ void EnemyWindowTest::namesFromImageKeepTheDisplayedEnemy()
     QCOMPARE(list1->selectedItems().size(), 1);
     click(w, "Save2");
     QCOMPARE(bar(w), QString("Saved -- 05 - Enemy 05 -- to ROM."));
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void EnemyWindowTest::clickingTheHighlightedEnemyShowsIt()
+{
+    Session s;
+    QWidget* w = openMonster(s);
+    auto* list1 = child<QListWidget>(w, "List1");
+    auto* preread = child<QCheckBox>(w, "preread");
+    clickRow(list1, 9);
+    preread->click();
+    clickRow(child<QListWidget>(w, "List2"), 5);
+    preread->click();
+    // List1 still highlights enemy 9 while the fields show enemy 5: a click on 9 shows 9
+    QCOMPARE(list1->currentRow(), 9);
+    clickRow(list1, 9);
+    QCOMPARE(bar(w), QString("Monster Number 9"));
+    QCOMPARE(child<QLineEdit>(w, "namebox")->text(), decodedName(s, 9));
+    const Bytes before = s.image.bytes();
+    typeInto(child<QLineEdit>(w, "Text2"), "7");
+    click(w, "Save");
+    QCOMPARE(bar(w), QString("Saved -- 09 - Enemy 09 -- to ROM."));
+    QCOMPARE(s.image.bytesAt(kSpriteCreation + 90 + 1, 1), Bytes{7});
+    QVERIFY(onlyWithin(before, s.image.bytes(), kSpriteCreation + 90, 10));
+
+    // a click on the enemy already shown keeps what was typed
+    typeInto(child<QLineEdit>(w, "Text3"), "8");
+    clickRow(list1, 9);
+    QCOMPARE(child<QLineEdit>(w, "Text3")->text(), QString("8"));
     QVERIFY(s.platform.messages.isEmpty());
 }
 

@@ -28,6 +28,7 @@ private slots:
     void opensOnTheEnemyInTheSlot();
     void aChoiceIsWrittenOnlyBySave();
     void namesFromImageKeepTheChoice();
+    void clickingTheHighlightedEnemyChoosesIt();
     void quickEditShowsTheChosenEnemy();
     void saveWithNothingChosenWritesNothing();
 };
@@ -174,6 +175,28 @@ void GatoTest::saveWithNothingChosenWritesNothing()
     QVERIFY(!bar(w).startsWith("Gato is now"));
     click(w, "EditG");
     QVERIFY(!s.shell().windows().find("Monster"));
+}
+
+void GatoTest::clickingTheHighlightedEnemyChoosesIt()
+{
+    Session s;
+    QWidget* w = openGato(s);
+    auto* list1 = child<QListWidget>(w, "List1");
+    auto* preread = child<QCheckBox>(w, "preread");
+    clickRow(list1, 7);
+    preread->click();
+    clickRow(child<QListWidget>(w, "List2"), 9);
+    preread->click();
+    // List1 still highlights enemy 7 while the choice is 9: a click on 7 chooses 7
+    QCOMPARE(list1->currentRow(), 7);
+    clickRow(list1, 7);
+    QCOMPARE(bar(w), QString("Monster Number 7"));
+    const Bytes before = s.image.bytes();
+    click(w, "Save");
+    QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{7});
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(kGatoSlot, 1));
+    QCOMPARE(bar(w), QString("Gato is now 07 - Enemy 07 !"));
+    QVERIFY(s.platform.messages.isEmpty());
 }
 
 QTEST_MAIN(GatoTest)

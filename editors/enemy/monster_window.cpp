@@ -64,6 +64,18 @@ MonsterWindow::MonsterWindow(EditorHost& host) : EditorWindow(host, QStringLiter
 
     connect(list1, &QListWidget::itemSelectionChanged, this, &MonsterWindow::List1_Click);
     connect(list2, &QListWidget::itemSelectionChanged, this, &MonsterWindow::List2_Click);
+    // After a switch of lists, List1 still highlights the enemy selected in it
+    // while the fields may show another one: a click (or Enter) on the
+    // highlighted entry shows that enemy, as a click on any other entry would.
+    for (QListWidget* list : {list1, list2}) {
+        const auto showClicked = [this, list] {
+            const int row = selectedRow(list);
+            if (row >= 0 && row != m_displayed)
+                readEnemy(row);
+        };
+        connect(list, &QListWidget::itemClicked, this, showClicked);
+        connect(list, &QListWidget::itemActivated, this, showClicked);
+    }
     connect(m_preread, &QCheckBox::toggled, this, &MonsterWindow::preread_Click);
     // only the user's edits write the name; the program's own setText after a read does not
     connect(m_namebox, &QLineEdit::textEdited, this, &MonsterWindow::namebox_Change);

@@ -57,6 +57,12 @@ GatoWindow::GatoWindow(EditorHost& host)
 
     connect(list1, &QListWidget::itemSelectionChanged, this, &GatoWindow::List1_Click);
     connect(list2, &QListWidget::itemSelectionChanged, this, &GatoWindow::List2_Click);
+    // after a switch of lists List1 still highlights an entry that may no
+    // longer be the choice: a click (or Enter) on it chooses it again
+    connect(list1, &QListWidget::itemClicked, this, &GatoWindow::List1_Click);
+    connect(list1, &QListWidget::itemActivated, this, &GatoWindow::List1_Click);
+    connect(list2, &QListWidget::itemClicked, this, &GatoWindow::List2_Click);
+    connect(list2, &QListWidget::itemActivated, this, &GatoWindow::List2_Click);
     connect(m_preread, &QCheckBox::toggled, this, &GatoWindow::preread_Click);
     connect(m_save, &QPushButton::pressed, this, [this] { m_save->setIcon(QIcon(gatoSavePicture(true))); });
     connect(m_save, &QPushButton::released, this, [this] { m_save->setIcon(QIcon(gatoSavePicture(false))); });
