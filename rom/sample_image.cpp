@@ -4,7 +4,7 @@
 #include "rom/tables.h"
 
 #include <array>
-#include <fstream>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -104,13 +104,16 @@ Bytes makeSampleImage()
 
 Status writeSampleImage(const std::filesystem::path& path)
 {
+    // a new file only: the path may well name someone's real image
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+        return Status::failure("cannot write the sample to " + path.string() + ": the file already exists");
     const Bytes image = makeSampleImage();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
+    std::FILE* raw = std::fopen(path.string().c_str(), "wbx");  // "x": fails rather than opening a file made meanwhile
+    if (!raw)
         return Status::failure("cannot create " + path.string());
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    out.close();
-    if (!out)
+    const bool written = std::fwrite(image.data(), 1, image.size(), raw) == image.size();
+    if (std::fclose(raw) != 0 || !written)
         return Status::failure("cannot write " + path.string());
     return success();
 }

@@ -50,6 +50,7 @@ private slots:
     void everyTableFitsItsImageAndItsNeighbours();
     void recordPositionRefusesEntriesOutsideTheTable();
     void sampleImageIsAcceptedAndDeterministic();
+    void sampleImageNeverReplacesAFile();
 };
 
 void CoreTest::numericValueReadsTheFieldNotations_data()
@@ -317,6 +318,18 @@ void CoreTest::sampleImageIsAcceptedAndDeterministic()
     const Bytes swapped{0xAD, 0x10, 0x4E, 0x20};
     QVERIFY(RomImage(path.toStdString()).write(kIdentityPosition, swapped));
     QVERIFY(*readIdentityValue(path.toStdString()) != kIdentityValue);
+}
+
+void CoreTest::sampleImageNeverReplacesAFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("mine.sfc");
+    const Bytes mine{1, 2, 3, 4, 5};
+    writeFile(path, mine);
+    const Status written = writeSampleImage(path.toStdString());
+    QVERIFY(!written);
+    QVERIFY(written.error().find("already exists") != std::string::npos);
+    QCOMPARE(fileBytes(path), mine);
 }
 
 QTEST_GUILESS_MAIN(CoreTest)
