@@ -174,6 +174,13 @@ void SpriteEditorsTest::failedReadLeavesNothingToSave()
     QCOMPARE(s.platform.messages.size(), 2);
     QVERIFY(!child<QLabel>(w, "bar")->text().startsWith("Saved"));
 
+    // once the file is whole again, clicking the same entry reads it
+    QFile::resize(s.image.path(), 0x400000);
+    clickRow(child<QListWidget>(w, "List1"), 255);
+    QCOMPARE(s.platform.messages.size(), 2);
+    QCOMPARE(child<QLabel>(w, "bar")->text(), QString("NPC Number 255"));
+    QCOMPARE(child<QLineEdit>(w, "Text5")->text(), QString("0"));  // zero-filled past the old end
+
     // a missing file is reported, never created
     QFile::remove(s.image.path());
     clickRow(child<QListWidget>(w, "List1"), 3);

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QListWidget>
 
+#include <memory>
+
 QRect twipsRect(int left, int top, int width, int height)
 {
     return {twips(left), twips(top), twips(width), twips(height)};
@@ -87,6 +89,18 @@ bool EditorWindow::writeEntry(const Table& table, int index, const Bytes& record
         return false;
     }
     return true;
+}
+
+void EditorWindow::retryFailedReads(QListWidget* list, std::function<bool()> failed, std::function<void()> read)
+{
+    auto selectedByThisClick = std::make_shared<bool>(false);
+    connect(list, &QListWidget::itemSelectionChanged, this, [selectedByThisClick] { *selectedByThisClick = true; });
+    connect(list, &QListWidget::itemClicked, this, [selectedByThisClick, failed, read] {
+        const bool justRead = *selectedByThisClick;
+        *selectedByThisClick = false;
+        if (!justRead && failed())
+            read();
+    });
 }
 
 void EditorWindow::complain(const QString& reason) { m_host.platform().showMessage(this, reason); }

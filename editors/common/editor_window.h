@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class EditorHost;
@@ -46,6 +47,10 @@ protected:
     // Writes a whole record of `table` at entry `index`; on failure the user is
     // told why and nothing is written.
     bool writeEntry(const Table& table, int index, const Bytes& record);
+
+    // Clicking the selected entry again retries a read that failed (a click
+    // whose press selected the entry has just read it and reads no more).
+    void retryFailedReads(QListWidget* list, std::function<bool()> failed, std::function<void()> read);
 
     void complain(const QString& reason);
     void complain(const std::string& reason) { complain(QString::fromStdString(reason)); }

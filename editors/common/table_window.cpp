@@ -16,6 +16,7 @@ void TableWindow::bind(QLabel* bar, QListWidget* list, QPushButton* save, const 
     m_list = list;
     m_form = std::make_unique<RecordForm>(m_table, this, leftToWindow);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &TableWindow::List1_Click);
+    retryFailedReads(m_list, [this] { return !m_record; }, [this] { List1_Click(); });
     connect(save, &QPushButton::clicked, this, &TableWindow::Save_Click);
 }
 

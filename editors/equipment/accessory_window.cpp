@@ -41,6 +41,7 @@ AccessoryWindow::AccessoryWindow(EditorHost& host)
     m_effectForm = std::make_unique<RecordForm>(tables::accessoryEffects, this);
     m_equipForm = std::make_unique<RecordForm>(tables::accessoryEquip, this);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &AccessoryWindow::List1_Click);
+    retryFailedReads(m_list, [this] { return !m_effect || !m_equip; }, [this] { List1_Click(); });
     connect(save, &QPushButton::clicked, this, &AccessoryWindow::Save_Click);
     Form_Load();
 }
