@@ -44,7 +44,6 @@ const Box kBoxes[] = {
     {"pc2", true, 3, 6, nullptr},               {"pc1", true, 3, 7, nullptr},
 };
 
-void save(QWidget* w) { QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton); }
 
 // Both records of accessory `row`, effect then equip.
 Bytes recordsOf(const SampleImage& image, int row)
@@ -171,12 +170,12 @@ void AccessoryTest::eachBoxIsItsBit()
     // clearing the box clears exactly its bit
     const Bytes before = s.image.bytes();
     child<QCheckBox>(w, b.name)->click();
-    save(w);
+    clickSave(w);
     QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(position, 1));
     QCOMPARE(int(s.image.bytesAt(position, 1)[0]), 0);
     // and checking it again sets it again
     child<QCheckBox>(w, b.name)->click();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
 }
 
@@ -202,7 +201,7 @@ void AccessoryTest::priceIsShownUnsigned()
     auto* list = child<QListWidget>(w, "List1");
     clickRow(list, row);
     typeInto(child<QLineEdit>(w, "Price"), typed);
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytesAt(kEquipBase + 4 * row + 1, 2), (Bytes{std::uint8_t(low), std::uint8_t(high)}));
     QCOMPARE(child<QLabel>(w, "bar")->text(), "Saved " + list->item(row)->text() + " to ROM!");
     // read back as typed
@@ -220,7 +219,7 @@ void AccessoryTest::savingUntouchedChangesNothing()
     const Bytes before = s.image.bytes();
     for (int row = 0; row < list->count(); ++row) {
         list->setCurrentRow(row);
-        save(w);
+        clickSave(w);
     }
     QCOMPARE(s.image.bytes(), before);
     QVERIFY(s.platform.messages.isEmpty());
@@ -236,7 +235,7 @@ void AccessoryTest::savesBothRecordsInPlace()
     typeInto(child<QLineEdit>(w, "TypeOfEffect"), "3");
     typeInto(child<QLineEdit>(w, "ValueOfEffect"), "200");
     typeInto(child<QLineEdit>(w, "Price"), "1000");
-    save(w);
+    clickSave(w);
     const Bytes after = s.image.bytes();
     for (std::size_t offset : changedOffsets(before, after))
         QVERIFY((offset >= kEffectBase + 2 && offset < kEffectBase + 4) || (offset >= kEquipBase + 1 && offset < kEquipBase + 3));
@@ -275,7 +274,7 @@ void AccessoryTest::refusedFieldWritesNeitherRecord()
     child<QCheckBox>(w, "pc4")->click();
     typeInto(child<QLineEdit>(w, field), typed);
     QCOMPARE(child<QLineEdit>(w, field)->text(), typed);  // no change rule: kept as typed
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains(reason));
@@ -288,7 +287,7 @@ void AccessoryTest::saveWithoutSelectionWritesNothing()
     QWidget* w = s.openEditor(5, "Accessory");
     const Bytes before = s.image.bytes();
     child<QCheckBox>(w, "b1")->click();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Label1"));
@@ -303,7 +302,7 @@ void AccessoryTest::shortFileWritesNeitherRecord()
     // the image shrinks under the editor: the effect record still fits, the equip record does not
     QFile::resize(s.image.path(), kEquipBase + 4 * 39 + 2);
     child<QCheckBox>(w, "b1")->click();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytesAt(kEffectBase + 4 * 39, 4), Bytes(records.begin(), records.begin() + 4));
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(!child<QLabel>(w, "bar")->text().startsWith("Saved"));

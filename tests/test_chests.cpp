@@ -18,7 +18,6 @@ constexpr int kBase = 0x35F602;
 constexpr int kRow = 5;  // the chest most cases edit
 constexpr int kPosition = kBase + 4 * kRow;
 
-void save(QWidget* w) { QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton); }
 
 // The chest window on chest kRow, whose record is `record`.
 QWidget* openOn(Session& s, const Bytes& record)
@@ -40,7 +39,7 @@ void setType(QWidget* w, bool gold, bool events, bool item)
 Bytes savedRecord(Session& s, QWidget* w)
 {
     const Bytes before = s.image.bytes();
-    save(w);
+    clickSave(w);
     for (std::size_t offset : changedOffsets(before, s.image.bytes()))
         if (offset < std::size_t(kPosition) || offset >= std::size_t(kPosition + 4))
             return {};
@@ -173,7 +172,7 @@ void ChestsTest::savingUntouchedChangesNothing()
     const Bytes before = s.image.bytes();
     for (int row = 0; row < list->count(); ++row) {
         list->setCurrentRow(row);
-        save(w);
+        clickSave(w);
     }
     QCOMPARE(s.image.bytes(), before);
     QVERIFY(s.platform.messages.isEmpty());
@@ -234,7 +233,7 @@ void ChestsTest::locationFieldsKeepInRange()
     QCOMPARE(savedRecord(s, w), (Bytes{0x00, 77, 0x2C, 0x81}));
     typeInto(c1, "-1");
     const Bytes before = s.image.bytes();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains("X Position"));
@@ -275,7 +274,7 @@ void ChestsTest::valueMustFitTheSavedType()
     typeInto(child<QLineEdit>(w, "Text1"), typed);
     setType(w, gold, events, !gold && !events);
     const Bytes before = s.image.bytes();
-    save(w);
+    clickSave(w);
     if (reason.isEmpty()) {
         QVERIFY(s.platform.messages.isEmpty());
         QCOMPARE(s.image.bytesAt(kPosition, 4), (Bytes{0x0C, 0x1A, contents[0], contents[1]}));
@@ -321,7 +320,7 @@ void ChestsTest::typedItemThatIsNoItemRefusesTheSave()
     const Bytes before = s.image.bytes();
     for (const QString typed : {"xyz", "512", ""}) {
         typeIntoCombo(child<QComboBox>(w, "c3"), typed);
-        save(w);
+        clickSave(w);
         QCOMPARE(s.image.bytes(), before);
     }
     QCOMPARE(s.platform.messages.size(), 3);
@@ -352,7 +351,7 @@ void ChestsTest::typingIntoAHiddenDropDownIsDropped()
     // another chest, a gold one: the drop-down is hidden and its typing left behind
     clickRow(child<QListWidget>(w, "List1"), kRow + 1);
     const Bytes before = s.image.bytes();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QVERIFY(s.platform.messages.isEmpty());
     // and back on the item chest the drop-down shows its item again
@@ -365,7 +364,7 @@ void ChestsTest::statusLines()
     Session s;
     QWidget* w = openOn(s, {0x05, 0x07, 0x5F, 0x00});
     QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Chest Number 5"));
-    save(w);
+    clickSave(w);
     QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Saved -- Chest Number : 5 -- to ROM."));
 }
 

@@ -25,7 +25,6 @@ const char* const kEquip[] = {"Ignored", "pc7", "pc6", "pc5", "pc4", "pc3", "pc2
 
 const QString kConversion = QString::fromUtf8(kWordConversionError.data(), qsizetype(kWordConversionError.size()));
 
-void save(QWidget* w) { QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton); }
 
 std::uint8_t boxesByte(QWidget* w, const char* const (&names)[8])
 {
@@ -117,7 +116,7 @@ void ItemsTest::item2ShowsTheRecord()
     QCOMPARE(child<QLineEdit>(w, "Text3")->text(), QString("5"));
     QCOMPARE(child<QLineEdit>(w, "Text4")->text(), QString("0"));
     const Bytes before = s.image.bytes();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(child<QLabel>(w, "bar")->text(), "Saved " + list->item(row)->text() + " to ROM!");
 }
@@ -166,7 +165,7 @@ void ItemsTest::item2Price()
     clickRow(list, row);
     const Bytes before = s.image.bytes();
     typeInto(child<QLineEdit>(w, "Text2"), typed);
-    save(w);
+    clickSave(w);
     for (std::size_t offset : changedOffsets(before, s.image.bytes()))
         QVERIFY(offset == std::size_t(position + 1) || offset == std::size_t(position + 2));
     QCOMPARE(s.image.bytesAt(position + 1, 2), (Bytes{std::uint8_t(low), std::uint8_t(high)}));
@@ -212,7 +211,7 @@ void ItemsTest::item2RefusedFieldWritesNothing()
     const Bytes before = s.image.bytes();
     child<QCheckBox>(w, "KeyItem")->click();
     typeInto(child<QLineEdit>(w, field), typed);
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains(reason));
@@ -263,7 +262,7 @@ void ItemsTest::consumablesShowTheRecord()
     QVERIFY(child<QCheckBox>(w, "KeyItem")->isChecked());
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QString("65535"));
     const Bytes before = s.image.bytes();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(child<QLabel>(w, "bar")->text(), "Saved -- " + list->item(row)->text() + " -- to ROM.");
 }
@@ -293,7 +292,7 @@ void ItemsTest::consumablesPrice()
     typeInto(child<QLineEdit>(w, "Text1"), typed);
     if (typed.isEmpty())
         QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QString("0"));
-    save(w);
+    clickSave(w);
     for (std::size_t offset : changedOffsets(before, s.image.bytes()))
         QVERIFY(offset == std::size_t(position + 1) || offset == std::size_t(position + 2));
     QCOMPARE(s.image.bytesAt(position + 1, 2), (Bytes{std::uint8_t(low), std::uint8_t(high)}));
@@ -308,12 +307,12 @@ void ItemsTest::consumablesRefusedPriceWritesNothing()
     child<QCheckBox>(w, "UseInBattle")->click();
     typeInto(child<QLineEdit>(w, "Text1"), "70000");
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QString("70000"));  // kept as typed until Save
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains(kConversion));
     typeInto(child<QLineEdit>(w, "Text1"), "65536");
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 2);
 }
@@ -359,7 +358,7 @@ void ItemsTest::flagBoxesAreTheirBits()
         QCOMPARE(child<QCheckBox>(w, kFlags[other])->isChecked(), other == bit);
     QCOMPARE(child<QCheckBox>(w, kFlags[bit])->text(), QString(kFlagCaptions[bit]));
     child<QCheckBox>(w, kFlags[bit])->click();
-    save(w);
+    clickSave(w);
     QCOMPARE(int(s.image.bytesAt(position, 1)[0]), 0);
 }
 
@@ -381,7 +380,7 @@ void ItemsTest::savingUntouchedChangesNothing()
     const Bytes before = s.image.bytes();
     for (int row = 0; row < list->count(); ++row) {
         list->setCurrentRow(row);
-        save(w);
+        clickSave(w);
     }
     QCOMPARE(s.image.bytes(), before);
     QVERIFY(s.platform.messages.isEmpty());

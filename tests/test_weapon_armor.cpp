@@ -50,7 +50,6 @@ const Kind kArmor{4, "Armor", kArmorBase, 3, 1};
 
 const Kind& kindOf(const QString& window) { return window == "Weapon" ? kWeapon : kArmor; }
 
-void save(QWidget* w) { QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton); }
 
 }  // namespace
 
@@ -209,7 +208,7 @@ void WeaponArmorTest::showsStoredValueByEntry()
 
     // each is written back as it was read
     const Bytes before = s.image.bytes();
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.image.bytesAt(position + kind.effectOffset, 2), (Bytes{std::uint8_t(effect), std::uint8_t(flag)}));
     QVERIFY(s.platform.messages.isEmpty());
@@ -231,7 +230,7 @@ void WeaponArmorTest::savingUntouchedChangesNothing()
     const Bytes before = s.image.bytes();
     for (int row = 0; row < list->count(); ++row) {
         list->setCurrentRow(row);
-        save(w);
+        clickSave(w);
     }
     QCOMPARE(s.image.bytes(), before);
     QVERIFY(s.platform.messages.isEmpty());
@@ -268,7 +267,7 @@ void WeaponArmorTest::chosenEntriesAreWritten()
     const Bytes before = s.image.bytes();
     pickEntry(child<QComboBox>(w, "Combo2"), effectEntry);
     pickEntry(child<QComboBox>(w, "Combo1"), flagEntry);
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytesAt(position + kind.effectOffset, 2), (Bytes{std::uint8_t(effectByte), std::uint8_t(flagByte)}));
     for (std::size_t offset : changedOffsets(before, s.image.bytes()))
         QVERIFY(offset == std::size_t(position + kind.effectOffset) || offset == std::size_t(position + kind.effectOffset + 1));
@@ -297,7 +296,7 @@ void WeaponArmorTest::lastEntryStaysInsideItsTable()
     const Bytes before = s.image.bytes();
     typeInto(child<QLineEdit>(w, "Text1"), "201");
     pickEntry(child<QComboBox>(w, "Combo1"), 1);
-    save(w);
+    clickSave(w);
     const auto changed = changedOffsets(before, s.image.bytes());
     QVERIFY(!changed.empty());
     for (std::size_t offset : changed)
@@ -337,7 +336,7 @@ void WeaponArmorTest::typedDropDownTextTakesEffectAtThisSave()
     // a value string and a label, typed rather than chosen
     typeIntoCombo(combo2, "12");
     typeIntoCombo(combo1, "Yes");
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytesAt(position + 3, 2), (Bytes{12, 1}));
     QCOMPARE(combo2->currentText(), QString("1.5x hit on Mg enemies"));
     QCOMPARE(combo1->currentText(), QString("Yes"));
@@ -369,7 +368,7 @@ void WeaponArmorTest::typedTextThatNamesNoEntryRefusesTheSave()
     const Bytes before = s.image.bytes();
     typeInto(child<QLineEdit>(w, "Text1"), "77");
     typeIntoCombo(child<QComboBox>(w, combo), typed);
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains(label));
@@ -383,7 +382,7 @@ void WeaponArmorTest::refusedFieldWritesNothing()
     const Bytes before = s.image.bytes();
     typeInto(child<QLineEdit>(w, "Text3"), "-3");
     pickEntry(child<QComboBox>(w, "Combo1"), 1);
-    save(w);
+    clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains("Critical Hit %"));
@@ -397,14 +396,14 @@ void WeaponArmorTest::statusLineAfterSaveAndSelect()
     auto* list = child<QListWidget>(w, "List1");
     clickRow(list, 17);
     QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Weapon Number 17"));
-    save(w);
+    clickSave(w);
     QCOMPARE(child<QLabel>(w, "bar")->text(), "Saved -- " + list->item(17)->text() + " -- to ROM.");
     clickRow(list, 18);
     QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Weapon Number 18"));
 
     QWidget* armor = s.openEditor(4, "Armor");
     clickRow(child<QListWidget>(armor, "List1"), 34);
-    save(armor);
+    clickSave(armor);
     QCOMPARE(child<QLabel>(armor, "bar")->text(),
              "Saved -- " + child<QListWidget>(armor, "List1")->item(34)->text() + " -- to ROM.");
 }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 
 QString ScriptedPlatform::chooseImageFile(QWidget*)
@@ -101,6 +102,11 @@ void typeInto(QLineEdit* field, const QString& text)
         QTest::keyClick(field, Qt::Key_Backspace);
     else
         QTest::keyClicks(field, text);
+}
+
+void clickSave(QWidget* window, const QString& button)
+{
+    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
 }
 
 void clickRow(QListWidget* list, int row)

@@ -76,5 +76,7 @@ T* child(QWidget* window, const QString& name)
 
 // Replaces a field's text by typing, as a user would (select all, type).
 void typeInto(QLineEdit* field, const QString& text);
+// Clicks a window's Save button (or the button of that name) as a user would.
+void clickSave(QWidget* window, const QString& button = QStringLiteral("Save"));
 // Selects a list entry as a user's click would.
 void clickRow(QListWidget* list, int row);
