@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_shell.h"
+#include "app/image_copy.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/platform.h"
 #include "rom/identity.h"
@@ -67,6 +68,10 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("File"));
     addAction(file, QStringLiteral("Load"), &MainWindow::Load_Click)->setShortcut(QKeySequence::Open);
+    m_saveCopy = file->addAction(QStringLiteral("Save a Copy As..."));
+    m_saveCopy->setObjectName(QStringLiteral("SaveCopy"));
+    m_saveCopy->setShortcut(QKeySequence::SaveAs);
+    connect(m_saveCopy, &QAction::triggered, this, &MainWindow::SaveCopy_Click);
     addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click)->setShortcut(QKeySequence::Quit);
     m_other = menuBar()->addMenu(QStringLiteral("Other"));
     m_other->setObjectName(QStringLiteral("Other"));
@@ -90,6 +95,7 @@ void MainWindow::Form_Load()
 {
     m_list->setEnabled(false);
     m_other->setEnabled(false);
+    m_saveCopy->setEnabled(false);
 }
 
 void MainWindow::Load_Click()
@@ -113,7 +119,10 @@ void MainWindow::Load_Click()
     setWindowTitle(kTitle + QStringLiteral(" - ") + QFileInfo(m_fileName).fileName());
     m_list->setEnabled(true);
     m_other->setEnabled(true);
+    m_saveCopy->setEnabled(true);
 }
+
+void MainWindow::SaveCopy_Click() { saveImageCopy(this, m_shell.platform(), m_shell.romPath()); }
 
 void MainWindow::List1_Click() { OpenEditor(static_cast<std::int16_t>(selectedRow(m_list))); }
 

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class AppShell;
+class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -15,6 +16,7 @@ public:
 
     void Form_Load();
     void Load_Click();
+    void SaveCopy_Click();
     void List1_Click();
     void OpenEditor(std::int16_t index);
     void Gato1_Click();
@@ -30,5 +32,6 @@ private:
     QListWidget* m_list;
     QLabel* m_fecal;
     QMenu* m_other;
+    QAction* m_saveCopy;
     QString m_fileName;  // the file chosen last in the open dialog
 };

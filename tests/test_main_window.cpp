@@ -46,6 +46,8 @@ private slots:
     void rejectedLoadKeepsEditorsOnTheAcceptedImage();
     void cancelChangesNothing();
     void acceptedImageLosesReadOnly();
+    void saveCopyWritesTheWholeImageAndKeepsEditingIt();
+    void saveCopyNeverReplacesTheImageBeingEdited();
     void everyWindowExistsAtMostOnce();
     void arrowKeysOpenEachEditorPassedOver();
     void exitAndClosingTheMainWindowEndTheProgram();
@@ -154,6 +156,67 @@ void MainWindowTest::acceptedImageLosesReadOnly()
     s.load(s.image.path());
     QVERIFY(editorList(s)->isEnabled());
     QVERIFY(QFileInfo(s.image.path()).permissions() & QFileDevice::WriteOwner);
+}
+
+void MainWindowTest::saveCopyWritesTheWholeImageAndKeepsEditingIt()
+{
+    Session s(false);
+    QVERIFY(!action(s, "SaveCopy")->isEnabled());
+    QCOMPARE(action(s, "SaveCopy")->text(), QString("Save a Copy As..."));
+    s.load(s.image.path());
+    QVERIFY(action(s, "SaveCopy")->isEnabled());
+    QWidget* w = s.openEditor(3, "Weapon");
+    typeInto(child<QLineEdit>(w, "Text1"), "77");
+    clickSave(w);
+    const Bytes edited = s.image.bytes();
+
+    // the answer goes to the save dialog only: an open dialog would get Cancel
+    const QString copy = QFileInfo(s.image.path()).dir().filePath("copy.sfc");
+    s.platform.saveAnswers << copy;
+    action(s, "SaveCopy")->trigger();
+    QCOMPARE(s.platform.dialogCaptions, QStringList{"Save a Copy As"});
+    QVERIFY(s.platform.saveAnswers.isEmpty());
+    QCOMPARE(SampleImage::read(copy), edited);
+    QCOMPARE(s.platform.messages.size(), 1);
+    QVERIFY(s.platform.messages[0].contains("copy.sfc"));
+    QVERIFY(QDir(QFileInfo(copy).path()).entryList(QDir::Hidden | QDir::Files).filter(".copy.sfc").isEmpty());
+
+    // the editors go on with the image loaded before, not with the copy
+    QCOMPARE(s.shell().romPath(), s.image.path());
+    clickRow(child<QListWidget>(w, "List1"), 2);
+    typeInto(child<QLineEdit>(w, "Text1"), "5");
+    clickSave(w);
+    QCOMPARE(s.image.bytesAt(tables::weapons.base + 2 * tables::weapons.recordSize, 1), Bytes{5});
+    QCOMPARE(SampleImage::read(copy), edited);
+
+    // Cancel writes nothing and says nothing
+    s.platform.messages.clear();
+    action(s, "SaveCopy")->trigger();
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void MainWindowTest::saveCopyNeverReplacesTheImageBeingEdited()
+{
+    Session s;
+    const Bytes before = s.image.bytes();
+    const QString link = QFileInfo(s.image.path()).dir().filePath("same.sfc");
+    QVERIFY(QFile::link(s.image.path(), link));
+    for (const QString& answer : {s.image.path(), link}) {
+        s.platform.messages.clear();
+        s.platform.saveAnswers << answer;
+        action(s, "SaveCopy")->trigger();
+        QCOMPARE(s.platform.messages.size(), 1);
+        QVERIFY2(s.platform.messages[0].startsWith("No copy was written:"), qPrintable(s.platform.messages[0]));
+        QVERIFY(s.platform.messages[0].contains("is the image being edited"));
+        QCOMPARE(s.image.bytes(), before);
+    }
+    // a folder that does not exist: told, nothing made
+    s.platform.messages.clear();
+    s.platform.saveAnswers << QFileInfo(s.image.path()).dir().filePath("missing/copy.sfc");
+    action(s, "SaveCopy")->trigger();
+    QCOMPARE(s.platform.messages.size(), 1);
+    QVERIFY(s.platform.messages[0].startsWith("No copy was written:"));
+    QVERIFY(!QFileInfo::exists(QFileInfo(s.image.path()).dir().filePath("missing")));
 }
 
 void MainWindowTest::everyWindowExistsAtMostOnce()

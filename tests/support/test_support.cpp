@@ -52,9 +52,11 @@ SampleImage::SampleImage() : m_path(m_dir.filePath(QStringLiteral("sample.sfc"))
         qFatal("cannot write the sample image: %s", written.error().c_str());
 }
 
-Bytes SampleImage::bytes() const
+Bytes SampleImage::bytes() const { return read(m_path); }
+
+Bytes SampleImage::read(const QString& path)
 {
-    QFile file(m_path);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray all = file.readAll();

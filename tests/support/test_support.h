@@ -47,6 +47,8 @@ public:
 
     QString path() const { return m_path; }
     Bytes bytes() const;
+    // The whole of any file, or nothing when it cannot be read.
+    static Bytes read(const QString& path);
     Bytes bytesAt(std::uint32_t position, std::size_t count) const;
     void poke(std::uint32_t position, const Bytes& bytes);
 
