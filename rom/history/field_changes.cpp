@@ -1,7 +1,7 @@
 #include "rom/history/field_changes.h"
 
+#include "rom/field_access.h"
 #include "rom/game_text.h"
-#include "rom/rom_image.h"
 
 #include <cctype>
 #include <cstdio>
@@ -10,33 +10,15 @@ namespace {
 
 std::string valueText(const Field& field, std::span<const std::uint8_t> record)
 {
-    switch (field.width) {
-    case Width::Byte:
-        return std::to_string(record[field.offset]);
-    case Width::Word:
-        return std::to_string(wordAt(record, field.offset));
-    case Width::Bit:
-        return (record[field.offset] >> field.bit) & 1 ? "on" : "off";
-    case Width::Text: {
+    if (field.width == Width::Text) {
         // a name slot is padded with blanks; the padding says nothing
         std::string text = decodeGameText(record.subspan(field.offset));
         text.erase(text.find_last_not_of(' ') + 1);
         return "\"" + text + "\"";
     }
-    }
-    return {};
-}
-
-std::size_t fieldBytes(const Field& field, std::size_t recordSize)
-{
-    switch (field.width) {
-    case Width::Word:
-        return 2;
-    case Width::Text:
-        return recordSize - field.offset;
-    default:
-        return 1;
-    }
+    if (field.width == Width::Bit)
+        return readField(field, record) ? "on" : "off";
+    return std::to_string(readField(field, record));
 }
 
 std::string hexByte(std::uint8_t b)
@@ -56,7 +38,7 @@ std::vector<FieldChange> fieldChanges(const Table& table, std::span<const std::u
         return out;
     std::vector<bool> covered(table.recordSize, false);
     for (const Field& field : table.fields) {
-        const std::size_t size = fieldBytes(field, table.recordSize);
+        const std::size_t size = fieldSize(field, table.recordSize);
         for (std::size_t i = field.offset; i < field.offset + size && i < covered.size(); ++i)
             covered[i] = true;
         const std::string was = valueText(field, before);
