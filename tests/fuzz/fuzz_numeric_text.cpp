@@ -1,0 +1,56 @@
+// Fuzz target: the numeric text reader, the entry-field rules and the
+// save-time conversions, over any text a user may type or paste.
+#include "tests/fuzz/fuzz_check.h"
+
+#include "rom/numeric_text.h"
+#include "rom/word_conv.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    const auto value = numericValue(text);
+    FUZZ_CHECK(!value || !std::isnan(*value));
+    if (value) {
+        const auto whole = roundHalfEven(*value);
+        if (whole)
+            FUZZ_CHECK(std::fabs(double(*whole) - *value) <= 0.5);
+    }
+
+    for (EntryRule rule : {EntryRule::None, EntryRule::ClampedByte, EntryRule::OpenEnded, EntryRule::NonNegative}) {
+        const std::string ruled = applyEntryRule(rule, text);
+        // the rule's own re-run on the text it set changes nothing further
+        FUZZ_CHECK(applyEntryRule(rule, ruled) == ruled);
+        if (rule != EntryRule::None && rule != EntryRule::NonNegative)
+            FUZZ_CHECK(!ruled.empty());
+        if (ruled != text)
+            FUZZ_CHECK(ruled == "0" || ruled == "255");
+    }
+
+    const auto byte = byteFromText(text, "Field");
+    const auto word = wordFromText(text, "Field");
+    const auto whole = wholeFromText(text, "Field", -32768, 32767);
+    // a value that fits a byte fits a word, with the same number
+    if (byte) {
+        FUZZ_CHECK(word && *word == *byte);
+        FUZZ_CHECK(whole && *whole == *byte);
+    }
+    if (word)
+        FUZZ_CHECK(value && *value > -0.5 - 1e-9 && *value < 65535.5 + 1e-9);
+    if (!byte)
+        FUZZ_CHECK(byte.error().find("Field must be a whole number from 0 to 255") == 0);
+    if (!word)
+        FUZZ_CHECK(word.error().find(std::string(kWordConversionError)) == 0);
+
+    const std::int64_t hex = HexToUnsigned(text);
+    FUZZ_CHECK(hex >= 0 && hex <= 0xFFFFFFFFll);
+    if (value && *value >= 0 && *value <= 65535 && std::floor(*value) == *value) {
+        const auto stored = UnsignedToSigned(std::int32_t(*value));
+        FUZZ_CHECK(stored && SignedToUnsigned(*stored) == std::int64_t(*value));
+    }
+    return 0;
+}
