@@ -2,6 +2,7 @@
 
 #include "app/window_registry.h"
 #include "editors/common/editor_host.h"
+#include "editors/common/save_log.h"
 
 #include <memory>
 
@@ -20,12 +21,15 @@ public:
 
     QString romPath() const override { return m_romPath; }
     Platform& platform() override { return m_platform; }
+    SaveLog& saveLog() override { return m_saveLog; }
     QWidget* showWindow(const QString& objectName) override;
 
-    void acceptImage(const QString& path) { m_romPath = path; }
+    // The editors work on `path` from now on; the history of another image is forgotten.
+    void acceptImage(const QString& path);
 
 private:
     Platform& m_platform;
+    SaveLog m_saveLog;
     WindowRegistry m_windows;
     QString m_romPath;
     std::unique_ptr<MainWindow> m_main;

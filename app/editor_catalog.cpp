@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 #include "app/app_shell.h"
+#include "app/history_window.h"
 #include "editors/chests/chest_window.h"
 #include "editors/enemy/monster_window.h"
 #include "editors/equipment/accessory_window.h"
@@ -12,6 +13,7 @@
 void registerWindows(WindowRegistry& registry, EditorHost& host)
 {
     registry.add(QStringLiteral("Dialog"), [] { return new AboutDialog; });
+    registry.add(QStringLiteral("History"), [&host] { return new HistoryWindow(host.saveLog()); });
     registry.add(QStringLiteral("Character"), [&host] { return createCharacterWindow(host); });
     registry.add(QStringLiteral("NPC"), [&host] { return createNpcWindow(host); });
     registry.add(QStringLiteral("Monster"), [&host] { return createMonsterWindow(host); });

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_shell.h"
+#include "app/history_window.h"
 #include "app/image_copy.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/platform.h"
@@ -73,6 +74,7 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     m_saveCopy->setShortcut(QKeySequence::SaveAs);
     connect(m_saveCopy, &QAction::triggered, this, &MainWindow::SaveCopy_Click);
     addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click)->setShortcut(QKeySequence::Quit);
+    makeEditMenu();
     m_other = menuBar()->addMenu(QStringLiteral("Other"));
     m_other->setObjectName(QStringLiteral("Other"));
     QAction* gato = m_other->addAction(QStringLiteral("Gato"));
@@ -90,6 +92,61 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     connect(m_list, &QListWidget::itemActivated, this, &MainWindow::List1_Click);
     Form_Load();
 }
+
+void MainWindow::makeEditMenu()
+{
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("Edit"));
+    auto add = [this, edit](const char* name, const char* text, void (MainWindow::*handler)(), const QKeySequence& keys) {
+        QAction* action = edit->addAction(QString::fromLatin1(text));
+        action->setObjectName(QString::fromLatin1(name));
+        // Ctrl+Alt and the main window only: a text field of an editor keeps
+        // its own Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z, and the main window has no
+        // text field where Ctrl+Alt (AltGr) could type a character
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    m_undoSave = add("UndoSave", "Undo Save", &MainWindow::UndoSave_Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z));
+    m_redoSave = add("RedoSave", "Redo Save", &MainWindow::RedoSave_Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Y));
+    edit->addSeparator();
+    add("History", "History...", &MainWindow::History_Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H));
+    connect(&m_shell.saveLog(), &SaveLog::changed, this, &MainWindow::showUndoState);
+    showUndoState();
+}
+
+void MainWindow::showUndoState()
+{
+    const SaveHistory& history = m_shell.saveLog().history();
+    m_undoSave->setEnabled(history.canUndo());
+    m_redoSave->setEnabled(history.canRedo());
+    // the menu says which save each command takes back or makes again
+    m_undoSave->setStatusTip(history.canUndo() ? QStringLiteral("Undo Save: ") + historyRowText(*history.nextUndo()) : QString());
+    m_undoSave->setToolTip(m_undoSave->statusTip().isEmpty() ? m_undoSave->text() : m_undoSave->statusTip());
+    m_redoSave->setStatusTip(history.canRedo() ? QStringLiteral("Redo Save: ") + historyRowText(*history.nextRedo()) : QString());
+    m_redoSave->setToolTip(m_redoSave->statusTip().isEmpty() ? m_redoSave->text() : m_redoSave->statusTip());
+}
+
+void MainWindow::UndoSave_Click()
+{
+    if (!m_shell.saveLog().history().canUndo())
+        return;
+    const auto undone = m_shell.saveLog().undo(RomImage(m_shell.romPath().toStdString()));
+    if (!undone)
+        m_shell.platform().showMessage(this, QString::fromStdString(undone.error()));
+}
+
+void MainWindow::RedoSave_Click()
+{
+    if (!m_shell.saveLog().history().canRedo())
+        return;
+    const auto redone = m_shell.saveLog().redo(RomImage(m_shell.romPath().toStdString()));
+    if (!redone)
+        m_shell.platform().showMessage(this, QString::fromStdString(redone.error()));
+}
+
+void MainWindow::History_Click() { m_shell.showWindow(QStringLiteral("History")); }
 
 void MainWindow::Form_Load()
 {

@@ -17,6 +17,9 @@ public:
     void Form_Load();
     void Load_Click();
     void SaveCopy_Click();
+    void UndoSave_Click();
+    void RedoSave_Click();
+    void History_Click();
     void List1_Click();
     void OpenEditor(std::int16_t index);
     void Gato1_Click();
@@ -28,10 +31,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void makeEditMenu();
+    void showUndoState();
+
     AppShell& m_shell;
     QListWidget* m_list;
     QLabel* m_fecal;
     QMenu* m_other;
     QAction* m_saveCopy;
+    QAction* m_undoSave = nullptr;
+    QAction* m_redoSave = nullptr;
     QString m_fileName;  // the file chosen last in the open dialog
 };

@@ -1,0 +1,60 @@
+#include "app/history_window.h"
+
+#include "editors/common/save_log.h"
+#include "rom/history/checked_write.h"
+#include "rom/history/field_changes.h"
+
+#include <QDateTime>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSeparator = QStringLiteral(" ") + QChar(0x00B7) + QStringLiteral(" ");
+
+QString timeText(std::chrono::system_clock::time_point time)
+{
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss"));
+}
+
+}  // namespace
+
+QString historyRowText(const SaveEntry& entry)
+{
+    const QString label = entry.entryLabel.empty() ? QStringLiteral("entry %1").arg(entry.index)
+                                                   : QString::fromStdString(entry.entryLabel);
+    return QString::fromStdString(tableTitle(*entry.table)) + kSeparator + label + kSeparator
+           + QString::fromStdString(describeChanges(*entry.table, entry.before, entry.after));
+}
+
+HistoryWindow::HistoryWindow(SaveLog& log) : QWidget(nullptr, Qt::Window), m_log(log)
+{
+    setObjectName(QStringLiteral("History"));
+    setWindowTitle(QStringLiteral("History"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("HistoryList"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_list);
+    resize(560, 300);
+    connect(&m_log, &SaveLog::changed, this, &HistoryWindow::refresh);
+    refresh();
+}
+
+void HistoryWindow::refresh()
+{
+    m_list->clear();
+    const auto entries = m_log.history().entries();
+    const std::size_t applied = m_log.history().applied();
+    for (std::size_t i = entries.size(); i-- > 0;) {
+        const SaveEntry& entry = entries[i];
+        const bool undone = i >= applied;
+        auto* row = new QListWidgetItem(historyRowText(entry) + (undone ? QStringLiteral(" (undone)") : QString()), m_list);
+        row->setToolTip(QStringLiteral("Saved by %1 at %2; %3")
+                            .arg(QString::fromStdString(entry.source), timeText(entry.time),
+                                 QString::fromStdString(entryName(*entry.table, entry.index))));
+        if (undone)
+            row->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "rom/history/save_history.h"
+
+#include <QObject>
+
+// The save history of the image being edited, as the windows share it: every
+// editor records its writes here, Edit > Undo Save and Redo Save go through
+// it, and every window that shows a record just restored hears of it and
+// reads that record again, so that no window keeps stale values that a later
+// Save would write back.
+class SaveLog : public QObject {
+    Q_OBJECT
+public:
+    const SaveHistory& history() const { return m_history; }
+
+    // Records a successful write (see SaveHistory::record).
+    void record(SaveEntry entry, bool merge = false);
+    // Forgets every save: another image was loaded.
+    void clear();
+
+    // Undo or redo on `image`; on success every window showing the record is told.
+    Result<const SaveEntry*> undo(const RomImage& image);
+    Result<const SaveEntry*> redo(const RomImage& image);
+
+signals:
+    // The history gained, lost or moved an entry.
+    void changed();
+    // The record of entry `index` of `table` was written back by an undo (or a redo).
+    void restored(const Table* table, int index, bool undone);
+
+private:
+    SaveHistory m_history;
+};
