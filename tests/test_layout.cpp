@@ -1,11 +1,14 @@
 #include "tests/support/layout_check.h"
 #include "tests/support/test_support.h"
 
+#include "editors/common/status_line.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -82,6 +85,7 @@ private slots:
     void cleanup();
     void everyCaptionFitsAndNothingOverlaps_data();
     void everyCaptionFitsAndNothingOverlaps();
+    void aStatusTooLongForTheLineEndsInAnEllipsisWithTheWholeTextAsToolTip();
 
 private:
     QFont m_platformFont;
@@ -123,6 +127,25 @@ void LayoutTest::everyCaptionFitsAndNothingOverlaps()
     QVERIFY(QTest::qWaitForWindowExposed(w));
     const QStringList faults = faultsAsUsed(w);
     QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("\n") + faults.join(QLatin1Char('\n'))));
+}
+
+void LayoutTest::aStatusTooLongForTheLineEndsInAnEllipsisWithTheWholeTextAsToolTip()
+{
+    Session s;
+    QWidget* w = s.openEditor(3, "Weapon");
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    auto* bar = child<StatusLine>(w, "bar");
+    QVERIFY(bar);
+    QVERIFY(!bar->isElided());
+    const QString reason = QStringLiteral("Not saved: cannot open ") + QString(40, QLatin1Char('d')) + QStringLiteral("/image.sfc");
+    bar->setText(reason);
+    QCOMPARE(bar->text(), reason);
+    QVERIFY(bar->isElided());
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), bar->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(bar, &help);
+    QCOMPARE(QToolTip::text(), reason);
+    bar->setText(QStringLiteral("Weapon Number 1"));
+    QVERIFY(!bar->isElided());
 }
 
 QTEST_MAIN(LayoutTest)

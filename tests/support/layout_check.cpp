@@ -122,12 +122,14 @@ void judgeGroupBox(const QGroupBox* box, Judge& judge)
 {
     if (box->title().isEmpty())
         return;
+    // the style gives the title its room; that room must hold the title's ink
+    // (a trailing blank draws nothing) and lie within the frame
     const QRect title = titleRect(box);
-    const int text = captionWidth(box->fontMetrics(), box->title());
-    if (!box->rect().contains(title) || title.width() < text)
+    const int ink = box->fontMetrics().boundingRect(box->title()).width();
+    if (!box->rect().contains(title) || title.width() < ink)
         judge.fault(QStringLiteral("%1: title \"%2\" (%3 px) does not fit in a frame %4 px wide")
                         .arg(judge.path(box), box->title())
-                        .arg(text)
+                        .arg(ink)
                         .arg(box->width()));
 }
 
