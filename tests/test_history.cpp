@@ -4,16 +4,12 @@
 #include "rom/history/save_history.h"
 #include "rom/sample_image.h"
 #include "rom/tables.h"
+#include "tests/support/file_faults.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 
 namespace {
 
@@ -81,6 +77,9 @@ private slots:
     void changesAreDescribedByField();
     void newFilesAreWrittenWholeOrNotAtAll();
     void aFileSizeLimitLeavesNoPartialFile();
+    void aWriteStoppedPartWayPutsTheRecordBack_data();
+    void aWriteStoppedPartWayPutsTheRecordBack();
+    void filesChangedBetweenReadAndSave();
 };
 
 void HistoryTest::checkedWriteWritesOnlyOverTheExpectedBytes()
@@ -333,29 +332,85 @@ void HistoryTest::aFileSizeLimitLeavesNoPartialFile()
 {
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("big.sfc"));
-    const QString message = dir.filePath(QStringLiteral("message.txt"));
-    // the limit applies to the child alone; SIGXFSZ would kill it before write() can fail
-    const pid_t child = fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string said = inChild([&] {
+        const FileSizeLimit limit(4096);
         const Status written = writeNewFile(out.toStdString(), Bytes(64 * 1024, 0xAB));
-        if (FILE* m = std::fopen(message.toLocal8Bit().constData(), "w")) {
-            std::fputs(written ? "written" : written.error().c_str(), m);
-            std::fclose(m);
-        }
-        _exit(written ? 0 : 1);
-    }
-    int status = 0;
-    QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFEXITED(status));
-    QCOMPARE(WEXITSTATUS(status), 1);
-    const Bytes said = fileBytes(message);
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(said.data()), qsizetype(said.size()));
-    QVERIFY2(text.contains(QStringLiteral("too large")) && text.contains(QStringLiteral("nothing was written")), qPrintable(text));
+        return written ? std::string("written") : written.error();
+    });
+    QVERIFY2(contains(said, "too large") && contains(said, "nothing was written"), said.c_str());
     QVERIFY(!QFile::exists(out));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("message.txt")});
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());  // no temporary left
+}
+
+void HistoryTest::aWriteStoppedPartWayPutsTheRecordBack_data()
+{
+    QTest::addColumn<int>("limitIntoRecord");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("limit before the record: nothing goes in") << 0 << "entry 4 of the enemy stats table is as it was";
+    QTest::newRow("limit inside the record: two bytes go in")
+        << 2 << "the write stopped part-way, and entry 4 of the enemy stats table was put back as it was";
+}
+
+void HistoryTest::aWriteStoppedPartWayPutsTheRecordBack()
+{
+    QFETCH(int, limitIntoRecord);
+    QFETCH(QString, outcome);
+    Fixture f;
+    const Table& t = tables::enemyStats;
+    const Bytes before = fileBytes(f.path);
+    const Bytes read = f.record(t, 4);
+    Bytes edited = read;
+    for (auto& b : edited)
+        b = static_cast<std::uint8_t>(~b);
+    const std::string said = inChild([&] {
+        const FileSizeLimit limit(*recordPosition(t, 4) + limitIntoRecord);
+        const CheckedWrite written = writeChecked(f.image, t, 4, read, edited);
+        return written ? std::string("written") : written.message;
+    });
+    QVERIFY2(contains(said, "File too large") || contains(said, "too large"), said.c_str());
+    QVERIFY2(contains(said, outcome.toStdString()), said.c_str());
+    QCOMPARE(fileBytes(f.path), before);
+}
+
+void HistoryTest::filesChangedBetweenReadAndSave()
+{
+    Fixture f;
+    const Table& t = tables::armor;
+    const Bytes read = f.record(t, 2);
+    Bytes edited = read;
+    edited[0] ^= 0x21;
+
+    {  // read-only since it was read: refused with the reason, nothing written
+        const Bytes before = fileBytes(f.path);
+        const ReadOnlyFile readOnly(f.path);
+        const CheckedWrite refused = writeChecked(f.image, t, 2, read, edited);
+        QVERIFY(!refused && !refused.changedOnDisk());
+        QVERIFY2(contains(refused.message, "permission denied (is the file read-only?)"), refused.message.c_str());
+        QCOMPARE(fileBytes(f.path), before);
+    }
+
+    // replaced by a file whose record differs: the other file is not overwritten
+    const QString other = f.dir.filePath(QStringLiteral("other.sfc"));
+    QVERIFY(QFile::copy(f.path, other));
+    RomImage(other.toStdString()).write(*recordPosition(t, 2), edited);
+    QVERIFY(QFile::remove(f.path));
+    QVERIFY(QFile::rename(other, f.path));
+    Bytes mine = read;
+    mine[1] ^= 0x01;
+    const Bytes replaced = fileBytes(f.path);
+    const CheckedWrite changed = writeChecked(f.image, t, 2, read, mine);
+    QVERIFY(changed.changedOnDisk());
+    QCOMPARE(fileBytes(f.path), replaced);
+
+    // removed, or a folder in its place: nothing is created, nothing written
+    QVERIFY(QFile::remove(f.path));
+    const CheckedWrite gone = writeChecked(f.image, t, 2, read, mine);
+    QVERIFY(!gone && contains(gone.message, "no such file"));
+    QVERIFY(!QFile::exists(f.path));
+    QVERIFY(QDir().mkdir(f.path));
+    const CheckedWrite folder = writeChecked(f.image, t, 2, read, mine);
+    QVERIFY2(!folder && contains(folder.message, "folder"), folder.message.c_str());
+    QVERIFY(QFileInfo(f.path).isDir());
 }
 
 QTEST_GUILESS_MAIN(HistoryTest)

@@ -9,6 +9,25 @@ CheckedWrite failed(CheckedWrite::Outcome outcome, std::string message, Bytes fo
     return {outcome, std::move(message), std::move(found)};
 }
 
+// A write that failed may have stopped part-way (a file size limit, a full
+// disk, an I/O error): say what the record holds now, and put the expected
+// bytes back where some of the new ones went in.
+std::string afterFailedWrite(const RomImage& image, const Table& table, int index, std::uint32_t position,
+                             std::span<const std::uint8_t> expected, const std::string& reason)
+{
+    const std::string entry = entryName(table, index);
+    const auto sameAs = [&](const Result<Bytes>& bytes) {
+        return bytes && std::equal(bytes->begin(), bytes->end(), expected.begin(), expected.end());
+    };
+    if (sameAs(image.read(position, table.recordSize)))
+        return reason + "; " + entry + " is as it was";
+    (void)image.write(position, expected);  // judged by what the file holds afterwards, not by its status
+    if (sameAs(image.read(position, table.recordSize)))
+        return reason + "; the write stopped part-way, and " + entry + " was put back as it was";
+    return reason + "; the write stopped part-way, and " + entry
+           + " could not be put back: it may hold part of the new values";
+}
+
 }  // namespace
 
 std::string entryName(const Table& table, int index)
@@ -38,6 +57,6 @@ CheckedWrite writeChecked(const RomImage& image, const Table& table, int index, 
                       *onDisk);
     const Status written = image.write(*position, record);
     if (!written)
-        return failed(Failed, written.error());
+        return failed(Failed, afterFailedWrite(image, table, index, *position, expected, written.error()));
     return {Written, {}, {}};
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+#include <sys/resource.h>
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+
+// Real file faults for tests, made by the operating system rather than mocked.
+
+// Runs `work` in a forked child and returns the text it hands back, or
+// "child ended by signal N" / "child exited with N" when it gives none.
+std::string inChild(const std::function<std::string()>& work);
+
+// A file size limit (RLIMIT_FSIZE) on this process for the guard's life, with
+// SIGXFSZ ignored so that a write past the limit fails with EFBIG instead of
+// ending the process. Only the soft limit moves; it is put back after.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// Makes a file read-only for this process for the guard's life. Root may
+// write to any file, so as root the guard also makes this thread's file
+// system user "nobody" (setfsuid), which the permission checks then apply to;
+// the folder is opened to others meanwhile so that "nobody" can reach the file.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const QString& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+private:
+    QString m_path;
+    QString m_folder;
+    int m_oldFileMode = 0;
+    int m_oldFolderMode = 0;
+    int m_oldFsuid = -1;
+};
