@@ -4,6 +4,7 @@
 #include "rom/rom_image.h"
 #include "rom/sample_image.h"
 #include "rom/tables.h"
+#include "rom/value_list.h"
 #include "rom/word_conv.h"
 
 #include <QDir>
@@ -43,6 +44,8 @@ private slots:
     void saveConversions_data();
     void saveConversions();
     void wordConversions();
+    void typedValueListText_data();
+    void typedValueListText();
     void codecDecodesAndEncodes();
     void codecRoundTripIsLossyOnlyWhereExpected();
     void imageAccessNeverCreatesOrGrowsAFile();
@@ -184,6 +187,53 @@ void CoreTest::wordConversions()
     QCOMPARE(UnsignedToSigned(32767), std::optional<std::int16_t>(32767));
     QVERIFY(!UnsignedToSigned(65536));
     QVERIFY(!UnsignedToSigned(-1));
+}
+
+void CoreTest::typedValueListText_data()
+{
+    QTest::addColumn<int>("shownEntry");
+    QTest::addColumn<int>("shownValue");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("entry");  // -2: refused
+    QTest::addColumn<int>("value");
+    // entries: 0 "None"=0, 1 "Damage can vary"=2, 2 "2x hit"=13, 3 "Random 'stop'"=36,
+    // 4 "Random 'stop'"=38, 5 "Causes chaos "=50, 6 "{Null}"=0
+    QTest::newRow("a number that starts a label") << 0 << 0 << "2" << 1 << 2;
+    QTest::newRow("a label") << 0 << 0 << "2x hit" << 2 << 13;
+    QTest::newRow("a label without its trailing blank") << 0 << 0 << "Causes chaos" << 5 << 50;
+    QTest::newRow("blanks around a number") << 0 << 0 << " 50 " << 5 << 50;
+    QTest::newRow("a shared label, one of them shown") << 4 << 38 << "Random 'stop'" << 4 << 38;
+    QTest::newRow("a shared label, neither shown") << 0 << 0 << "Random 'stop'" << 3 << 36;
+    QTest::newRow("a shared number, the later one shown") << 6 << 0 << "0" << 6 << 0;
+    QTest::newRow("a shared number, neither shown") << 1 << 2 << "0" << 0 << 0;
+    QTest::newRow("the bare stored number kept") << -1 << 5 << "5" << -1 << 5;
+    QTest::newRow("another bare number") << -1 << 5 << "6" << -2 << 0;
+    QTest::newRow("a prefix of a label") << 0 << 0 << "Dam" << -2 << 0;
+    QTest::newRow("another case") << 0 << 0 << "none" << -2 << 0;
+    QTest::newRow("nothing") << 0 << 0 << "" << -2 << 0;
+    QTest::newRow("blanks only") << 0 << 0 << "  " << -2 << 0;
+}
+
+void CoreTest::typedValueListText()
+{
+    QFETCH(int, shownEntry);
+    QFETCH(int, shownValue);
+    QFETCH(QString, typed);
+    QFETCH(int, entry);
+    QFETCH(int, value);
+    const std::vector<ValueListEntry> entries{{"None", 0},          {"Damage can vary", 2}, {"2x hit", 13},
+                                              {"Random 'stop'", 36}, {"Random 'stop'", 38},  {"Causes chaos ", 50},
+                                              {"{Null}", 0}};
+    const auto choice = resolveTypedValue(entries, {shownEntry, shownValue}, typed.toStdString(), "Inflicted Status");
+    if (entry == -2) {
+        QVERIFY(!choice);
+        QVERIFY(QString::fromStdString(choice.error()).contains("Inflicted Status"));
+        QVERIFY(QString::fromStdString(choice.error()).contains("\"" + typed + "\""));
+        return;
+    }
+    QVERIFY2(choice, choice ? "" : choice.error().c_str());
+    QCOMPARE(choice->entry, entry);
+    QCOMPARE(choice->value, value);
 }
 
 void CoreTest::codecDecodesAndEncodes()
