@@ -284,7 +284,7 @@ void ChestsTest::valueMustFitTheSavedType()
         QCOMPARE(s.image.bytes(), before);
         QCOMPARE(s.platform.messages.size(), 1);
         QVERIFY2(s.platform.messages[0].contains(reason), qPrintable(s.platform.messages[0]));
-        QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Chest Number %1").arg(kRow));
+        QVERIFY(child<QLabel>(w, "bar")->text().startsWith("Not saved: "));
     }
 }
 

@@ -200,7 +200,7 @@ void EnemyPagesTest::refusedSaveWritesNothing()
     QCOMPARE(message.startsWith(QString::fromUtf8(kWordConversionError.data(), kWordConversionError.size())),
              range == QLatin1String("0 to 65535"));
     QCOMPARE(child<QLineEdit>(w, field)->text(), typed);
-    QCOMPARE(bar(w), QString("Monster Number 200"));
+    QVERIFY2(bar(w).startsWith("Not saved: ") && bar(w).contains(label), qPrintable(bar(w)));
 }
 
 void EnemyPagesTest::hitEffectKeepsTheChosenValue()
@@ -292,7 +292,7 @@ void EnemyPagesTest::typedListTextSelectsAnEntryOrIsRefused()
         QCOMPARE(s.image.bytes(), before);
         QCOMPARE(s.platform.messages.size(), 1);
         QVERIFY2(s.platform.messages[0].contains(label), qPrintable(s.platform.messages[0]));
-        QCOMPARE(bar(w), QString("Monster Number 0"));
+        QVERIFY2(bar(w).startsWith("Not saved: ") && bar(w).contains(label), qPrintable(bar(w)));
         return;
     }
     QCOMPARE(s.image.bytesAt(position, 1), Bytes{std::uint8_t(stored)});

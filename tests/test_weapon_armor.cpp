@@ -428,7 +428,7 @@ void WeaponArmorTest::typedTextThatNamesNoEntryRefusesTheSave()
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains(label));
-    QVERIFY(!child<QLabel>(w, "bar")->text().startsWith("Saved"));
+    QVERIFY(child<QLabel>(w, "bar")->text().startsWith("Not saved: "));
 }
 
 void WeaponArmorTest::refusedFieldWritesNothing()

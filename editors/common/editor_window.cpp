@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
+#include <QRegularExpression>
 
 #include <memory>
 
@@ -35,6 +36,7 @@ RomImage EditorWindow::image() const { return RomImage(m_host.romPath().toStdStr
 QLabel* EditorWindow::makeStatusLine(int widthTwips, const QColor& background)
 {
     auto* bar = new QLabel(QStringLiteral("Label1"), this);
+    m_statusLine = bar;
     bar->setObjectName(QStringLiteral("bar"));
     bar->setGeometry(twipsRect(0, 0, widthTwips, 255));
     bar->setAutoFillBackground(true);
@@ -72,23 +74,15 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
     return *record;
 }
 
-bool EditorWindow::writeEntry(const Table& table, int index, const Bytes& record)
+Status EditorWindow::writeEntry(const Table& table, int index, const Bytes& record)
 {
     auto position = recordPosition(table, index);
-    if (!position) {
-        complain(position.error());
-        return false;
-    }
-    if (record.size() != table.recordSize) {
-        complain(QStringLiteral("internal error: a %1 record has %2 bytes").arg(table.recordSize).arg(record.size()));
-        return false;
-    }
-    const Status written = image().write(*position, record);
-    if (!written) {
-        complain(written.error());
-        return false;
-    }
-    return true;
+    if (!position)
+        return Status::failure(position.error());
+    if (record.size() != table.recordSize)
+        return Status::failure("internal error: a " + std::to_string(table.recordSize) + "-byte record has "
+                               + std::to_string(record.size()) + " bytes");
+    return image().write(*position, record);
 }
 
 void EditorWindow::retryFailedReads(QListWidget* list, std::function<bool()> failed, std::function<void()> read)
@@ -104,3 +98,13 @@ void EditorWindow::retryFailedReads(QListWidget* list, std::function<bool()> fai
 }
 
 void EditorWindow::complain(const QString& reason) { m_host.platform().showMessage(this, reason); }
+
+void EditorWindow::refuseSave(const QString& reason)
+{
+    // one line: the paragraphs of a longer reason joined
+    QString line = reason;
+    line.replace(QRegularExpression(QStringLiteral("\\s*\\n+\\s*")), QStringLiteral(": "));
+    if (m_statusLine)
+        m_statusLine->setText(QStringLiteral("Not saved: ") + line);
+    complain(reason);
+}

@@ -49,18 +49,20 @@ void TableWindow::Save_Click()
 {
     const int index = selectedRow(m_list);
     if (!m_record || index < 0) {
-        complain(QStringLiteral("Nothing was saved: no record is shown. Select an entry that can be read first."));
+        refuseSave(QStringLiteral("no record is shown. Select an entry that can be read first."));
         return;
     }
     auto record = m_form->collect(*m_record);
     if (record)
         record = collectOwnFields(*record);
     if (!record) {
-        complain(record.error());
+        refuseSave(record.error());
         return;
     }
-    if (!writeEntry(m_table, index, *record))
+    if (const Status written = writeEntry(m_table, index, *record); !written) {
+        refuseSave(written.error());
         return;
+    }
     m_record = *record;
     m_bar->setText(savedCaption(m_list->item(index)->text()));
 }
