@@ -1,5 +1,7 @@
 #include "rom/rom_image.h"
 
+#include "rom/tables.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -58,9 +60,29 @@ Result<std::uint64_t> fileSize(std::FILE* f)
     return static_cast<std::uint64_t>(size);
 }
 
+// Whether the open file of `size` bytes holds the game's identity value. The
+// file may have been replaced or changed since Load accepted it: every access
+// checks again, in the open that reads or writes.
+Status checkIdentity(std::FILE* f, std::uint64_t size)
+{
+    constexpr const char* notAnImage = "it is not a Veldra Saga ROM";
+    if (size < std::uint64_t(kIdentityPosition) + 4)
+        return Status::failure(std::string(notAnImage) + " (it is too short to hold the identity value at "
+                               + hex(kIdentityPosition) + ")");
+    std::uint8_t b[4];
+    if (std::fseek(f, static_cast<long>(kIdentityPosition), SEEK_SET) != 0 || std::fread(b, 1, 4, f) != 4)
+        return Status::failure(reasonFromErrno(errno));
+    const std::uint32_t value = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16
+                                | std::uint32_t(b[3]) << 24;
+    if (static_cast<std::int32_t>(value) != kIdentityValue)
+        return Status::failure(std::string(notAnImage) + " (the identity value at " + hex(kIdentityPosition)
+                               + " does not match)");
+    return success();
+}
+
 }  // namespace
 
-RomImage::RomImage(std::filesystem::path path) : m_path(std::move(path)) {}
+RomImage::RomImage(std::filesystem::path path, IdentityCheck check) : m_path(std::move(path)), m_check(check) {}
 
 Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
 {
@@ -71,6 +93,9 @@ Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
     auto size = fileSize(file->get());
     if (!size)
         return Result<Bytes>::failure("cannot read " + name + ": " + size.error());
+    if (m_check == IdentityCheck::Required)
+        if (const Status identified = checkIdentity(file->get(), *size); !identified)
+            return Result<Bytes>::failure("cannot read " + name + ": " + identified.error());
     if (std::uint64_t(position) + count > *size)
         return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(*size) + ", before the bytes "
                                       + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
@@ -90,6 +115,9 @@ Status RomImage::write(std::uint32_t position, std::span<const std::uint8_t> byt
     auto size = fileSize(file->get());
     if (!size)
         return Status::failure("cannot write " + name + ": " + size.error());
+    if (m_check == IdentityCheck::Required)
+        if (const Status identified = checkIdentity(file->get(), *size); !identified)
+            return Status::failure("cannot write " + name + ": " + identified.error());
     // never grow the file: a record that does not fit is not written at all
     if (std::uint64_t(position) + bytes.size() > *size)
         return Status::failure("cannot write " + name + ": the file ends at " + hex(*size) + ", before the bytes "

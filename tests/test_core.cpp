@@ -50,6 +50,7 @@ private slots:
     void codecRoundTripIsLossyOnlyWhereExpected();
     void imageAccessNeverCreatesOrGrowsAFile();
     void imageAccessReportsUnreadableFiles();
+    void imageAccessChecksTheIdentityEveryTime();
     void everyTableFitsItsImageAndItsNeighbours();
     void recordPositionRefusesEntriesOutsideTheTable();
     void sampleImageIsAcceptedAndDeterministic();
@@ -278,22 +279,22 @@ void CoreTest::imageAccessNeverCreatesOrGrowsAFile()
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath("missing.sfc");
-    const Status w = RomImage(missing.toStdString()).write(0, Bytes{1, 2});
+    const Status w = RomImage(missing.toStdString(), IdentityCheck::Skipped).write(0, Bytes{1, 2});
     QVERIFY(!w);
     QVERIFY(w.error().find("no such file") != std::string::npos);
     QVERIFY(!QFile::exists(missing));
 
     const QString small = dir.filePath("small.sfc");
     writeFile(small, Bytes{9, 9, 9, 9});
-    const Status past = RomImage(small.toStdString()).write(3, Bytes{1, 2});
+    const Status past = RomImage(small.toStdString(), IdentityCheck::Skipped).write(3, Bytes{1, 2});
     QVERIFY(!past);
     QCOMPARE(fileBytes(small), (Bytes{9, 9, 9, 9}));
-    QVERIFY(RomImage(small.toStdString()).write(2, Bytes{1, 2}));
+    QVERIFY(RomImage(small.toStdString(), IdentityCheck::Skipped).write(2, Bytes{1, 2}));
     QCOMPARE(fileBytes(small), (Bytes{9, 9, 1, 2}));
 
     QFile::setPermissions(small, QFileDevice::ReadOwner);
     if (!QFileInfo(small).isWritable()) {  // root may write anyway
-        const Status readOnly = RomImage(small.toStdString()).write(0, Bytes{7});
+        const Status readOnly = RomImage(small.toStdString(), IdentityCheck::Skipped).write(0, Bytes{7});
         QVERIFY(!readOnly);
         QVERIFY(readOnly.error().find("small.sfc") != std::string::npos);
     }
@@ -304,17 +305,46 @@ void CoreTest::imageAccessNeverCreatesOrGrowsAFile()
 void CoreTest::imageAccessReportsUnreadableFiles()
 {
     QTemporaryDir dir;
-    const auto folder = RomImage(dir.path().toStdString()).read(0, 1);
+    const auto folder = RomImage(dir.path().toStdString(), IdentityCheck::Skipped).read(0, 1);
     QVERIFY(!folder);
     QVERIFY(folder.error().find("folder") != std::string::npos);
     const QString small = dir.filePath("small.sfc");
     writeFile(small, Bytes{1, 2, 3});
-    const auto beyond = RomImage(small.toStdString()).read(2, 2);
+    const auto beyond = RomImage(small.toStdString(), IdentityCheck::Skipped).read(2, 2);
     QVERIFY(!beyond);
     QVERIFY(beyond.error().find(small.toStdString()) != std::string::npos);
-    QCOMPARE(*RomImage(small.toStdString()).read(1, 2), (Bytes{2, 3}));
+    QCOMPARE(*RomImage(small.toStdString(), IdentityCheck::Skipped).read(1, 2), (Bytes{2, 3}));
     QVERIFY(!readIdentityValue(small.toStdString()));
-    QVERIFY(!RomImage("").read(0, 1));
+    QVERIFY(!RomImage("", IdentityCheck::Skipped).read(0, 1));
+}
+
+void CoreTest::imageAccessChecksTheIdentityEveryTime()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("image.sfc");
+    QVERIFY(writeSampleImage(path.toStdString()));
+    const RomImage image(path.toStdString());
+    QVERIFY(image.read(0x100, 2));
+    QVERIFY(image.write(0x100, Bytes{1, 2}));
+
+    // changed behind the program's back: refused, naming the file, the file untouched
+    QVERIFY(RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition + 3, Bytes{0xAC}));
+    const Bytes changed = fileBytes(path);
+    const auto read = image.read(0x100, 2);
+    QVERIFY(!read);
+    QVERIFY2(read.error().find(path.toStdString()) != std::string::npos, read.error().c_str());
+    QVERIFY(read.error().find("not a Veldra Saga ROM") != std::string::npos);
+    const Status written = image.write(0x100, Bytes{7, 7});
+    QVERIFY(!written);
+    QVERIFY(written.error().find(path.toStdString()) != std::string::npos);
+    QVERIFY(!WriteGameText(image, 0x0C6700, "Renamed", 11));
+    QCOMPARE(fileBytes(path), changed);
+
+    // too short to hold the value at all
+    QFile::resize(path, kIdentityPosition + 2);
+    QVERIFY(!image.read(0, 1));
+    QVERIFY(!image.write(0, Bytes{1}));
+    QVERIFY(RomImage(path.toStdString(), IdentityCheck::Skipped).read(0, 1));
 }
 
 void CoreTest::everyTableFitsItsImageAndItsNeighbours()
@@ -366,7 +396,7 @@ void CoreTest::sampleImageIsAcceptedAndDeterministic()
     QCOMPARE(fileBytes(path), makeSampleImage());
     // the identity bytes in another order are no image of the game
     const Bytes swapped{0xAD, 0x10, 0x4E, 0x20};
-    QVERIFY(RomImage(path.toStdString()).write(kIdentityPosition, swapped));
+    QVERIFY(RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition, swapped));
     QVERIFY(*readIdentityValue(path.toStdString()) != kIdentityValue);
 }
 

@@ -24,7 +24,7 @@ QString imposter(Session& s, const Bytes& identity, const QString& name)
 {
     const QString path = QFileInfo(s.image.path()).dir().filePath(name);
     QFile::copy(s.image.path(), path);
-    RomImage(path.toStdString()).write(kIdentityPosition, identity);
+    RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition, identity);
     return path;
 }
 
@@ -83,7 +83,7 @@ void MainWindowTest::acceptsAnImageByItsIdentityValue()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(0x10660, '\0'));
     }
-    RomImage(path.toStdString()).write(kIdentityPosition, Bytes{0x20, 0x4E, 0x10, 0xAD});
+    RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition, Bytes{0x20, 0x4E, 0x10, 0xAD});
     s.load(path);
     QVERIFY(editorList(s)->isEnabled());
     QVERIFY(otherEnabled(s));
@@ -123,7 +123,7 @@ void MainWindowTest::rejectedLoadKeepsEditorsOnTheAcceptedImage()
     Session s;
     QWidget* w = s.openEditor(0, "Character");
     const QString other = imposter(s, Bytes{1, 2, 3, 4}, "other.sfc");
-    const Bytes otherBefore = RomImage(other.toStdString()).read(0, kImageSize).value();
+    const Bytes otherBefore = RomImage(other.toStdString(), IdentityCheck::Skipped).read(0, kImageSize).value();
     s.load(other);
     QVERIFY(editorList(s)->isEnabled());
     QVERIFY(s.mainWindow()->windowTitle().contains("This is not a Veldra Saga ROM."));
@@ -132,7 +132,7 @@ void MainWindowTest::rejectedLoadKeepsEditorsOnTheAcceptedImage()
     typeInto(child<QLineEdit>(w, "Text1"), "42");
     QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton);
     QCOMPARE(s.image.bytesAt(tables::characterSprites.base, 1), Bytes{42});
-    QCOMPARE(RomImage(other.toStdString()).read(0, kImageSize).value(), otherBefore);
+    QCOMPARE(RomImage(other.toStdString(), IdentityCheck::Skipped).read(0, kImageSize).value(), otherBefore);
 }
 
 void MainWindowTest::cancelChangesNothing()

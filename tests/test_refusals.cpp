@@ -1,8 +1,12 @@
 #include "tests/support/test_support.h"
 
+#include "rom/tables.h"
+
 #include <QAction>
 #include <QFile>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -82,6 +86,8 @@ class RefusalsTest : public QObject {
 private slots:
     void failedSaveSaysNothingWasSaved_data() { addEditorRows(); }
     void failedSaveSaysNothingWasSaved();
+    void fileRejectedSinceIsNeitherReadNorWritten_data() { addEditorRows(); }
+    void fileRejectedSinceIsNeitherReadNorWritten();
 };
 
 // After a save went through, a save that fails must not leave "Saved ..." in
@@ -110,6 +116,59 @@ void RefusalsTest::failedSaveSaysNothingWasSaved()
         QVERIFY2(s.platform.messages[0].contains(s.image.path()), qPrintable(s.platform.messages[0]));
         QVERIFY2(bar(w).startsWith(QLatin1String("Not saved: ")), qPrintable(save + QStringLiteral(": ") + bar(w)));
     }
+}
+
+// Load accepted the image and an editor is open; then another program changes
+// the identity bytes and Load rejects the file. The editors must neither read
+// nor write it from then on.
+void RefusalsTest::fileRejectedSinceIsNeitherReadNorWritten()
+{
+    QFETCH(QString, window);
+    const Editor& editor = editorNamed(window);
+    Session s;
+    QWidget* w = openOnEntry1(s, editor);
+    QVERIFY(w);
+    QVERIFY(s.platform.messages.isEmpty());
+    s.image.poke(kIdentityPosition, {0x20, 0x4E, 0x10, 0xAC});
+    s.load(s.image.path());
+    QVERIFY(s.mainWindow()->windowTitle().contains("This is not a Veldra Saga ROM."));
+    const Bytes before = s.image.bytes();
+    const auto refusedNamingTheFile = [&s](const QString& what) {
+        QVERIFY2(s.platform.messages.size() == 1, qPrintable(what + ": " + s.platform.messages.join(" | ")));
+        QVERIFY2(s.platform.messages[0].contains(s.image.path()), qPrintable(what + ": " + s.platform.messages[0]));
+        s.platform.messages.clear();
+    };
+
+    if (window == "Monster") {
+        typeInto(child<QLineEdit>(w, "namebox"), "Renamed");
+        QVERIFY(!s.platform.messages.isEmpty());
+        QVERIFY(s.platform.messages[0].contains(s.image.path()));
+        s.platform.messages.clear();
+    }
+    for (const auto& [selector, save] : editor.saves) {
+        if (*selector)
+            QTest::mouseClick(child<QPushButton>(w, selector), Qt::LeftButton);
+        clickSave(w, save);
+        refusedNamingTheFile(QString::fromLatin1(save));
+        QVERIFY2(bar(w).startsWith(QLatin1String("Not saved: ")), qPrintable(bar(w)));
+    }
+    if (window == "Gato") {
+        // the Gato window reads when it opens
+        w->close();
+        QTRY_VERIFY(!s.shell().windows().find("Gato"));
+        s.mainWindow()->findChild<QAction*>(QStringLiteral("Gato1"))->trigger();
+        refusedNamingTheFile(QStringLiteral("opening"));
+        QVERIFY(child<QListWidget>(s.shell().windows().find("Gato"), "List1")->selectedItems().isEmpty());
+    } else {
+        clickRow(child<QListWidget>(w, "List1"), 2);
+        refusedNamingTheFile(QStringLiteral("reading entry 2"));
+        QVERIFY2(bar(w).endsWith(QLatin1String("could not be read")), qPrintable(bar(w)));
+    }
+    if (auto* preread = child<QCheckBox>(s.shell().windows().find(window), "preread")) {
+        preread->click();  // reads every name
+        refusedNamingTheFile(QStringLiteral("reading the names"));
+    }
+    QCOMPARE(s.image.bytes(), before);
 }
 
 QTEST_MAIN(RefusalsTest)
