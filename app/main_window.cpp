@@ -104,7 +104,9 @@ void MainWindow::Load_Click()
     if (!value || *value != kIdentityValue) {
         // the editors keep working on the image accepted last, if any
         const QString current = m_shell.romPath();
-        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected
+        // a file that could not be read at all (a pipe, a folder, too short) says why
+        const QString why = value ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(value.error()));
+        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected + why
                        + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
         return;
     }

@@ -1,3 +1,5 @@
+#include "tests/support/pipe_guard.h"
+
 #include "rom/game_text.h"
 #include "rom/identity.h"
 #include "rom/numeric_text.h"
@@ -316,6 +318,20 @@ void CoreTest::imageAccessReportsUnreadableFiles()
     QCOMPARE(*RomImage(small.toStdString(), IdentityCheck::Skipped).read(1, 2), (Bytes{2, 3}));
     QVERIFY(!readIdentityValue(small.toStdString()));
     QVERIFY(!RomImage("", IdentityCheck::Skipped).read(0, 1));
+
+    // only regular files are opened, and nothing waits on a pipe
+    const QString pipePath = dir.filePath("pipe.sfc");
+    PipeGuard pipe(pipePath);
+    QVERIFY(pipe.made());
+    for (const QString& other : {pipePath, QStringLiteral("/dev/null")}) {
+        const auto fromPipe = RomImage(other.toStdString(), IdentityCheck::Skipped).read(0, 1);
+        QVERIFY(!fromPipe);
+        QVERIFY2(fromPipe.error().find(other.toStdString() + ": it is not a regular file") != std::string::npos,
+                 fromPipe.error().c_str());
+        QVERIFY(!RomImage(other.toStdString(), IdentityCheck::Skipped).write(0, Bytes{1}));
+        QVERIFY(!readIdentityValue(other.toStdString()));
+    }
+    QVERIFY(!pipe.released());
 }
 
 void CoreTest::imageAccessChecksTheIdentityEveryTime()

@@ -1,3 +1,4 @@
+#include "tests/support/pipe_guard.h"
 #include "tests/support/test_support.h"
 
 #include "app/main_window.h"
@@ -44,6 +45,7 @@ private slots:
     void rejectsOtherFiles_data();
     void rejectsOtherFiles();
     void rejectedLoadKeepsEditorsOnTheAcceptedImage();
+    void pipeIsRejectedWithoutWaiting();
     void cancelChangesNothing();
     void acceptedImageLosesReadOnly();
     void everyWindowExistsAtMostOnce();
@@ -133,6 +135,26 @@ void MainWindowTest::rejectedLoadKeepsEditorsOnTheAcceptedImage()
     QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton);
     QCOMPARE(s.image.bytesAt(tables::characterSprites.base, 1), Bytes{42});
     QCOMPARE(RomImage(other.toStdString(), IdentityCheck::Skipped).read(0, kImageSize).value(), otherBefore);
+}
+
+void MainWindowTest::pipeIsRejectedWithoutWaiting()
+{
+    Session s(false);
+    const QString path = QFileInfo(s.image.path()).dir().filePath("pipe.sfc");
+    PipeGuard pipe(path);
+    QVERIFY(pipe.made());
+    s.load(path);
+    QVERIFY(!pipe.released());
+    QVERIFY(!editorList(s)->isEnabled());
+    const QString title = s.mainWindow()->windowTitle();
+    QVERIFY2(title.contains("This is not a Veldra Saga ROM.") && title.contains("pipe.sfc"), qPrintable(title));
+    QVERIFY(s.shell().romPath().isEmpty());
+
+    // and after an image was accepted, the editors stay on it
+    s.load(s.image.path());
+    s.load(path);
+    QVERIFY(!pipe.released());
+    QCOMPARE(s.shell().romPath(), s.image.path());
 }
 
 void MainWindowTest::cancelChangesNothing()

@@ -1,3 +1,4 @@
+#include "tests/support/pipe_guard.h"
 #include "tests/support/test_support.h"
 
 #include "rom/tables.h"
@@ -10,6 +11,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 
@@ -86,7 +89,7 @@ class RefusalsTest : public QObject {
 private slots:
     void failedSaveSaysNothingWasSaved_data() { addEditorRows(); }
     void failedSaveSaysNothingWasSaved();
-    void fileRejectedSinceIsNeitherReadNorWritten_data() { addEditorRows(); }
+    void fileRejectedSinceIsNeitherReadNorWritten_data();
     void fileRejectedSinceIsNeitherReadNorWritten();
 };
 
@@ -118,21 +121,40 @@ void RefusalsTest::failedSaveSaysNothingWasSaved()
     }
 }
 
+void RefusalsTest::fileRejectedSinceIsNeitherReadNorWritten_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("pipe");
+    for (const Editor& e : kEditors) {
+        QTest::addRow("%s, identity changed", e.window) << QString::fromLatin1(e.window) << false;
+        QTest::addRow("%s, a pipe in its place", e.window) << QString::fromLatin1(e.window) << true;
+    }
+}
+
 // Load accepted the image and an editor is open; then another program changes
-// the identity bytes and Load rejects the file. The editors must neither read
-// nor write it from then on.
+// the identity bytes (or puts a named pipe in the file's place) and Load
+// rejects the file. The editors must neither read nor write it from then on,
+// nor wait on it.
 void RefusalsTest::fileRejectedSinceIsNeitherReadNorWritten()
 {
     QFETCH(QString, window);
+    QFETCH(bool, pipe);
     const Editor& editor = editorNamed(window);
     Session s;
     QWidget* w = openOnEntry1(s, editor);
     QVERIFY(w);
     QVERIFY(s.platform.messages.isEmpty());
-    s.image.poke(kIdentityPosition, {0x20, 0x4E, 0x10, 0xAC});
+    std::unique_ptr<PipeGuard> guard;
+    if (pipe) {
+        QVERIFY(QFile::remove(s.image.path()));
+        guard = std::make_unique<PipeGuard>(s.image.path());
+        QVERIFY(guard->made());
+    } else {
+        s.image.poke(kIdentityPosition, {0x20, 0x4E, 0x10, 0xAC});
+    }
     s.load(s.image.path());
     QVERIFY(s.mainWindow()->windowTitle().contains("This is not a Veldra Saga ROM."));
-    const Bytes before = s.image.bytes();
+    const Bytes before = pipe ? Bytes{} : s.image.bytes();
     const auto refusedNamingTheFile = [&s](const QString& what) {
         QVERIFY2(s.platform.messages.size() == 1, qPrintable(what + ": " + s.platform.messages.join(" | ")));
         QVERIFY2(s.platform.messages[0].contains(s.image.path()), qPrintable(what + ": " + s.platform.messages[0]));
@@ -168,7 +190,10 @@ void RefusalsTest::fileRejectedSinceIsNeitherReadNorWritten()
         preread->click();  // reads every name
         refusedNamingTheFile(QStringLiteral("reading the names"));
     }
-    QCOMPARE(s.image.bytes(), before);
+    if (pipe)
+        QVERIFY(!guard->released());
+    else
+        QCOMPARE(s.image.bytes(), before);
 }
 
 QTEST_MAIN(RefusalsTest)
