@@ -95,9 +95,12 @@ void MainWindow::Form_Load()
 void MainWindow::Load_Click()
 {
     const QString chosen = m_shell.platform().chooseImageFile(this);
-    if (chosen.isEmpty())
-        return;  // Cancel changes nothing
-    m_fileName = chosen;
+    if (!chosen.isEmpty())
+        m_fileName = chosen;
+    else if (!m_shell.romPath().isEmpty())
+        m_fileName = m_shell.romPath();  // Cancel: the image accepted last is checked and accepted again
+    else
+        return;  // Cancel before any image was accepted changes nothing
     const auto value = readIdentityValue(m_fileName.toStdString());
     if (value)
         m_fecal->setText(QString::number(*value));

@@ -47,6 +47,7 @@ private slots:
     void rejectedLoadKeepsEditorsOnTheAcceptedImage();
     void pipeIsRejectedWithoutWaiting();
     void cancelChangesNothing();
+    void cancelAcceptsTheAcceptedImageAgain();
     void acceptedImageLosesReadOnly();
     void everyWindowExistsAtMostOnce();
     void arrowKeysOpenEachEditorPassedOver();
@@ -167,6 +168,27 @@ void MainWindowTest::cancelChangesNothing()
     s.load(QString());
     QVERIFY(editorList(s)->isEnabled());
     QCOMPARE(s.shell().romPath(), s.image.path());
+}
+
+void MainWindowTest::cancelAcceptsTheAcceptedImageAgain()
+{
+    Session s(false);
+    s.load(s.image.path());
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(s.image.path(), readOnly));
+    s.load(QString());
+    QVERIFY(QFileInfo(s.image.path()).permissions() & QFileDevice::WriteOwner);
+    QCOMPARE(s.shell().romPath(), s.image.path());
+
+    // after a rejected file too, Cancel checks the accepted image, not the rejected one
+    const QString other = imposter(s, Bytes{1, 2, 3, 4}, "other.sfc");
+    s.load(other);
+    QVERIFY(QFile::setPermissions(s.image.path(), readOnly));
+    s.load(QString());
+    QVERIFY(QFileInfo(s.image.path()).permissions() & QFileDevice::WriteOwner);
+    QCOMPARE(s.mainWindow()->windowTitle(), QString("Veldra Forge - sample.sfc"));
+    QVERIFY(editorList(s)->isEnabled());
+    QVERIFY(s.platform.messages.isEmpty());
 }
 
 void MainWindowTest::acceptedImageLosesReadOnly()
