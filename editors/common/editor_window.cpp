@@ -3,12 +3,12 @@
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
 
-#include <memory>
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -20,6 +20,32 @@ int selectedRow(const QListWidget* list)
     const QList<QListWidgetItem*> selected = list->selectedItems();
     return selected.isEmpty() ? -1 : list->row(selected.first());
 }
+
+namespace {
+
+// Notes which entry was selected when a mouse button went down on a list, so
+// that a click can tell whether its press selected the entry or found it
+// selected already (by an earlier click or by the program, as on opening).
+class PressWatcher : public QObject {
+public:
+    explicit PressWatcher(QListWidget* list) : QObject(list), m_list(list) { list->viewport()->installEventFilter(this); }
+
+    int rowBeforePress() const { return m_row; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            m_row = selectedRow(m_list);
+        return false;
+    }
+
+private:
+    QListWidget* m_list;
+    int m_row = -1;
+};
+
+}  // namespace
 
 EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int clientWidthTwips,
                            int clientHeightTwips)
@@ -85,14 +111,19 @@ Status EditorWindow::writeEntry(const Table& table, int index, const Bytes& reco
     return image().write(*position, record);
 }
 
+void EditorWindow::onClickOfSelected(QListWidget* list, std::function<void()> again)
+{
+    auto* watcher = new PressWatcher(list);
+    connect(list, &QListWidget::itemClicked, this, [watcher, list, again](QListWidgetItem* item) {
+        if (list->row(item) == watcher->rowBeforePress())
+            again();
+    });
+}
+
 void EditorWindow::retryFailedReads(QListWidget* list, std::function<bool()> failed, std::function<void()> read)
 {
-    auto selectedByThisClick = std::make_shared<bool>(false);
-    connect(list, &QListWidget::itemSelectionChanged, this, [selectedByThisClick] { *selectedByThisClick = true; });
-    connect(list, &QListWidget::itemClicked, this, [selectedByThisClick, failed, read] {
-        const bool justRead = *selectedByThisClick;
-        *selectedByThisClick = false;
-        if (!justRead && failed())
+    onClickOfSelected(list, [failed, read] {
+        if (failed())
             read();
     });
 }

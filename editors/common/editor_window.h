@@ -48,8 +48,11 @@ protected:
     // reason why (for refuseSave).
     Status writeEntry(const Table& table, int index, const Bytes& record);
 
-    // Clicking the selected entry again retries a read that failed (a click
-    // whose press selected the entry has just read it and reads no more).
+    // Runs `again` when a click lands on the entry that was selected already
+    // (a click whose press selected the entry has run the selection's handler
+    // and runs nothing more).
+    void onClickOfSelected(QListWidget* list, std::function<void()> again);
+    // Clicking the selected entry again retries a read that failed.
     void retryFailedReads(QListWidget* list, std::function<bool()> failed, std::function<void()> read);
 
     void complain(const QString& reason);
