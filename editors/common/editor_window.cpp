@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QRegularExpression>
 
-
 QRect twipsRect(int left, int top, int width, int height)
 {
     return {twips(left), twips(top), twips(width), twips(height)};
