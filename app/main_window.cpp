@@ -160,16 +160,21 @@ void MainWindow::Form_Load()
 void MainWindow::Load_Click()
 {
     const QString chosen = m_shell.platform().chooseImageFile(this);
-    if (chosen.isEmpty())
-        return;  // Cancel changes nothing
-    m_fileName = chosen;
+    if (!chosen.isEmpty())
+        m_fileName = chosen;
+    else if (!m_shell.romPath().isEmpty())
+        m_fileName = m_shell.romPath();  // Cancel: the image accepted last is checked and accepted again
+    else
+        return;  // Cancel before any image was accepted changes nothing
     const auto value = readIdentityValue(m_fileName.toStdString());
     if (value)
         m_fecal->setText(QString::number(*value));
     if (!value || *value != kIdentityValue) {
         // the editors keep working on the image accepted last, if any
         const QString current = m_shell.romPath();
-        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected
+        // a file that could not be read at all (a pipe, a folder, too short) says why
+        const QString why = value ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(value.error()));
+        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected + why
                        + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
         return;
     }

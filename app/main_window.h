@@ -41,5 +41,5 @@ private:
     QAction* m_saveCopy;
     QAction* m_undoSave = nullptr;
     QAction* m_redoSave = nullptr;
-    QString m_fileName;  // the file chosen last in the open dialog
+    QString m_fileName;  // the file checked last: chosen in the open dialog, or on Cancel the accepted one
 };

@@ -1,5 +1,7 @@
 #include "rom/files.h"
 
+#include "rom/regular_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -41,23 +43,20 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes)
 Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint64_t limit)
 {
     using R = Result<std::vector<std::uint8_t>>;
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status))
-        return R::failure("cannot read " + path.string() + ": no such file");
-    if (!fs::is_regular_file(status))
-        return R::failure("cannot read " + path.string() + ": it is not a regular file");
-    const auto size = fs::file_size(path, ec);
-    if (ec)
-        return R::failure("cannot read " + path.string() + ": " + ec.message());
-    if (size > limit)
+    // a regular file only, opened without blocking on a pipe put in its place
+    auto file = openRegularFile(path, false);
+    if (!file)
+        return R::failure("cannot read " + path.string() + ": " + file.error());
+    std::FILE* f = file->get();
+    if (std::fseek(f, 0, SEEK_END) != 0)
+        return R::failure("cannot read " + path.string() + ": " + fileErrorReason(errno));
+    const long size = std::ftell(f);
+    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0)
+        return R::failure("cannot read " + path.string() + ": " + fileErrorReason(errno));
+    if (std::uint64_t(size) > limit)
         return R::failure("cannot read " + path.string() + ": it is larger than " + std::to_string(limit >> 20) + " MiB");
-    std::FILE* f = std::fopen(path.string().c_str(), "rb");
-    if (!f)
-        return R::failure("cannot read " + path.string() + ": " + std::strerror(errno));
-    std::vector<std::uint8_t> bytes(size);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     const bool whole = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fgetc(f) == EOF;
-    std::fclose(f);
     if (!whole)
         return R::failure("cannot read " + path.string() + ": its size changed while it was read");
     return bytes;

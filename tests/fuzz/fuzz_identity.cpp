@@ -58,8 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!value.error().empty());
     }
 
-    // a read past the end is refused, never short; a read inside gives the bytes
-    const RomImage image(path);
+    // a read of an image is refused unless the identity matches; without the
+    // check, a read past the end is refused, never short, and a read inside gives the bytes
+    const bool identified = whole && *value == kIdentityValue;
+    FUZZ_CHECK(RomImage(path).read(0, 1).ok() == identified);
+    const RomImage image(path, IdentityCheck::Skipped);
     const std::uint32_t at = static_cast<std::uint32_t>(file.size() > 16 ? file.size() - 16 : 0);
     for (std::size_t count : {std::size_t(1), std::size_t(16), std::size_t(17)}) {
         const auto read = image.read(at, count);
