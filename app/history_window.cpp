@@ -22,10 +22,17 @@ QString timeText(std::chrono::system_clock::time_point time)
 
 QString historyRowText(const SaveEntry& entry)
 {
-    const QString label = entry.entryLabel.empty() ? QStringLiteral("entry %1").arg(entry.index)
-                                                   : QString::fromStdString(entry.entryLabel);
-    return QString::fromStdString(tableTitle(*entry.table)) + kSeparator + label + kSeparator
-           + QString::fromStdString(describeChanges(*entry.table, entry.before, entry.after));
+    QStringList titles;
+    QStringList changes;
+    for (const RecordChange& record : entry.records) {
+        titles << QString::fromStdString(tableTitle(*record.table));
+        changes << QString::fromStdString(describeChanges(*record.table, record.before, record.after));
+    }
+    titles.removeDuplicates();
+    const QString label = !entry.entryLabel.empty() ? QString::fromStdString(entry.entryLabel)
+                          : entry.records.empty()    ? QString()
+                                                     : QStringLiteral("entry %1").arg(entry.records.front().index);
+    return titles.join(QStringLiteral(" + ")) + kSeparator + label + kSeparator + changes.join(QStringLiteral(", "));
 }
 
 HistoryWindow::HistoryWindow(SaveLog& log) : QWidget(nullptr, Qt::Window), m_log(log)
@@ -51,9 +58,11 @@ void HistoryWindow::refresh()
         const SaveEntry& entry = entries[i];
         const bool undone = i >= applied;
         auto* row = new QListWidgetItem(historyRowText(entry) + (undone ? QStringLiteral(" (undone)") : QString()), m_list);
-        row->setToolTip(QStringLiteral("Saved by %1 at %2; %3")
-                            .arg(QString::fromStdString(entry.source), timeText(entry.time),
-                                 QString::fromStdString(entryName(*entry.table, entry.index))));
+        QStringList where;
+        for (const RecordChange& record : entry.records)
+            where << QString::fromStdString(entryName(*record.table, record.index));
+        row->setToolTip(QStringLiteral("Saved by %1 at %2: %3")
+                            .arg(QString::fromStdString(entry.source), timeText(entry.time), where.join(QStringLiteral(", "))));
         if (undone)
             row->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
     }

@@ -50,8 +50,8 @@ struct Fixture {
 
 SaveEntry saveOf(const Table& table, int index, Bytes before, Bytes after, std::string source = "Weapon")
 {
-    return {&table, index, "label " + std::to_string(index), std::move(source), std::chrono::system_clock::now(),
-            std::move(before), std::move(after)};
+    return {{{&table, index, std::move(before), std::move(after)}}, "label " + std::to_string(index), std::move(source),
+            std::chrono::system_clock::now()};
 }
 
 // Saves `after` over entry `index` as a window would, and records it.
@@ -73,6 +73,8 @@ private slots:
     void undoAndRedoAreRefusedAfterAnOutsideChange();
     void aSaveAfterAnUndoDropsTheRedo();
     void unchangedAndMergedWrites();
+    void aSaveOfTwoRecordsIsUndoneWhole();
+    void anUndoThatFailsPartWayPutsBackWhatItWrote();
     void changesAreDescribedByField_data();
     void changesAreDescribedByField();
     void newFilesAreWrittenWholeOrNotAtAll();
@@ -151,7 +153,7 @@ void HistoryTest::undoAndRedoRestoreTheRecordOnly()
 
     auto undone = history.undo(f.image);
     QVERIFY2(undone, undone.error().c_str());
-    QCOMPARE((*undone)->after, second);
+    QCOMPARE((*undone)->records[0].after, second);
     QCOMPARE(f.record(t, 9), first);
     QVERIFY(history.canRedo());
     QVERIFY(history.undo(f.image));
@@ -228,7 +230,7 @@ void HistoryTest::aSaveAfterAnUndoDropsTheRedo()
     c[0] ^= 1;
     save(f, history, t, 3, c);
     QCOMPARE(history.entries().size(), std::size_t(2));
-    QCOMPARE(history.entries()[1].index, 3);
+    QCOMPARE(history.entries()[1].records[0].index, 3);
     QVERIFY(!history.canRedo());
     history.clear();
     QVERIFY(!history.canUndo() && !history.canRedo());
@@ -250,8 +252,8 @@ void HistoryTest::unchangedAndMergedWrites()
     history.record(saveOf(names, 5, start, typed1, "Monster"), true);
     history.record(saveOf(names, 5, typed1, typed2, "Monster"), true);
     QCOMPARE(history.entries().size(), std::size_t(1));
-    QCOMPARE(history.entries()[0].before, start);
-    QCOMPARE(history.entries()[0].after, typed2);
+    QCOMPARE(history.entries()[0].records[0].before, start);
+    QCOMPARE(history.entries()[0].records[0].after, typed2);
 
     // another enemy, or another source, starts a new save
     Bytes other = start;
@@ -264,6 +266,72 @@ void HistoryTest::unchangedAndMergedWrites()
     history.record(saveOf(names, 6, start, other, "veldra-cli set"), true);
     QCOMPARE(history.entries().size(), std::size_t(2));
     QCOMPARE(history.applied(), std::size_t(2));
+}
+
+void HistoryTest::aSaveOfTwoRecordsIsUndoneWhole()
+{
+    Fixture f;
+    SaveHistory history;
+    const Table& effects = tables::accessoryEffects;
+    const Table& equip = tables::accessoryEquip;
+    const Bytes original = fileBytes(f.path);
+    Bytes effect = f.record(effects, 7);
+    effect[2] ^= 0x0F;
+    Bytes price = f.record(equip, 7);
+    price[1] ^= 0x40;
+    Bytes unchanged = f.record(effects, 8);
+    SaveEntry save{{{&equip, 7, f.record(equip, 7), price}, {&effects, 7, f.record(effects, 7), effect},
+                    {&effects, 8, unchanged, unchanged}},
+                   "ring", "Accessory", std::chrono::system_clock::now()};
+    QVERIFY(writeChecked(f.image, equip, 7, save.records[0].before, price));
+    QVERIFY(writeChecked(f.image, effects, 7, save.records[1].before, effect));
+    history.record(save);
+    QCOMPARE(history.entries().size(), std::size_t(1));
+    QCOMPARE(history.entries()[0].records.size(), std::size_t(2));  // the unchanged record is not kept
+    const Bytes saved = fileBytes(f.path);
+
+    // one of the two changed since: neither is written back
+    Bytes outside = effect;
+    outside[3] ^= 1;
+    f.poke(effects, 7, outside);
+    const Bytes changed = fileBytes(f.path);
+    auto refused = history.undo(f.image);
+    QVERIFY(!refused);
+    QVERIFY2(contains(refused.error(), "ring (entry 7 of the accessory effects table) has been changed"), refused.error().c_str());
+    QCOMPARE(fileBytes(f.path), changed);
+
+    f.poke(effects, 7, effect);
+    QVERIFY(history.undo(f.image));
+    QCOMPARE(fileBytes(f.path), original);
+    QVERIFY(history.redo(f.image));
+    QCOMPARE(fileBytes(f.path), saved);
+}
+
+void HistoryTest::anUndoThatFailsPartWayPutsBackWhatItWrote()
+{
+    Fixture f;
+    SaveHistory history;
+    // the first record lies low in the image, the second past a file size limit
+    const Table& low = tables::weapons;
+    const Table& high = tables::chests;
+    Bytes a = f.record(low, 0);
+    a[0] ^= 0xFF;
+    Bytes b = f.record(high, 0);
+    b[0] ^= 0xFF;
+    SaveEntry save{{{&low, 0, f.record(low, 0), a}, {&high, 0, f.record(high, 0), b}}, "both", "test",
+                   std::chrono::system_clock::now()};
+    QVERIFY(writeChecked(f.image, low, 0, save.records[0].before, a));
+    QVERIFY(writeChecked(f.image, high, 0, save.records[1].before, b));
+    history.record(save);
+    const Bytes saved = fileBytes(f.path);
+    const std::string said = inChild([&] {
+        const FileSizeLimit limit(*recordPosition(high, 0));
+        auto undone = history.undo(f.image);
+        return undone ? std::string("undone") : undone.error();
+    });
+    QVERIFY2(contains(said, "Undo failed") && contains(said, "too large"), said.c_str());
+    QVERIFY2(!contains(said, "could not be put back"), said.c_str());
+    QCOMPARE(fileBytes(f.path), saved);
 }
 
 void HistoryTest::changesAreDescribedByField_data()

@@ -16,7 +16,8 @@ Result<const SaveEntry*> SaveLog::undo(const RomImage& image)
 {
     auto undone = m_history.undo(image);
     if (undone) {
-        emit restored((*undone)->table, (*undone)->index, true);
+        for (const RecordChange& record : (*undone)->records)
+            emit restored(record.table, record.index, true);
         emit changed();
     }
     return undone;
@@ -26,7 +27,8 @@ Result<const SaveEntry*> SaveLog::redo(const RomImage& image)
 {
     auto redone = m_history.redo(image);
     if (redone) {
-        emit restored((*redone)->table, (*redone)->index, false);
+        for (const RecordChange& record : (*redone)->records)
+            emit restored(record.table, record.index, false);
         emit changed();
     }
     return redone;

@@ -2,26 +2,72 @@
 
 #include "rom/history/checked_write.h"
 
+#include <algorithm>
+
+namespace {
+
+enum class Direction { Undo, Redo };
+
+const Bytes& from(const RecordChange& r, Direction d) { return d == Direction::Undo ? r.after : r.before; }
+const Bytes& to(const RecordChange& r, Direction d) { return d == Direction::Undo ? r.before : r.after; }
+
+// Moves every record of a save from one side to the other, or none: each is
+// checked before the first is written, and should a write fail after others
+// went through, those are put back.
+Status moveRecords(const RomImage& image, const SaveEntry& entry, Direction d)
+{
+    const char* verb = d == Direction::Undo ? "Undo" : "Redo";
+    for (const RecordChange& r : entry.records) {
+        const auto position = recordPosition(*r.table, r.index);
+        if (!position)
+            return Status::failure(std::string(verb) + " failed: " + position.error());
+        const auto onDisk = image.read(*position, r.table->recordSize);
+        if (!onDisk)
+            return Status::failure(std::string(verb) + " failed: " + onDisk.error());
+        if (*onDisk != from(r, d))
+            return Status::failure(std::string(verb) + " refused: " + describeRecord(entry, r) + " has been changed since "
+                                   + (d == Direction::Undo ? "that save" : "that save was undone") + ", and "
+                                   + (d == Direction::Undo ? "undoing" : "redoing")
+                                   + " it would overwrite that change. Nothing was written.");
+    }
+    for (std::size_t i = 0; i < entry.records.size(); ++i) {
+        const RecordChange& r = entry.records[i];
+        const CheckedWrite written = writeChecked(image, *r.table, r.index, from(r, d), to(r, d));
+        if (written)
+            continue;
+        std::string message = std::string(verb) + " failed: " + written.message;
+        for (std::size_t j = i; j-- > 0;) {
+            const RecordChange& done = entry.records[j];
+            if (!writeChecked(image, *done.table, done.index, to(done, d), from(done, d)))
+                message += "; " + describeRecord(entry, done) + " was written and could not be put back";
+        }
+        return Status::failure(message);
+    }
+    return success();
+}
+
+}  // namespace
+
 void SaveHistory::record(SaveEntry entry, bool merge)
 {
-    if (!entry.table)
-        return;
+    std::erase_if(entry.records, [](const RecordChange& r) { return !r.table || r.before == r.after; });
     // a save after an undo starts a new line of history: the undone saves can no longer be redone
     m_entries.resize(m_applied);
-    if (merge && !m_entries.empty()) {
+    if (merge && !m_entries.empty() && entry.records.size() <= 1) {
         SaveEntry& last = m_entries.back();
-        if (last.table == entry.table && last.index == entry.index && last.source == entry.source
-            && last.after == entry.before) {
-            last.after = std::move(entry.after);
+        const RecordChange* next = entry.records.empty() ? nullptr : &entry.records.front();
+        if (next && last.records.size() == 1 && last.source == entry.source && last.records[0].table == next->table
+            && last.records[0].index == next->index && last.records[0].after == next->before) {
+            last.records[0].after = next->after;
             last.time = entry.time;
-            if (last.after == last.before) {
+            if (last.records[0].after == last.records[0].before) {
                 m_entries.pop_back();
-                --m_applied;
+                m_applied = m_entries.size();
             }
             return;
         }
     }
-    if (entry.before == entry.after)
+    if (entry.records.empty())
         return;
     m_entries.push_back(std::move(entry));
     m_applied = m_entries.size();
@@ -38,13 +84,8 @@ Result<const SaveEntry*> SaveHistory::undo(const RomImage& image)
     if (!canUndo())
         return Result<const SaveEntry*>::failure("There is no save to undo.");
     const SaveEntry& entry = m_entries[m_applied - 1];
-    const CheckedWrite written = writeChecked(image, *entry.table, entry.index, entry.after, entry.before);
-    if (written.changedOnDisk())
-        return Result<const SaveEntry*>::failure("Undo refused: " + describeEntry(entry)
-                                                 + " has been changed since that save, and undoing it would overwrite "
-                                                   "that change. Nothing was written.");
-    if (!written)
-        return Result<const SaveEntry*>::failure("Undo failed: " + written.message);
+    if (const Status moved = moveRecords(image, entry, Direction::Undo); !moved)
+        return Result<const SaveEntry*>::failure(moved.error());
     --m_applied;
     return &entry;
 }
@@ -54,19 +95,14 @@ Result<const SaveEntry*> SaveHistory::redo(const RomImage& image)
     if (!canRedo())
         return Result<const SaveEntry*>::failure("There is no undone save to redo.");
     const SaveEntry& entry = m_entries[m_applied];
-    const CheckedWrite written = writeChecked(image, *entry.table, entry.index, entry.before, entry.after);
-    if (written.changedOnDisk())
-        return Result<const SaveEntry*>::failure("Redo refused: " + describeEntry(entry)
-                                                 + " has been changed since that save was undone, and redoing it would "
-                                                   "overwrite that change. Nothing was written.");
-    if (!written)
-        return Result<const SaveEntry*>::failure("Redo failed: " + written.message);
+    if (const Status moved = moveRecords(image, entry, Direction::Redo); !moved)
+        return Result<const SaveEntry*>::failure(moved.error());
     ++m_applied;
     return &entry;
 }
 
-std::string describeEntry(const SaveEntry& entry)
+std::string describeRecord(const SaveEntry& entry, const RecordChange& record)
 {
-    const std::string name = entryName(*entry.table, entry.index);
+    const std::string name = entryName(*record.table, record.index);
     return entry.entryLabel.empty() ? name : entry.entryLabel + " (" + name + ")";
 }

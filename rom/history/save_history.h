@@ -10,15 +10,21 @@
 #include <string>
 #include <vector>
 
-// One successful write of a record: what was there before and what the write left.
-struct SaveEntry {
+// One record written by a save: where, what was there before, what the write left.
+struct RecordChange {
     const Table* table = nullptr;
     int index = 0;
+    Bytes before;
+    Bytes after;
+};
+
+// One save: the record (or the few records written together by one Save,
+// such as an accessory's effect and equip records) with who made it and when.
+struct SaveEntry {
+    std::vector<RecordChange> records;
     std::string entryLabel;  // the entry as its writer listed it ("{Sword} Sword 4"); may be empty
     std::string source;      // the window or command that wrote it
     std::chrono::system_clock::time_point time;
-    Bytes before;
-    Bytes after;
 };
 
 // The saves made to one image, with an undo/redo cursor. Undo and redo write
@@ -28,11 +34,11 @@ struct SaveEntry {
 // loaded.
 class SaveHistory {
 public:
-    // Keeps a write that changed its record (one that changed nothing is no
-    // step to undo). A new save drops the saves undone before it. With
-    // `merge`, a write of the same record from the same source right after the
-    // latest save joins that save (a name is written at every key typed); a
-    // joined save that ends where it began is dropped.
+    // Keeps a save, without the records it left unchanged; a save that changed
+    // nothing is no step to undo. A new save drops the saves undone before it.
+    // With `merge`, a save of the same single record from the same source
+    // right after the latest save joins that save (a name is written at every
+    // key typed); a joined save that ends where it began is dropped.
     void record(SaveEntry entry, bool merge = false);
     void clear();
 
@@ -55,4 +61,4 @@ private:
 };
 
 // "{Sword} Sword 4 (entry 4 of the weapons table)", or the entry name alone.
-std::string describeEntry(const SaveEntry& entry);
+std::string describeRecord(const SaveEntry& entry, const RecordChange& record);
