@@ -2,6 +2,7 @@
 
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
+#include "editors/common/save_log.h"
 #include "editors/common/status_line.h"
 
 #include <QEvent>
@@ -55,6 +56,8 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips));
+    connect(&host.saveLog(), &SaveLog::restored, this,
+            [this](const Table* table, int index, bool undone) { recordRestored(*table, index, undone); });
 }
 
 RomImage EditorWindow::image() const { return RomImage(m_host.romPath().toStdString()); }
@@ -101,15 +104,46 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
     return *record;
 }
 
-Status EditorWindow::writeEntry(const Table& table, int index, const Bytes& record)
+EditorWindow::SaveOutcome EditorWindow::saveRecords(const std::vector<ExpectedWrite>& writes, const QString& entryLabel,
+                                                     bool merge)
 {
-    auto position = recordPosition(table, index);
-    if (!position)
-        return Status::failure(position.error());
-    if (record.size() != table.recordSize)
-        return Status::failure("internal error: a " + std::to_string(table.recordSize) + "-byte record has "
-                               + std::to_string(record.size()) + " bytes");
-    return image().write(*position, record);
+    const CheckedWrite written = writeCheckedAll(image(), writes);
+    if (written.changedOnDisk()) {
+        const ExpectedWrite& changed = writes[written.which];
+        const QString entry = entryLabel + QStringLiteral(" (") + QString::fromStdString(entryName(*changed.table, changed.index))
+                              + QStringLiteral(")");
+        showNotSaved(entry + QStringLiteral(" was changed in the image since this window read it"));
+        const bool again = m_host.platform().ask(
+            this, QStringLiteral("%1 was changed in %2 since this window read it, by another window or another program. "
+                                 "Nothing was saved.\n\nRead it again? The values shown here are then replaced by "
+                                 "those in the image.")
+                      .arg(entry, QString::fromStdString(image().path().string())));
+        return again ? SaveOutcome::ReadAgain : SaveOutcome::Refused;
+    }
+    if (!written) {
+        refuseSave(written.message);
+        return SaveOutcome::Refused;
+    }
+    SaveEntry entry;
+    for (const ExpectedWrite& w : writes)
+        entry.records.push_back({w.table, w.index, w.expected, w.record});
+    entry.entryLabel = entryLabel.toStdString();
+    entry.source = objectName().toStdString();
+    entry.time = std::chrono::system_clock::now();
+    m_host.saveLog().record(std::move(entry), merge);
+    return SaveOutcome::Saved;
+}
+
+EditorWindow::SaveOutcome EditorWindow::saveRecord(const Table& table, int index, const Bytes& expected,
+                                                   const Bytes& record, const QString& entryLabel, bool merge)
+{
+    return saveRecords({{&table, index, expected, record}}, entryLabel, merge);
+}
+
+QString EditorWindow::restoredCaption(const QString& label, bool undone)
+{
+    return (undone ? QStringLiteral("Undo Save -- ") : QStringLiteral("Redo Save -- ")) + label
+           + QStringLiteral(" -- read again.");
 }
 
 void EditorWindow::onClickOfSelected(QListWidget* list, std::function<void()> again)
@@ -133,10 +167,15 @@ void EditorWindow::complain(const QString& reason) { m_host.platform().showMessa
 
 void EditorWindow::refuseSave(const QString& reason)
 {
+    showNotSaved(reason);
+    complain(reason);
+}
+
+void EditorWindow::showNotSaved(const QString& reason)
+{
     // one line: the paragraphs of a longer reason joined
     QString line = reason;
     line.replace(QRegularExpression(QStringLiteral("\\s*\\n+\\s*")), QStringLiteral(": "));
     if (m_statusLine)
         m_statusLine->setText(QStringLiteral("Not saved: ") + line);
-    complain(reason);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rom/history/checked_write.h"
 #include "rom/rom_image.h"
 #include "rom/tables.h"
 
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class EditorHost;
 class QLabel;
@@ -44,9 +46,27 @@ protected:
     // Reads entry `index` of `table`; on failure the user is told why and
     // nothing is returned.
     std::optional<Bytes> readEntry(const Table& table, int index);
-    // Writes a whole record of `table` at entry `index`, or nothing and the
-    // reason why (for refuseSave).
-    Status writeEntry(const Table& table, int index, const Bytes& record);
+    enum class SaveOutcome {
+        Saved,
+        Refused,    // nothing written; the user was told why and the status line says "Not saved: ..."
+        ReadAgain,  // nothing written: the entry was changed in the image, and the user chose to read it again
+    };
+    // Writes the records of one save, each only over the bytes this window
+    // expects on disk (what it read or saved last), all or none, and keeps the
+    // save in the history as `entryLabel` (the entry's list text). When the
+    // image holds other bytes than expected (another window or program changed
+    // the entry since), nothing is written and the user is asked whether to
+    // read the entry again. With `merge`, a save of the record just saved joins
+    // that save in the history (the enemy name, written at every key).
+    SaveOutcome saveRecords(const std::vector<ExpectedWrite>& writes, const QString& entryLabel, bool merge = false);
+    SaveOutcome saveRecord(const Table& table, int index, const Bytes& expected, const Bytes& record,
+                           const QString& entryLabel, bool merge = false);
+
+    // An undo or redo has written back entry `index` of `table`: a window that
+    // shows it reads it again, so that a later Save cannot write stale values back.
+    virtual void recordRestored(const Table&, int /*index*/, bool /*undone*/) {}
+    // The status line after such a read: "Undo Save -- label -- read again."
+    static QString restoredCaption(const QString& label, bool undone);
 
     // Runs `again` when a click lands on the entry that was selected already
     // (a click whose press selected the entry has run the selection's handler
@@ -61,6 +81,8 @@ protected:
     // says so, so that no earlier "Saved ..." is left standing in it.
     void refuseSave(const QString& reason);
     void refuseSave(const std::string& reason) { refuseSave(QString::fromStdString(reason)); }
+    // "Not saved: " and the reason in the status line, without a message.
+    void showNotSaved(const QString& reason);
 
 private:
     EditorHost& m_host;

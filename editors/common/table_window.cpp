@@ -70,12 +70,31 @@ void TableWindow::Save_Click()
         refuseSave(record.error());
         return;
     }
-    if (const Status written = writeEntry(m_table, index, *record); !written) {
-        refuseSave(written.error());
-        return;
+    const QString label = m_list->item(index)->text();
+    switch (saveRecord(m_table, index, *m_record, *record, label)) {
+    case SaveOutcome::Saved:
+        m_record = *record;
+        m_bar->setText(savedCaption(label));
+        break;
+    case SaveOutcome::ReadAgain:
+        ReadRecord(static_cast<std::int16_t>(index));
+        if (m_record)
+            showNotSaved(label + QStringLiteral(" had been changed in the image; it was read again"));
+        else
+            m_bar->setText(QStringLiteral("%1 could not be read").arg(label));
+        break;
+    case SaveOutcome::Refused:
+        break;
     }
-    m_record = *record;
-    m_bar->setText(savedCaption(m_list->item(index)->text()));
+}
+
+void TableWindow::recordRestored(const Table& table, int index, bool undone)
+{
+    if (&table != &m_table || index != selectedRow(m_list))
+        return;
+    ReadRecord(static_cast<std::int16_t>(index));
+    const QString label = m_list->item(index)->text();
+    m_bar->setText(m_record ? restoredCaption(label, undone) : QStringLiteral("%1 could not be read").arg(label));
 }
 
 void TableWindow::fitWindow()
@@ -86,7 +105,8 @@ void TableWindow::fitWindow()
         if (row < 0 || row >= m_list->count())
             continue;
         const QString text = m_list->item(row)->text();
-        texts << readCaption(row) << savedCaption(text) << QStringLiteral("%1 could not be read").arg(text);
+        texts << readCaption(row) << savedCaption(text) << restoredCaption(text, false)
+              << QStringLiteral("%1 could not be read").arg(text);
     }
     expectTexts(m_bar, texts);
     fitToFont(this);

@@ -39,6 +39,7 @@ protected:
     virtual QString readCaption(int index) const = 0;
     // The status line after a save of the entry listed as `label`.
     virtual QString savedCaption(const QString& label) const;
+    void recordRestored(const Table& table, int index, bool undone) override;
     virtual void showOwnFields(const Bytes&) {}
     virtual Result<Bytes> collectOwnFields(Bytes record) { return record; }
 

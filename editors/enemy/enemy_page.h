@@ -32,6 +32,8 @@ public:
     Result<Bytes> collect() const;
     // The record now in the image after a save.
     void keep(const Bytes& record) { m_record = record; }
+    // The record as read or saved last; none while the page is unread.
+    const std::optional<Bytes>& record() const { return m_record; }
 
 protected:
     // A label and its entry field at `row` (rows are 360 twips apart).

@@ -76,6 +76,13 @@ MonsterWindow::MonsterWindow(EditorHost& host) : EditorWindow(host, QStringLiter
         };
         connect(list, &QListWidget::itemClicked, this, showClicked);
         connect(list, &QListWidget::itemActivated, this, showClicked);
+        // a click on the enemy shown reads it again when its name field waits
+        // after a refused name (or its read failed)
+        onClickOfSelected(list, [this, list] {
+            const int row = selectedRow(list);
+            if (row >= 0 && row == m_displayed && !m_namebox->isEnabled())
+                readEnemy(row);
+        });
     }
     connect(m_preread, &QCheckBox::toggled, this, &MonsterWindow::preread_Click);
     // only the user's edits write the name; the program's own setText after a read does not
@@ -99,7 +106,7 @@ void MonsterWindow::fitWindow()
     QStringList texts{QStringLiteral("Monster Number %1").arg(last), QStringLiteral("Monster Number %1 could not be read").arg(last)};
     for (const QString& entry : {m_lists->list1()->item(longestRow(m_lists->list1()))->text(),
                                  QString(tables::enemyNames.recordSize, QLatin1Char('X'))})
-        texts << QStringLiteral("Saved -- ") + entry + QStringLiteral(" -- to ROM.");
+        texts << QStringLiteral("Saved -- ") + entry + QStringLiteral(" -- to ROM.") << restoredCaption(entry, false);
     expectTexts(m_bar, texts);
     fitToFont(this);
 }
@@ -161,6 +168,7 @@ void MonsterWindow::readEnemy(int index)
     for (EnemyPage* page : m_pages)
         page->showRecord(std::nullopt);
     m_namebox->setEnabled(false);
+    m_nameSlot.reset();
     // after one failed read the rest are not tried: one message is enough
     bool read = ReadSpriteCreation(n);
     read = read && ReadStats(n);
@@ -190,36 +198,59 @@ bool MonsterWindow::ReadRewards(std::int16_t index) { return readPage(*m_rewards
 
 bool MonsterWindow::readName(std::int16_t index)
 {
-    auto position = recordPosition(tables::enemyNames, index);
-    auto name = position ? ReadGameText(image(), static_cast<std::int32_t>(*position), tables::enemyNames.recordSize)
-                         : Result<std::string>::failure(position.error());
-    if (!name) {
-        complain(name.error());
+    m_nameSlot = readEntry(tables::enemyNames, index);
+    if (!m_nameSlot) {
+        m_namebox->setEnabled(false);
         return false;
     }
     // setText is no edit: it writes nothing, so reading never changes a name
-    m_namebox->setText(QString::fromStdString(*name));
+    m_namebox->setText(QString::fromStdString(decodeGameText(*m_nameSlot)));
     m_namebox->setEnabled(true);
     return true;
 }
 
 void MonsterWindow::namebox_Change()
 {
-    if (m_displayed < 0 || !m_namebox->isEnabled())
+    if (m_displayed < 0 || !m_namebox->isEnabled() || !m_nameSlot)
         return;
-    auto position = recordPosition(tables::enemyNames, m_displayed);
-    if (!position) {
-        complain(position.error());
-        return;
+    // over the slot as read: a character without a code keeps the byte at its place
+    Bytes slot = *m_nameSlot;
+    encodeGameText(m_namebox->text().toStdString(), slot);
+    const QString label = m_lists->entryText(m_displayed);
+    switch (saveRecord(tables::enemyNames, m_displayed, *m_nameSlot, slot, label, true)) {
+    case SaveOutcome::Saved:
+        m_nameSlot = slot;
+        m_lists->renameEntry(m_displayed, QString::fromStdString(decodeGameText(slot)));
+        break;
+    case SaveOutcome::ReadAgain:
+        if (readName(static_cast<std::int16_t>(m_displayed))) {
+            m_lists->renameEntry(m_displayed, m_namebox->text());
+            showNotSaved(label + QStringLiteral(" had been changed in the image; its name was read again"));
+        }
+        break;
+    case SaveOutcome::Refused:
+        // every further key would be refused the same way: the field waits
+        // until the enemy is chosen (read) again
+        m_namebox->setEnabled(false);
+        break;
     }
-    const auto at = static_cast<std::int32_t>(*position);
-    const Status written = WriteGameText(image(), at, m_namebox->text().toStdString(), tables::enemyNames.recordSize);
-    if (!written) {
-        refuseSave(written.error());
+}
+
+void MonsterWindow::recordRestored(const Table& table, int index, bool undone)
+{
+    if (index != m_displayed)
         return;
+    bool read = true;
+    if (&table == &tables::enemyNames) {
+        read = readName(static_cast<std::int16_t>(index));
+        if (read)
+            m_lists->renameEntry(index, m_namebox->text());
     }
-    if (auto name = ReadGameText(image(), at, tables::enemyNames.recordSize))
-        m_lists->renameEntry(m_displayed, QString::fromStdString(*name));
+    for (EnemyPage* page : m_pages)
+        if (&page->table() == &table)
+            read = readPage(*page, static_cast<std::int16_t>(index));
+    const QString label = m_lists->entryText(index);
+    m_bar->setText(read ? restoredCaption(label, undone) : QStringLiteral("Monster Number %1 could not be read").arg(index));
 }
 
 void MonsterWindow::preread_Click()
@@ -262,12 +293,19 @@ void MonsterWindow::savePage(EnemyPage& page)
         refuseSave(record.error());
         return;
     }
-    if (const Status written = writeEntry(page.table(), m_displayed, *record); !written) {
-        refuseSave(written.error());
-        return;
+    const QString label = m_lists->entryText(m_displayed);
+    switch (saveRecord(page.table(), m_displayed, *page.record(), *record, label)) {
+    case SaveOutcome::Saved:
+        page.keep(*record);
+        m_bar->setText(QStringLiteral("Saved -- ") + label + QStringLiteral(" -- to ROM."));
+        break;
+    case SaveOutcome::ReadAgain:
+        if (readPage(page, static_cast<std::int16_t>(m_displayed)))
+            showNotSaved(label + QStringLiteral(" had been changed in the image; this page was read again"));
+        break;
+    case SaveOutcome::Refused:
+        break;
     }
-    page.keep(*record);
-    m_bar->setText(QStringLiteral("Saved -- ") + m_lists->entryText(m_displayed) + QStringLiteral(" -- to ROM."));
 }
 
 QWidget* createMonsterWindow(EditorHost& host) { return new MonsterWindow(host); }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class AiPointerPage;
 class EnemyLists;
@@ -50,6 +51,9 @@ public:
     bool ReadAIPointer(std::int16_t index);
     bool ReadRewards(std::int16_t index);
 
+protected:
+    void recordRestored(const Table& table, int index, bool undone) override;
+
 private:
     QPushButton* makePageSelector(const QString& objectName, const QString& caption, int left, int width);
     void fitWindow();
@@ -69,6 +73,7 @@ private:
     RewardsPage* m_rewards;
     std::array<EnemyPage*, 4> m_pages;
     int m_displayed = -1;  // the enemy the fields show; -1 before the first read
+    std::optional<Bytes> m_nameSlot;  // the displayed enemy's name slot as read or written last
 };
 
 QWidget* createMonsterWindow(EditorHost& host);

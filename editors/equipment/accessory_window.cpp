@@ -153,22 +153,33 @@ void AccessoryWindow::Save_Click()
         refuseSave(equip.error());
         return;
     }
-    // the equip record lies farther into the image: when the file is too short
-    // for it, it is refused before the effect record is touched
-    if (const Status written = writeEntry(tables::accessoryEquip, index, *equip); !written) {
-        refuseSave(written.error());
-        return;
+    // one save of both records: each is checked before either is written, and
+    // should the second write fail the first is put back
+    const QString label = m_list->item(index)->text();
+    const SaveOutcome saved = saveRecords({{&tables::accessoryEquip, index, *m_equip, *equip},
+                                           {&tables::accessoryEffects, index, *m_effect, *effect}},
+                                          label);
+    if (saved == SaveOutcome::ReadAgain) {
+        ReadRecord(static_cast<std::int16_t>(index));
+        if (m_effect && m_equip)
+            showNotSaved(label + QStringLiteral(" had been changed in the image; it was read again"));
+        else
+            m_bar->setText(QStringLiteral("%1 could not be read").arg(label));
     }
+    if (saved != SaveOutcome::Saved)
+        return;
     m_equip = *equip;
-    if (const Status written = writeEntry(tables::accessoryEffects, index, *effect); !written) {
-        const QString label = m_list->item(index)->text();
-        m_bar->setText(QStringLiteral("Partly saved: only the equip record of %1 was written").arg(label));
-        complain(QStringLiteral("The equip record of %1 was written, its effect record was not: %2")
-                     .arg(label, QString::fromStdString(written.error())));
-        return;
-    }
     m_effect = *effect;
-    m_bar->setText(QStringLiteral("Saved ") + m_list->item(index)->text() + QStringLiteral(" to ROM!"));
+    m_bar->setText(QStringLiteral("Saved ") + label + QStringLiteral(" to ROM!"));
+}
+
+void AccessoryWindow::recordRestored(const Table& table, int index, bool undone)
+{
+    if ((&table != &tables::accessoryEffects && &table != &tables::accessoryEquip) || index != selectedRow(m_list))
+        return;
+    ReadRecord(static_cast<std::int16_t>(index));
+    const QString label = m_list->item(index)->text();
+    m_bar->setText(m_effect && m_equip ? restoredCaption(label, undone) : QStringLiteral("%1 could not be read").arg(label));
 }
 
 QWidget* createAccessoryWindow(EditorHost& host) { return new AccessoryWindow(host); }

@@ -22,6 +22,9 @@ public:
     void ReadRecord(std::int16_t index);
     void Save_Click();
 
+protected:
+    void recordRestored(const Table& table, int index, bool undone) override;
+
 private:
     void makeBitFrames();
     void fitWindow();

@@ -91,11 +91,17 @@ void GatoWindow::Form_Load()
 {
     if (host().romPath().isEmpty())
         return;
-    const auto slot = readEntry(tables::gatoSlot, 0);
-    if (!slot)
-        return;
-    m_text1->setText(QString::number((*slot)[0]));
-    m_lists->list1()->setCurrentRow((*slot)[0]);  // records the choice
+    readSlot();
+}
+
+bool GatoWindow::readSlot()
+{
+    m_slot = readEntry(tables::gatoSlot, 0);
+    if (!m_slot)
+        return false;
+    m_text1->setText(QString::number((*m_slot)[0]));
+    m_lists->list1()->setCurrentRow((*m_slot)[0]);  // records the choice
+    return true;
 }
 
 void GatoWindow::List1_Click() { choose(m_lists->list1()); }
@@ -131,11 +137,30 @@ void GatoWindow::Save_Click()
         refuseSave(chosen.error());
         return;
     }
-    if (const Status written = writeEntry(tables::gatoSlot, 0, Bytes{*chosen}); !written) {
-        refuseSave(written.error());
+    // the slot as this window read it; read now when it could not be read on opening
+    if (!m_slot && !(m_slot = readEntry(tables::gatoSlot, 0))) {
+        showNotSaved(QStringLiteral("the Gato slot could not be read"));
         return;
     }
-    m_bar->setText(QStringLiteral("Gato is now ") + m_lists->entryText(*chosen) + QStringLiteral(" !"));
+    switch (saveRecord(tables::gatoSlot, 0, *m_slot, Bytes{*chosen}, labelText(QStringLiteral("gato_place")))) {
+    case SaveOutcome::Saved:
+        m_slot = Bytes{*chosen};
+        m_bar->setText(QStringLiteral("Gato is now ") + m_lists->entryText(*chosen) + QStringLiteral(" !"));
+        break;
+    case SaveOutcome::ReadAgain:
+        if (readSlot())
+            showNotSaved(QStringLiteral("the Gato slot had been changed in the image; it was read again"));
+        break;
+    case SaveOutcome::Refused:
+        break;
+    }
+}
+
+void GatoWindow::recordRestored(const Table& table, int, bool undone)
+{
+    if (&table != &tables::gatoSlot || !readSlot())
+        return;
+    m_bar->setText(restoredCaption(QStringLiteral("Gato is ") + m_lists->entryText((*m_slot)[0]), undone));
 }
 
 void GatoWindow::EditG_Click()

@@ -3,6 +3,7 @@
 #include "editors/common/editor_window.h"
 
 #include <memory>
+#include <optional>
 
 class EnemyLists;
 class QCheckBox;
@@ -27,8 +28,13 @@ public:
     void Save_Click();
     void EditG_Click();
 
+protected:
+    void recordRestored(const Table& table, int index, bool undone) override;
+
 private:
     void choose(QListWidget* list);
+    // Reads the slot and chooses its enemy in List1.
+    bool readSlot();
     void fitWindow();
 
     QLabel* m_bar;
@@ -37,6 +43,7 @@ private:
     QPushButton* m_editG;
     QLineEdit* m_text1;  // the chosen enemy index as decimal text, unseen; empty while nothing is chosen
     std::unique_ptr<EnemyLists> m_lists;
+    std::optional<Bytes> m_slot;  // the slot as read or saved last
 };
 
 QWidget* createGatoWindow(EditorHost& host);
