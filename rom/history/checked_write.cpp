@@ -4,9 +4,9 @@
 
 namespace {
 
-CheckedWrite failed(CheckedWrite::Outcome outcome, std::string message, Bytes found = {})
+CheckedWrite failed(CheckedWrite::Outcome outcome, std::string message, Bytes found = {}, std::size_t which = 0)
 {
-    return {outcome, std::move(message), std::move(found)};
+    return {outcome, std::move(message), std::move(found), which};
 }
 
 // A write that failed may have stopped part-way (a file size limit, a full
@@ -58,5 +58,39 @@ CheckedWrite writeChecked(const RomImage& image, const Table& table, int index, 
     const Status written = image.write(*position, record);
     if (!written)
         return failed(Failed, afterFailedWrite(image, table, index, *position, expected, written.error()));
-    return {Written, {}, {}};
+    return {Written, {}, {}, 0};
+}
+
+CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrite> writes)
+{
+    using enum CheckedWrite::Outcome;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const ExpectedWrite& w = writes[i];
+        const auto position = recordPosition(*w.table, w.index);
+        if (!position)
+            return failed(Failed, position.error(), {}, i);
+        const auto onDisk = image.read(*position, w.table->recordSize);
+        if (!onDisk)
+            return failed(Failed, onDisk.error(), {}, i);
+        if (*onDisk != w.expected)
+            return failed(ChangedOnDisk,
+                          entryName(*w.table, w.index) + " was changed in " + image.path().string()
+                              + " since it was read here: nothing was saved",
+                          *onDisk, i);
+    }
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const ExpectedWrite& w = writes[i];
+        CheckedWrite written = writeChecked(image, *w.table, w.index, w.expected, w.record);
+        if (written)
+            continue;
+        for (std::size_t j = i; j-- > 0;) {
+            const ExpectedWrite& done = writes[j];
+            written.message += writeChecked(image, *done.table, done.index, done.record, done.expected)
+                                   ? "; " + entryName(*done.table, done.index) + ", written before, was put back"
+                                   : "; " + entryName(*done.table, done.index) + ", written before, could not be put back";
+        }
+        written.which = i;
+        return written;
+    }
+    return {Written, {}, {}, 0};
 }

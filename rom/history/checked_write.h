@@ -19,8 +19,9 @@ struct CheckedWrite {
     };
 
     Outcome outcome = Outcome::Failed;
-    std::string message;  // why not, naming the entry; empty when written
-    Bytes found;          // the bytes on disk when they were not the expected ones
+    std::string message;    // why not, naming the entry; empty when written
+    Bytes found;            // the bytes on disk when they were not the expected ones
+    std::size_t which = 0;  // of several records, the one refused or failed
 
     explicit operator bool() const { return outcome == Outcome::Written; }
     bool changedOnDisk() const { return outcome == Outcome::ChangedOnDisk; }
@@ -31,3 +32,16 @@ std::string entryName(const Table& table, int index);
 
 CheckedWrite writeChecked(const RomImage& image, const Table& table, int index, std::span<const std::uint8_t> expected,
                           std::span<const std::uint8_t> record);
+
+// One record of a save that writes several together.
+struct ExpectedWrite {
+    const Table* table = nullptr;
+    int index = 0;
+    Bytes expected;
+    Bytes record;
+};
+
+// Writes several records that belong together, all or none: every one is
+// checked against what is expected on disk before the first is written, and
+// should a write fail after others went through, those are put back.
+CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrite> writes);

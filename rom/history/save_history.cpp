@@ -11,39 +11,21 @@ enum class Direction { Undo, Redo };
 const Bytes& from(const RecordChange& r, Direction d) { return d == Direction::Undo ? r.after : r.before; }
 const Bytes& to(const RecordChange& r, Direction d) { return d == Direction::Undo ? r.before : r.after; }
 
-// Moves every record of a save from one side to the other, or none: each is
-// checked before the first is written, and should a write fail after others
-// went through, those are put back.
+// Moves every record of a save from one side to the other, or none.
 Status moveRecords(const RomImage& image, const SaveEntry& entry, Direction d)
 {
-    const char* verb = d == Direction::Undo ? "Undo" : "Redo";
-    for (const RecordChange& r : entry.records) {
-        const auto position = recordPosition(*r.table, r.index);
-        if (!position)
-            return Status::failure(std::string(verb) + " failed: " + position.error());
-        const auto onDisk = image.read(*position, r.table->recordSize);
-        if (!onDisk)
-            return Status::failure(std::string(verb) + " failed: " + onDisk.error());
-        if (*onDisk != from(r, d))
-            return Status::failure(std::string(verb) + " refused: " + describeRecord(entry, r) + " has been changed since "
-                                   + (d == Direction::Undo ? "that save" : "that save was undone") + ", and "
-                                   + (d == Direction::Undo ? "undoing" : "redoing")
-                                   + " it would overwrite that change. Nothing was written.");
-    }
-    for (std::size_t i = 0; i < entry.records.size(); ++i) {
-        const RecordChange& r = entry.records[i];
-        const CheckedWrite written = writeChecked(image, *r.table, r.index, from(r, d), to(r, d));
-        if (written)
-            continue;
-        std::string message = std::string(verb) + " failed: " + written.message;
-        for (std::size_t j = i; j-- > 0;) {
-            const RecordChange& done = entry.records[j];
-            if (!writeChecked(image, *done.table, done.index, to(done, d), from(done, d)))
-                message += "; " + describeRecord(entry, done) + " was written and could not be put back";
-        }
-        return Status::failure(message);
-    }
-    return success();
+    std::vector<ExpectedWrite> writes;
+    for (const RecordChange& r : entry.records)
+        writes.push_back({r.table, r.index, from(r, d), to(r, d)});
+    const CheckedWrite moved = writeCheckedAll(image, writes);
+    if (moved)
+        return success();
+    const bool undo = d == Direction::Undo;
+    if (moved.changedOnDisk())
+        return Status::failure(std::string(undo ? "Undo" : "Redo") + " refused: " + describeRecord(entry, entry.records[moved.which])
+                               + " has been changed since " + (undo ? "that save" : "that save was undone") + ", and "
+                               + (undo ? "undoing" : "redoing") + " it would overwrite that change. Nothing was written.");
+    return Status::failure(std::string(undo ? "Undo" : "Redo") + " failed: " + moved.message);
 }
 
 }  // namespace
