@@ -2,6 +2,7 @@
 
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
+#include "rom/record_io.h"
 
 #include <QFont>
 #include <QLabel>
@@ -59,12 +60,7 @@ QListWidget* EditorWindow::makeList(const QString& objectName, const QRect& geom
 
 std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
 {
-    auto position = recordPosition(table, index);
-    if (!position) {
-        complain(position.error());
-        return std::nullopt;
-    }
-    auto record = image().read(*position, table.recordSize);
+    auto record = readRecord(image(), table, index);
     if (!record) {
         complain(record.error());
         return std::nullopt;
@@ -74,16 +70,7 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
 
 bool EditorWindow::writeEntry(const Table& table, int index, const Bytes& record)
 {
-    auto position = recordPosition(table, index);
-    if (!position) {
-        complain(position.error());
-        return false;
-    }
-    if (record.size() != table.recordSize) {
-        complain(QStringLiteral("internal error: a %1 record has %2 bytes").arg(table.recordSize).arg(record.size()));
-        return false;
-    }
-    const Status written = image().write(*position, record);
+    const Status written = writeRecord(image(), table, index, record);
     if (!written) {
         complain(written.error());
         return false;

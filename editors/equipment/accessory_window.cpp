@@ -3,6 +3,7 @@
 #include "editors/common/bit_boxes.h"
 #include "editors/common/entry_field.h"
 #include "editors/common/labels.h"
+#include "rom/accessory_records.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -110,13 +111,15 @@ void AccessoryWindow::List1_Click()
 
 void AccessoryWindow::ReadRecord(std::int16_t index)
 {
-    m_effect = readEntry(tables::accessoryEffects, index);
-    m_equip = m_effect ? readEntry(tables::accessoryEquip, index) : std::nullopt;
-    if (!m_effect || !m_equip) {
-        m_effect.reset();
-        m_equip.reset();
+    m_effect.reset();
+    m_equip.reset();
+    auto records = readAccessory(image(), index);
+    if (!records) {
+        complain(records.error());
         return;
     }
+    m_effect = records->effect;
+    m_equip = records->equip;
     m_effectForm->show(*m_effect);
     m_equipForm->show(*m_equip);
 }
@@ -140,14 +143,13 @@ void AccessoryWindow::Save_Click()
         complain(equip.error());
         return;
     }
-    // the equip record lies farther into the image: when the file is too short
-    // for it, it is refused before the effect record is touched
-    if (!writeEntry(tables::accessoryEquip, index, *equip))
+    const Status written = writeAccessory(image(), index, {*effect, *equip});
+    if (!written) {
+        complain(written.error());
         return;
-    m_equip = *equip;
-    if (!writeEntry(tables::accessoryEffects, index, *effect))
-        return;
+    }
     m_effect = *effect;
+    m_equip = *equip;
     m_bar->setText(QStringLiteral("Saved ") + m_list->item(index)->text() + QStringLiteral(" to ROM!"));
 }
 

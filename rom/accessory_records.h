@@ -1,0 +1,14 @@
+#pragma once
+
+#include "rom/rom_image.h"
+
+// An accessory owns one record in the effect table and one in the equip table,
+// at the same entry: they are read together and saved together, so that no
+// refusal or short file leaves one saved without the other.
+struct AccessoryRecords {
+    Bytes effect;
+    Bytes equip;
+};
+
+Result<AccessoryRecords> readAccessory(const RomImage& image, int index);
+Status writeAccessory(const RomImage& image, int index, const AccessoryRecords& records);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "rom/rom_image.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The enemy names: 11 bytes of game text per enemy, padded with blanks.
+
+inline constexpr std::string_view kEnemyNameLabel = "Enemy Name";
+
+Result<std::string> readEnemyName(const RomImage& image, int index);
+// Every name, as the image holds them (trailing blanks kept); all or none.
+Result<std::vector<std::string>> readEnemyNames(const RomImage& image);
+// Writes the whole slot in one call, through the codec: characters without a
+// code leave the byte at their place as it was.
+Status writeEnemyName(const RomImage& image, int index, std::string_view name);
+
+// Whether the codec can store `text` in a slot of `length` bytes exactly as
+// given: no longer than the slot, and every character one of the game's.
+// The reason names `label`.
+Status checkGameText(std::string_view text, std::size_t length, std::string_view label);
