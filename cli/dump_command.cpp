@@ -1,0 +1,60 @@
+// veldra-cli dump IMAGE [TABLE ...] [--format json|csv] [--output FILE [--force]]
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/dump_format.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+
+namespace {
+
+class DumpCommand : public Command {
+public:
+    CLI::App* add(CLI::App& app) override
+    {
+        CLI::App* sub = app.add_subcommand("dump", "Write tables of an image as JSON (every table when none is named) or "
+                                                   "one table as CSV.");
+        sub->add_option("IMAGE", m_image, "The ROM image")->required();
+        sub->add_option("TABLE", m_tables, "Tables to dump (veldra-cli tables lists them)");
+        sub->add_option("--format", m_format, "json (the default) or csv (one table)")
+            ->check(CLI::IsMember({"json", "csv"}));
+        sub->add_option("--output", m_output.file, "Write to this new file instead of standard output");
+        sub->add_flag("--force", m_output.force, "With --output: replace a file that exists");
+        return sub;
+    }
+
+    int run(CommandIo& io) override
+    {
+        std::vector<const KeyedTable*> tables;
+        for (const std::string& name : m_tables)
+            if (const KeyedTable* table = &tableArgument(name); std::find(tables.begin(), tables.end(), table) == tables.end())
+                tables.push_back(table);
+        if (m_format == "csv" && tables.size() != 1)
+            failUsage("--format csv needs exactly one TABLE");
+        if (m_output.force && m_output.file.empty())
+            failUsage("--force goes with --output");
+        if (tables.empty())
+            for (const KeyedTable& table : keyedTables())
+                tables.push_back(&table);
+        const Bytes image = loadImageArgument(m_image);
+        const std::string text = m_format == "csv" ? dumpCsv(image, *tables.front()) : dumpJson(m_image, image, tables);
+        writeResult(io, text, m_output, m_image);
+        return kExitDone;
+    }
+
+    std::string usage() const override
+    {
+        return "veldra-cli dump IMAGE [TABLE ...] [--format json|csv] [--output FILE [--force]]";
+    }
+
+private:
+    std::string m_image;
+    std::vector<std::string> m_tables;
+    std::string m_format = "json";
+    OutputOptions m_output;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> makeDumpCommand() { return std::make_unique<DumpCommand>(); }
