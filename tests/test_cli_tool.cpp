@@ -152,7 +152,8 @@ void CliToolTest::filesThatAreNoImageAreRefusedByName()
         bytes[0x10652] = 0x20;  // the identity bytes in another order
         writeFile(path, bytes);
     }
-    const QByteArray before = fileContents(path);
+    const bool regular = kind != "folder" && kind != "pipe";
+    const QByteArray before = regular ? fileContents(path) : QByteArray();  // a pipe would block this test
     const QList<QStringList> commands{
         {"dump", path}, {"get", path, "weapons", "0"}, {"set", path, "weapons", "0", "attack=1"},
         {"import", path, "IMPORT"}, {"diff", path, sample.path()}, {"diff", sample.path(), path}};
@@ -166,7 +167,7 @@ void CliToolTest::filesThatAreNoImageAreRefusedByName()
         QVERIFY(run.out.isEmpty());
         QVERIFY2(run.err.contains(path) && run.err.contains(reason), qPrintable(run.err));
     }
-    if (kind != "folder" && kind != "pipe")
+    if (regular)
         QCOMPARE(fileContents(path), before);
 }
 
