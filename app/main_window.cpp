@@ -2,6 +2,7 @@
 
 #include "app/app_shell.h"
 #include "editors/common/editor_window.h"
+#include "editors/common/font_fit.h"
 #include "editors/common/platform.h"
 #include "rom/identity.h"
 #include "rom/tables.h"
@@ -57,6 +58,7 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     m_fecal = new QLabel(QStringLiteral("Da Rom Check Label"), client);
     m_fecal->setObjectName(QStringLiteral("fecal"));
     m_fecal->setGeometry(twipsRect(2400, 3360, 1695, 255));
+    fitToFont(client);
 
     auto addAction = [this](QMenu* menu, const QString& name, auto handler) {
         QAction* action = menu->addAction(name);
@@ -95,16 +97,21 @@ void MainWindow::Form_Load()
 void MainWindow::Load_Click()
 {
     const QString chosen = m_shell.platform().chooseImageFile(this);
-    if (chosen.isEmpty())
-        return;  // Cancel changes nothing
-    m_fileName = chosen;
+    if (!chosen.isEmpty())
+        m_fileName = chosen;
+    else if (!m_shell.romPath().isEmpty())
+        m_fileName = m_shell.romPath();  // Cancel: the image accepted last is checked and accepted again
+    else
+        return;  // Cancel before any image was accepted changes nothing
     const auto value = readIdentityValue(m_fileName.toStdString());
     if (value)
         m_fecal->setText(QString::number(*value));
     if (!value || *value != kIdentityValue) {
         // the editors keep working on the image accepted last, if any
         const QString current = m_shell.romPath();
-        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected
+        // a file that could not be read at all (a pipe, a folder, too short) says why
+        const QString why = value ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(value.error()));
+        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected + why
                        + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
         return;
     }

@@ -30,5 +30,5 @@ private:
     QListWidget* m_list;
     QLabel* m_fecal;
     QMenu* m_other;
-    QString m_fileName;  // the file chosen last in the open dialog
+    QString m_fileName;  // the file checked last: chosen in the open dialog, or on Cancel the accepted one
 };

@@ -9,6 +9,30 @@
 
 QString QtPlatform::chooseImageFile(QWidget* parent) { return QFileDialog::getOpenFileName(parent); }
 
+QString QtPlatform::chooseOpenFile(QWidget* parent, const QString& caption, const QString& filters)
+{
+    return QFileDialog::getOpenFileName(parent, caption, {}, filters);
+}
+
+QString QtPlatform::chooseSaveFile(QWidget* parent, const QString& caption, const QString& filters,
+                                   const QString& selectedFilter)
+{
+    QString selected = selectedFilter;
+    return QFileDialog::getSaveFileName(parent, caption, {}, filters, selected.isEmpty() ? nullptr : &selected);
+}
+
+QString QtPlatform::chooseFolder(QWidget* parent, const QString& caption)
+{
+    return QFileDialog::getExistingDirectory(parent, caption);
+}
+
+bool QtPlatform::ask(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No,
+                    parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtPlatform::showMessage(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text, QMessageBox::Ok, parent);

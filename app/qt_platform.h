@@ -7,6 +7,11 @@
 class QtPlatform : public Platform {
 public:
     QString chooseImageFile(QWidget* parent) override;
+    QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& filters) override;
+    QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& filters,
+                           const QString& selectedFilter) override;
+    QString chooseFolder(QWidget* parent, const QString& caption) override;
+    bool ask(QWidget* parent, const QString& text) override;
     void showMessage(QWidget* parent, const QString& text) override;
     bool openTextFile(const QString& path) override;
     void quit() override;

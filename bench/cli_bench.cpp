@@ -4,11 +4,9 @@
 #include "cli/import_reader.h"
 #include "rom/edit_plan.h"
 #include "rom/field_keys.h"
-#include "rom/image_file.h"
 #include "rom/record_io.h"
 #include "rom/sample_image.h"
 #include "rom/value_lists.h"
-#include "rom/value_resolve.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>
@@ -48,7 +46,7 @@ struct Fixture {
         std::vector<const KeyedTable*> all;
         for (const KeyedTable& t : keyedTables())
             all.push_back(&t);
-        textA = dumpJson(image.string(), *loadImageFile(image), all);
+        textA = dumpJson(image.string(), *RomImage(image).readAll(), all);
         auto json = nlohmann::ordered_json::parse(textA);
         // 250 enemies, two fields each
         auto& stats = json["tables"]["enemy-stats"];
@@ -114,7 +112,7 @@ void BM_ResolveItemLabel(benchmark::State& state)
     const auto items = valueList(ValueListId::ItemBytes);
     const std::string label = items[231].label;  // far down the list
     for (auto _ : state) {
-        auto value = resolveListValue(items, label, 0, "Dropped Item", Notation::Tool);
+        auto value = resolveStoredValue(items, label, 0, "Dropped Item", Notation::Tool);
         benchmark::DoNotOptimize(value);
     }
 }
@@ -122,7 +120,7 @@ BENCHMARK(BM_ResolveItemLabel);
 
 void BM_StoreTypedValue(benchmark::State& state)
 {
-    const Bytes image = *loadImageFile(fixture().image);
+    const Bytes image = *RomImage(fixture().image).readAll();
     const std::vector<FieldEdit> edits{{"enemy-stats", 7, "hp", "&H1F4", "hp"}};
     for (auto _ : state) {
         auto plan = planEdits(image, edits);
@@ -137,7 +135,7 @@ void BM_DumpEveryTableJson(benchmark::State& state)
     for (const KeyedTable& t : keyedTables())
         all.push_back(&t);
     for (auto _ : state) {
-        const Bytes image = *loadImageFile(fixture().image);
+        const Bytes image = *RomImage(fixture().image).readAll();
         std::string text = dumpJson(fixture().image.string(), image, all);
         benchmark::DoNotOptimize(text);
     }
@@ -150,7 +148,7 @@ void BM_ImportFullDump(benchmark::State& state)
 {
     bool toB = true;
     for (auto _ : state) {
-        const Bytes image = *loadImageFile(fixture().image);
+        const Bytes image = *RomImage(fixture().image).readAll();
         const ImportReading reading = readJsonImport(toB ? fixture().textB : fixture().textA);
         const EditPlan plan = planEdits(image, reading.edits);
         if (plan.changes.size() != 250 || !applyPlan(RomImage(fixture().image), plan))

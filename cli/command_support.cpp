@@ -1,7 +1,6 @@
 #include "cli/command_support.h"
 
 #include "cli/output_file.h"
-#include "rom/image_file.h"
 
 #include <charconv>
 #include <ostream>
@@ -47,7 +46,7 @@ int indexArgument(const KeyedTable& table, std::string_view text)
 
 Bytes loadImageArgument(const std::string& path)
 {
-    auto image = loadImageFile(path);
+    auto image = RomImage(path).readAll();
     if (!image)
         failRefused(image.error());
     return std::move(image.value());

@@ -29,7 +29,7 @@ Json jsonValues(const KeyedField& field)
     if (field.list == ValueListId::None)
         return nullptr;
     Json values = Json::array();
-    for (const ValueEntry& entry : valueList(field.list))
+    for (const ValueListEntry& entry : valueList(field.list))
         values.push_back({{"value", entry.value}, {"label", entry.label}});
     return values;
 }

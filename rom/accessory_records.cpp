@@ -13,7 +13,7 @@ Result<AccessoryRecords> readAccessory(const RomImage& image, int index)
     return AccessoryRecords{*effect, *equip};
 }
 
-Status writeAccessory(const RomImage& image, int index, const AccessoryRecords& records)
+WrittenRecords writeAccessory(const RomImage& image, int index, const AccessoryRecords& records)
 {
     const RecordWrite writes[] = {
         {&tables::accessoryEffects, index, records.effect},

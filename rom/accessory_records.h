@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rom/rom_image.h"
+#include "rom/record_io.h"
 
 // An accessory owns one record in the effect table and one in the equip table,
 // at the same entry: they are read together and saved together, so that no
@@ -11,4 +11,5 @@ struct AccessoryRecords {
 };
 
 Result<AccessoryRecords> readAccessory(const RomImage& image, int index);
-Status writeAccessory(const RomImage& image, int index, const AccessoryRecords& records);
+// The equip record first: it lies farther into the image.
+WrittenRecords writeAccessory(const RomImage& image, int index, const AccessoryRecords& records);

@@ -1,6 +1,6 @@
 #include "rom/chest_contents.h"
 
-#include "rom/value_resolve.h"
+#include "rom/value_lists.h"
 
 #include <cctype>
 #include <string>
@@ -85,7 +85,7 @@ Result<std::uint16_t> encodeChestContents(bool gold, bool event, std::string_vie
 
 Result<int> resolveChestItem(std::string_view typed, int shown, Notation notation)
 {
-    if (auto entry = resolveListValue(valueList(ValueListId::Items), typed, shown, kChestItemCaption, notation))
+    if (auto entry = resolveStoredValue(valueList(ValueListId::Items), typed, shown, kChestItemCaption, notation))
         return *entry;
     if (auto number = wholeFromText(typed, "", 0, kMaxChestItem, notation))
         return static_cast<int>(*number);

@@ -1,6 +1,5 @@
 #include "rom/edit_plan.h"
 
-#include "rom/image_file.h"
 #include "rom/record_io.h"
 
 #include <map>
@@ -80,14 +79,16 @@ Status applyPlan(const RomImage& image, const EditPlan& plan)
         return Status::failure("nothing was written: " + std::to_string(plan.refusals.size()) + " values were refused");
     if (plan.changes.empty())
         return success();
-    // the file must still be an image of the game when the first record goes in
-    if (Status identity = checkImageFile(image.path()); !identity)
-        return identity;
     std::vector<RecordWrite> writes;
     writes.reserve(plan.changes.size());
     for (const RecordChange& change : plan.changes)
         writes.push_back({change.table->table, change.index, change.after});
-    return writeRecords(image, writes);
+    // every write checks the file's identity in its own open, as the windows' do
+    const WrittenRecords written = writeRecords(image, writes);
+    if (!written.status && written.count > 0)
+        return Status::failure(written.status.error() + " (" + std::to_string(written.count) + " of "
+                               + std::to_string(writes.size()) + " changed records were written before this)");
+    return written.status;
 }
 
 std::vector<FieldChange> fieldChanges(const KeyedTable& table, std::span<const std::uint8_t> before,

@@ -4,7 +4,7 @@
 #include "rom/enemy_names.h"
 #include "rom/game_text.h"
 #include "rom/rom_image.h"
-#include "rom/value_resolve.h"
+#include "rom/value_lists.h"
 
 #include <algorithm>
 
@@ -41,7 +41,7 @@ Status storePlain(const KeyedField& k, Bytes& record, const std::string& text, N
         return success();
     }
     if (f.list != ValueListId::None) {
-        auto value = resolveListValue(valueList(f.list), text, record[f.offset], f.label, notation);
+        auto value = resolveStoredValue(valueList(f.list), text, record[f.offset], f.label, notation);
         if (!value)
             return Status::failure(value.error());
         record[f.offset] = static_cast<std::uint8_t>(*value);
@@ -151,8 +151,9 @@ const std::string* valueLabel(const KeyedField& field, std::span<const std::uint
     const FieldValue value = readFieldValue(field, record);
     if (!std::holds_alternative<std::int64_t>(value))
         return nullptr;
-    const ValueEntry* entry = entryShowing(valueList(field.list), static_cast<int>(std::get<std::int64_t>(value)));
-    return entry ? &entry->label : nullptr;
+    const auto list = valueList(field.list);
+    const int entry = entryShowing(list, static_cast<int>(std::get<std::int64_t>(value)));
+    return entry >= 0 ? &list[std::size_t(entry)].label : nullptr;
 }
 
 Bytes applyInputs(std::span<const std::uint8_t> record, std::span<const FieldInput> inputs,

@@ -35,8 +35,9 @@ Status writeRecord(const RomImage& image, const Table& table, int index, std::sp
     return image.write(*position, record);
 }
 
-Status writeRecords(const RomImage& image, std::span<const RecordWrite> records)
+WrittenRecords writeRecords(const RomImage& image, std::span<const RecordWrite> records)
 {
+    WrittenRecords done;
     struct Placed {
         std::uint32_t position;
         const RecordWrite* write;
@@ -45,13 +46,18 @@ Status writeRecords(const RomImage& image, std::span<const RecordWrite> records)
     placed.reserve(records.size());
     for (const RecordWrite& write : records) {
         auto position = checkedPosition(*write.table, write.index, write.record.size());
-        if (!position)
-            return Status::failure(position.error());
+        if (!position) {
+            done.status = Status::failure(position.error());
+            return done;
+        }
         placed.push_back({*position, &write});
     }
     std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.position > b.position; });
-    for (const Placed& p : placed)
-        if (Status written = image.write(p.position, p.write->record); !written)
-            return written;
-    return success();
+    for (const Placed& p : placed) {
+        done.status = image.write(p.position, p.write->record);
+        if (!done.status)
+            return done;
+        ++done.count;
+    }
+    return done;
 }

@@ -18,8 +18,15 @@ struct RecordWrite {
     Bytes record;
 };
 
+// What a batch of writes did: how many records went in (farthest first)
+// before the failure, if there was one.
+struct WrittenRecords {
+    std::size_t count = 0;
+    Status status = success();
+};
+
 // Writes several records that belong together. Every one is checked (its entry
 // in its table, its size) before the first is written, and they are written
 // farthest into the image first: a file too short for any of them is refused
 // before anything is touched, since a write never grows the file.
-Status writeRecords(const RomImage& image, std::span<const RecordWrite> records);
+WrittenRecords writeRecords(const RomImage& image, std::span<const RecordWrite> records);

@@ -6,9 +6,9 @@
 
 namespace {
 
-std::vector<ValueEntry> numbered(const std::vector<std::string>& labels, int firstWithoutByte = -1)
+std::vector<ValueListEntry> numbered(const std::vector<std::string>& labels, int firstWithoutByte = -1)
 {
-    std::vector<ValueEntry> entries;
+    std::vector<ValueListEntry> entries;
     entries.reserve(labels.size());
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const int value = static_cast<int>(i);
@@ -17,9 +17,9 @@ std::vector<ValueEntry> numbered(const std::vector<std::string>& labels, int fir
     return entries;
 }
 
-const std::vector<ValueEntry> kInflicts{{"No", 0}, {"Yes", 1}};
+const std::vector<ValueListEntry> kInflicts{{"No", 0}, {"Yes", 1}};
 
-const std::vector<ValueEntry> kWeaponEffects{
+const std::vector<ValueListEntry> kWeaponEffects{
     {"None", 0},
     {"Damage can vary", 2},
     {"1.5x hit on Mg enemies", 12},
@@ -38,7 +38,7 @@ const std::vector<ValueEntry> kWeaponEffects{
 };
 
 // two labels end in a blank, four quote the status they name
-const std::vector<ValueEntry> kArmorEffects{
+const std::vector<ValueListEntry> kArmorEffects{
     {"None", 0},
     {"Cuts physical damage by 1/3 ", 23},
     {"Absorbs 50% of lightning hits", 26},
@@ -59,7 +59,7 @@ const std::vector<ValueEntry> kArmorEffects{
 };
 
 // entry i stands for the stored byte i; "19 - " ends with a blank
-const std::vector<ValueEntry> kHitEffects = numbered({
+const std::vector<ValueListEntry> kHitEffects = numbered({
     "0 - Nothing",
     "1 - Nothing",
     "2 - Randomly inflicts Stop",
@@ -87,7 +87,34 @@ const std::vector<ValueEntry> kHitEffects = numbered({
 
 }  // namespace
 
-std::span<const ValueEntry> valueList(ValueListId id)
+int entryShowing(std::span<const ValueListEntry> list, int stored)
+{
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list[i].value == stored)
+            return static_cast<int>(i);
+    return -1;
+}
+
+Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string_view typed, int stored,
+                               std::string_view label, Notation notation)
+{
+    std::string text(typed);
+    const auto start = typed.find_first_not_of(" \t");
+    const bool toolHex = notation == Notation::Tool && start != std::string_view::npos
+                         && (typed.substr(start, 2) == "0x" || typed.substr(start, 2) == "0X");
+    if (toolHex)
+        if (auto v = numericValue(typed, notation); v && *v <= 2147483647.0)
+            text = std::to_string(static_cast<long long>(*v));
+    auto choice = resolveTypedValue(list, {entryShowing(list, stored), stored}, text, label);
+    if (choice)
+        return choice->value;
+    if (text == typed)
+        return Result<int>::failure(choice.error());
+    // the reason quotes the text as it was typed, not its decimal form
+    return Result<int>::failure(resolveTypedValue({}, {-1, -1}, typed, label).error());
+}
+
+std::span<const ValueListEntry> valueList(ValueListId id)
 {
     switch (id) {
     case ValueListId::None:
@@ -101,16 +128,16 @@ std::span<const ValueEntry> valueList(ValueListId id)
     case ValueListId::HitEffects:
         return kHitEffects;
     case ValueListId::Items: {
-        static const std::vector<ValueEntry> items = numbered(builtinLabels("items"));
+        static const std::vector<ValueListEntry> items = numbered(builtinLabels("items"));
         return items;
     }
     case ValueListId::ItemBytes: {
         // an item byte cannot name the last four items: their entries stand for 0
-        static const std::vector<ValueEntry> items = numbered(builtinLabels("items"), 256);
+        static const std::vector<ValueListEntry> items = numbered(builtinLabels("items"), 256);
         return items;
     }
     case ValueListId::Enemies: {
-        static const std::vector<ValueEntry> enemies = numbered(builtinLabels("enemies"));
+        static const std::vector<ValueListEntry> enemies = numbered(builtinLabels("enemies"));
         return enemies;
     }
     }

@@ -66,6 +66,7 @@ private slots:
     void typedItemTakesEffectAtSave_data();
     void typedItemTakesEffectAtSave();
     void typedItemThatIsNoItemRefusesTheSave();
+    void sharedItemLabelKeepsTheItemShown();
     void negativeTypedItemBecomesZero();
     void typingIntoAHiddenDropDownIsDropped();
     void statusLines();
@@ -95,11 +96,11 @@ void ChestsTest::opensOnFirstChest()
     const Bytes record = s.image.bytesAt(kBase, 4);
     QCOMPARE(child<QLineEdit>(w, "c1")->text(), QString::number(record[0]));
     QCOMPARE(child<QLineEdit>(w, "c2")->text(), QString::number(record[1]));
-    // the placeholders sit under the value controls and take no input
-    for (const char* name : {"Combo1", "Text4"}) {
+    // the placeholders take no input and show in the place of a hidden value control, never over a shown one
+    for (const auto& [name, control] : {std::pair{"Combo1", "c3"}, std::pair{"Text4", "Text1"}}) {
         QWidget* placeholder = child<QWidget>(w, name);
         QVERIFY(!placeholder->isEnabled());
-        QVERIFY(placeholder->isVisibleTo(w));
+        QCOMPARE(placeholder->isVisibleTo(w), !child<QWidget>(w, control)->isVisibleTo(w));
     }
     QCOMPARE(child<QWidget>(w, "Combo1")->geometry(), child<QWidget>(w, "c3")->geometry());
     QCOMPARE(child<QWidget>(w, "Text4")->geometry(), child<QWidget>(w, "Text1")->geometry());
@@ -156,9 +157,9 @@ void ChestsTest::readsTheChestType()
         QCOMPARE(c3->currentIndex(), itemEntry);
         QCOMPARE(c3->currentText(), itemEntry >= 0 ? labelList("items")[itemEntry] : value);
     }
-    // the grey placeholders show wherever a value control is hidden
-    QVERIFY(child<QWidget>(w, "Combo1")->isVisibleTo(w));
-    QVERIFY(child<QWidget>(w, "Text4")->isVisibleTo(w));
+    // the grey placeholders show wherever a value control is hidden, and only there
+    QCOMPARE(child<QWidget>(w, "Combo1")->isVisibleTo(w), type != "item");
+    QCOMPARE(child<QWidget>(w, "Text4")->isVisibleTo(w), type != "gold");
 
     QCOMPARE(savedRecord(s, w), record);
     QVERIFY(s.platform.messages.isEmpty());
@@ -283,7 +284,7 @@ void ChestsTest::valueMustFitTheSavedType()
         QCOMPARE(s.image.bytes(), before);
         QCOMPARE(s.platform.messages.size(), 1);
         QVERIFY2(s.platform.messages[0].contains(reason), qPrintable(s.platform.messages[0]));
-        QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Chest Number %1").arg(kRow));
+        QVERIFY(child<QLabel>(w, "bar")->text().startsWith("Not saved: "));
     }
 }
 
@@ -327,6 +328,20 @@ void ChestsTest::typedItemThatIsNoItemRefusesTheSave()
     QVERIFY(s.platform.messages[0].contains("If Chest holds an Item"));
     QVERIFY(s.platform.messages[0].contains("xyz"));
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QString("95"));
+}
+
+void ChestsTest::sharedItemLabelKeepsTheItemShown()
+{
+    // items 27..30 share the label "{Bow}", which also starts item 17's label
+    Session s;
+    QWidget* w = openOn(s, {0x05, 0x07, 28, 0x00});
+    auto* c3 = child<QComboBox>(w, "c3");
+    QCOMPARE(c3->currentIndex(), 28);
+    typeIntoCombo(c3, "{Bow}");
+    QCOMPARE(c3->currentText(), QString("{Bow}"));
+    QCOMPARE(savedRecord(s, w), (Bytes{0x05, 0x07, 28, 0x00}));
+    QCOMPARE(c3->currentIndex(), 28);
+    QVERIFY(s.platform.messages.isEmpty());
 }
 
 void ChestsTest::negativeTypedItemBecomesZero()

@@ -13,6 +13,17 @@ public:
 
     // The full path of the chosen file, or an empty string on Cancel.
     virtual QString chooseImageFile(QWidget* parent) = 0;
+    // A file to read, chosen in an open dialog with a caption and name filters
+    // ("Patches (*.bps *.ips)"); an empty string on Cancel.
+    virtual QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& filters) = 0;
+    // A file to write, chosen in a save dialog that asks before replacing an
+    // existing file; `selectedFilter` is preselected. An empty string on Cancel.
+    virtual QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& filters,
+                                   const QString& selectedFilter = {}) = 0;
+    // A folder, or an empty string on Cancel.
+    virtual QString chooseFolder(QWidget* parent, const QString& caption) = 0;
+    // A modal question with Yes and No; true for Yes.
+    virtual bool ask(QWidget* parent, const QString& text) = 0;
     // A modal message with an OK button only, titled with the program's name.
     virtual void showMessage(QWidget* parent, const QString& text) = 0;
     // Opens a text file in the system's text viewer without waiting for it.

@@ -1,5 +1,7 @@
 #include "editors/common/table_window.h"
 
+#include "editors/common/font_fit.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,7 +18,16 @@ void TableWindow::bind(QLabel* bar, QListWidget* list, QPushButton* save, const 
     m_list = list;
     m_form = std::make_unique<RecordForm>(m_table, this, leftToWindow);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &TableWindow::List1_Click);
-    retryFailedReads(m_list, [this] { return !m_record; }, [this] { List1_Click(); });
+    // a click on the entry already selected (the one a window opens on among
+    // them) reads nothing again, which would drop the edits shown, but says
+    // which entry it is, as a click on any other does; after a failed read it retries
+    onClickOfSelected(m_list, [this] {
+        const int index = selectedRow(m_list);
+        if (!m_record)
+            List1_Click();
+        else if (index >= 0)
+            m_bar->setText(readCaption(index));
+    });
     connect(save, &QPushButton::clicked, this, &TableWindow::Save_Click);
 }
 
@@ -49,18 +60,34 @@ void TableWindow::Save_Click()
 {
     const int index = selectedRow(m_list);
     if (!m_record || index < 0) {
-        complain(QStringLiteral("Nothing was saved: no record is shown. Select an entry that can be read first."));
+        refuseSave(QStringLiteral("no record is shown. Select an entry that can be read first."));
         return;
     }
     auto record = m_form->collect(*m_record);
     if (record)
         record = collectOwnFields(*record);
     if (!record) {
-        complain(record.error());
+        refuseSave(record.error());
         return;
     }
-    if (!writeEntry(m_table, index, *record))
+    if (const Status written = writeEntry(m_table, index, *record); !written) {
+        refuseSave(written.error());
         return;
+    }
     m_record = *record;
     m_bar->setText(savedCaption(m_list->item(index)->text()));
+}
+
+void TableWindow::fitWindow()
+{
+    // the entry with the longest text and the one with the highest number give the widest captions
+    QStringList texts;
+    for (int row : {longestRow(m_list), int(m_list->count()) - 1}) {
+        if (row < 0 || row >= m_list->count())
+            continue;
+        const QString text = m_list->item(row)->text();
+        texts << readCaption(row) << savedCaption(text) << QStringLiteral("%1 could not be read").arg(text);
+    }
+    expectTexts(m_bar, texts);
+    fitToFont(this);
 }

@@ -4,6 +4,6 @@
 
 void addValueEntries(ValueCombo* combo, ValueListId list)
 {
-    for (const ValueEntry& entry : valueList(list))
+    for (const ValueListEntry& entry : valueList(list))
         combo->addEntry(QString::fromStdString(entry.label), entry.value);
 }

@@ -1,5 +1,6 @@
 #include "editors/enemy/monster_window.h"
 
+#include "editors/common/font_fit.h"
 #include "editors/enemy/ai_pointer_page.h"
 #include "editors/enemy/enemy_lists.h"
 #include "editors/enemy/rewards_page.h"
@@ -88,6 +89,19 @@ MonsterWindow::MonsterWindow(EditorHost& host) : EditorWindow(host, QStringLiter
     connect(m_aiPointer->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save3_Click);
     connect(m_rewards->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save4_Click);
     Form_Load();
+    fitWindow();
+}
+
+void MonsterWindow::fitWindow()
+{
+    // a save quotes the entry shown: the longest built-in text or a name of 11 characters read from the image
+    const int last = m_lists->list1()->count() - 1;
+    QStringList texts{QStringLiteral("Monster Number %1").arg(last), QStringLiteral("Monster Number %1 could not be read").arg(last)};
+    for (const QString& entry : {m_lists->list1()->item(longestRow(m_lists->list1()))->text(),
+                                 QString(tables::enemyNames.recordSize, QLatin1Char('X'))})
+        texts << QStringLiteral("Saved -- ") + entry + QStringLiteral(" -- to ROM.");
+    expectTexts(m_bar, texts);
+    fitToFont(this);
 }
 
 MonsterWindow::~MonsterWindow() = default;
@@ -193,7 +207,7 @@ void MonsterWindow::namebox_Change()
         return;
     const Status written = writeEnemyName(image(), m_displayed, m_namebox->text().toStdString());
     if (!written) {
-        complain(written.error());
+        refuseSave(written.error());
         return;
     }
     if (auto name = readEnemyName(image(), m_displayed))
@@ -232,16 +246,18 @@ void MonsterWindow::Save4_Click() { savePage(*m_rewards); }
 void MonsterWindow::savePage(EnemyPage& page)
 {
     if (m_displayed < 0) {
-        complain(QStringLiteral("Nothing was saved: no enemy is shown. Select an enemy first."));
+        refuseSave(QStringLiteral("no enemy is shown. Select an enemy first."));
         return;
     }
     auto record = page.collect();
     if (!record) {
-        complain(record.error());
+        refuseSave(record.error());
         return;
     }
-    if (!writeEntry(page.table(), m_displayed, *record))
+    if (const Status written = writeEntry(page.table(), m_displayed, *record); !written) {
+        refuseSave(written.error());
         return;
+    }
     page.keep(*record);
     m_bar->setText(QStringLiteral("Saved -- ") + m_lists->entryText(m_displayed) + QStringLiteral(" -- to ROM."));
 }

@@ -2,6 +2,7 @@
 
 #include "editors/common/bit_boxes.h"
 #include "editors/common/entry_field.h"
+#include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
 #include "rom/accessory_records.h"
 
@@ -45,6 +46,17 @@ AccessoryWindow::AccessoryWindow(EditorHost& host)
     retryFailedReads(m_list, [this] { return !m_effect || !m_equip; }, [this] { List1_Click(); });
     connect(save, &QPushButton::clicked, this, &AccessoryWindow::Save_Click);
     Form_Load();
+    fitWindow();
+}
+
+void AccessoryWindow::fitWindow()
+{
+    // the longest accessory name and the highest number give the widest status texts
+    const QString label = m_list->item(longestRow(m_list))->text();
+    expectTexts(m_bar, {QStringLiteral("Now editing %1 - Item # %2").arg(label).arg(m_list->count() - 1),
+                        QStringLiteral("%1 could not be read").arg(label),
+                        QStringLiteral("Saved ") + label + QStringLiteral(" to ROM!")});
+    fitToFont(this);
 }
 
 void AccessoryWindow::makeBitFrames()
@@ -66,7 +78,8 @@ void AccessoryWindow::makeBitFrames()
 
 void AccessoryWindow::makeNumberFrame()
 {
-    QGroupBox* frame1 = makeFrame(QStringLiteral("Frame1"), QString(), this, twipsRect(2400, 4800, 3855, 1335));
+    // right below the secondary bit field, not 15 twips into it
+    QGroupBox* frame1 = makeFrame(QStringLiteral("Frame1"), QString(), this, twipsRect(2400, 4815, 3855, 1320));
     struct Row {
         const char* label;
         const char* field;
@@ -128,24 +141,34 @@ void AccessoryWindow::Save_Click()
 {
     const int index = selectedRow(m_list);
     if (!m_effect || !m_equip || index < 0) {
-        complain(QStringLiteral("Nothing was saved: no accessory is shown. Select an accessory that can be read first."));
+        refuseSave(QStringLiteral("no accessory is shown. Select an accessory that can be read first."));
         return;
     }
     // both records are converted before either is written, so a refused
     // field leaves both as they are
     auto effect = m_effectForm->collect(*m_effect);
     if (!effect) {
-        complain(effect.error());
+        refuseSave(effect.error());
         return;
     }
     auto equip = m_equipForm->collect(*m_equip);
     if (!equip) {
-        complain(equip.error());
+        refuseSave(equip.error());
         return;
     }
-    const Status written = writeAccessory(image(), index, {*effect, *equip});
-    if (!written) {
-        complain(written.error());
+    // the equip record lies farther into the image and goes first: when the
+    // file is too short for it, the effect record is not touched either
+    const WrittenRecords written = writeAccessory(image(), index, {*effect, *equip});
+    if (written.count == 1) {
+        m_equip = *equip;
+        const QString label = m_list->item(index)->text();
+        m_bar->setText(QStringLiteral("Partly saved: only the equip record of %1 was written").arg(label));
+        complain(QStringLiteral("The equip record of %1 was written, its effect record was not: %2")
+                     .arg(label, QString::fromStdString(written.status.error())));
+        return;
+    }
+    if (!written.status) {
+        refuseSave(written.status.error());
         return;
     }
     m_effect = *effect;

@@ -15,6 +15,30 @@ QString ScriptedPlatform::chooseImageFile(QWidget*)
     return filesToChoose.isEmpty() ? QString() : filesToChoose.takeFirst();
 }
 
+QString ScriptedPlatform::chooseOpenFile(QWidget*, const QString& caption, const QString&)
+{
+    dialogCaptions << caption;
+    return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+}
+
+QString ScriptedPlatform::chooseSaveFile(QWidget*, const QString& caption, const QString&, const QString&)
+{
+    dialogCaptions << caption;
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}
+
+QString ScriptedPlatform::chooseFolder(QWidget*, const QString& caption)
+{
+    dialogCaptions << caption;
+    return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
+}
+
+bool ScriptedPlatform::ask(QWidget*, const QString& text)
+{
+    questions << text;
+    return askAnswers.isEmpty() ? false : askAnswers.takeFirst();
+}
+
 bool ScriptedPlatform::openTextFile(const QString& path)
 {
     openedFiles << path;
@@ -47,7 +71,7 @@ Bytes SampleImage::bytesAt(std::uint32_t position, std::size_t count) const
 
 void SampleImage::poke(std::uint32_t position, const Bytes& bytes)
 {
-    const Status written = RomImage(m_path.toStdString()).write(position, bytes);
+    const Status written = RomImage(m_path.toStdString(), IdentityCheck::Skipped).write(position, bytes);
     if (!written)
         qFatal("cannot poke the sample image: %s", written.error().c_str());
 }

@@ -17,13 +17,24 @@ class QListWidget;
 // A platform whose dialogs answer from a script and record what they were asked.
 class ScriptedPlatform : public Platform {
 public:
-    QStringList filesToChoose;  // answers of the file dialog, in order; "" is Cancel
+    QStringList filesToChoose;  // answers of the image file dialog, in order; "" is Cancel
+    QStringList openAnswers;    // answers of the other open dialogs, in order; "" is Cancel
+    QStringList saveAnswers;    // answers of the save dialogs, in order; "" is Cancel
+    QStringList folderAnswers;  // answers of the folder dialog, in order; "" is Cancel
+    QList<bool> askAnswers;     // answers of the Yes/No questions, in order; No when none is left
+    QStringList questions;      // every question asked
+    QStringList dialogCaptions; // the caption of every open, save and folder dialog shown
     QStringList messages;       // every message shown
     QStringList openedFiles;    // every file handed to the text viewer
     bool openSucceeds = true;
     int quitCalls = 0;
 
     QString chooseImageFile(QWidget*) override;
+    QString chooseOpenFile(QWidget*, const QString& caption, const QString& filters) override;
+    QString chooseSaveFile(QWidget*, const QString& caption, const QString& filters,
+                           const QString& selectedFilter) override;
+    QString chooseFolder(QWidget*, const QString& caption) override;
+    bool ask(QWidget*, const QString& text) override;
     void showMessage(QWidget*, const QString& text) override { messages << text; }
     bool openTextFile(const QString& path) override;
     void quit() override { ++quitCalls; }
