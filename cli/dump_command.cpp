@@ -37,8 +37,22 @@ public:
         if (tables.empty())
             for (const KeyedTable& table : keyedTables())
                 tables.push_back(&table);
-        const Bytes image = loadImageArgument(m_image);
-        const std::string text = m_format == "csv" ? dumpCsv(image, *tables.front()) : dumpJson(m_image, image, tables);
+        const RomImage image(m_image);
+        if (Status identified = image.check(); !identified)
+            failRefused(identified.error());
+        std::vector<const Table*> declared;
+        for (const KeyedTable* table : tables)
+            declared.push_back(table->table);
+        auto blocks = TableBlocks::read(image, declared);
+        if (!blocks)
+            failRefused(blocks.error());
+        for (const KeyedTable* table : tables)
+            if (!blocks->whole(*table->table))
+                failRefused("cannot dump " + m_image + ": the file ends inside the " + std::string(table->key()) + " table");
+        std::error_code ec;
+        const std::uint64_t size = std::filesystem::file_size(m_image, ec);
+        const std::string text = m_format == "csv" ? dumpCsv(*blocks, *tables.front())
+                                                   : dumpJson(m_image, size, *blocks, tables);
         writeResult(io, text, m_output, m_image);
         return kExitDone;
     }

@@ -29,10 +29,10 @@ void refuseAll(const std::vector<Refusal>& refusals)
     failRefused(message);
 }
 
-int runEdits(CommandIo& io, const std::string& imagePath, const Bytes& image, const std::vector<FieldEdit>& edits,
+int runEdits(CommandIo& io, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier)
 {
-    const EditPlan plan = planEdits(image, edits);
+    const EditPlan plan = planEdits(read, edits);
     if (!earlier.empty() || !plan.refusals.empty()) {
         std::vector<Refusal> all = earlier;
         all.insert(all.end(), plan.refusals.begin(), plan.refusals.end());
@@ -49,7 +49,7 @@ int runEdits(CommandIo& io, const std::string& imagePath, const Bytes& image, co
     }
     // the changes are told once they are in the file (or, in a dry run, at once)
     if (!options.dryRun && !plan.changes.empty())
-        if (Status written = applyPlan(RomImage(imagePath), plan); !written)
+        if (Status written = applyPlan(image, plan); !written)
             failRefused(written.error());
     io.out << lines;
     if (options.summary)

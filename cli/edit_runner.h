@@ -16,7 +16,7 @@ struct EditOptions {
 };
 
 // `earlier` are refusals found before (in the shape of an import file), listed first.
-int runEdits(CommandIo& io, const std::string& imagePath, const Bytes& image, const std::vector<FieldEdit>& edits,
+int runEdits(CommandIo& io, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier = {});
 
 // Lists refusals and ends the command with exit status 1.

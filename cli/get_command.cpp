@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/value_text.h"
 #include "rom/field_values.h"
+#include "rom/record_io.h"
 
 #include <CLI/CLI.hpp>
 
@@ -28,11 +29,10 @@ public:
         const KeyedTable& table = tableArgument(m_table);
         const int index = indexArgument(table, m_index);
         const KeyedField* only = m_key.empty() ? nullptr : &keyArgument(table, m_key);
-        const Bytes image = loadImageArgument(m_image);
-        const std::size_t at = table.table->base + std::size_t(index) * table.table->recordSize;
-        if (at + table.table->recordSize > image.size())
-            failRefused(m_image + " ends before " + std::string(table.key()) + "[" + std::to_string(index) + "]");
-        const auto record = std::span(image).subspan(at, table.table->recordSize);
+        const auto read = readRecord(RomImage(m_image), *table.table, index);
+        if (!read)
+            failRefused(read.error());
+        const std::span<const std::uint8_t> record = *read;
         if (m_json)
             io.out << json(table, index, only, record).dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
         else if (only)

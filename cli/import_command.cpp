@@ -59,10 +59,20 @@ public:
         }
         if (csv)
             tableArgument(table);  // an unknown table is a fault of the command line
-        const Bytes image = loadImageArgument(m_image);
+        const RomImage image(m_image);
+        if (Status identified = image.check(); !identified)
+            failRefused(identified.error());
         const std::string text = readTextFile(m_file);
         const ImportReading reading = csv ? readCsvImport(text, table) : readJsonImport(text);
-        return runEdits(io, m_image, image, reading.edits, {m_dryRun, true}, reading.refusals);
+        // only the tables the file names are read from the image
+        std::vector<const Table*> named;
+        for (const FieldEdit& edit : reading.edits)
+            if (named.empty() || named.back() != edit.table->table)
+                named.push_back(edit.table->table);
+        auto blocks = TableBlocks::read(image, named);
+        if (!blocks)
+            failRefused(blocks.error());
+        return runEdits(io, image, blocks->reader(), reading.edits, {m_dryRun, true}, reading.refusals);
     }
 
     std::string usage() const override { return "veldra-cli import IMAGE FILE [--table TABLE] [--dry-run]"; }

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/edit_runner.h"
 #include "cli/value_text.h"
+#include "rom/record_io.h"
 
 #include <CLI/CLI.hpp>
 
@@ -33,11 +34,14 @@ public:
             if (eq == std::string::npos)
                 failUsage("\"" + assignment + "\" is no KEY=VALUE");
             const KeyedField& field = keyArgument(table, assignment.substr(0, eq));
-            edits.push_back({std::string(table.key()), index, field.key, assignment.substr(eq + 1),
-                             fieldPath(table, index, field)});
+            edits.push_back({&table, index, &field, assignment.substr(eq + 1), {}});
         }
-        const Bytes image = loadImageArgument(m_image);
-        return runEdits(io, m_image, image, edits, {m_dryRun, false});
+        // only the entry's records are read: the whole image is not needed
+        const RomImage image(m_image);
+        if (Status identified = image.check(); !identified)
+            failRefused(identified.error());
+        return runEdits(io, image, [&image](const Table& t, int i) { return readRecord(image, t, i); }, edits,
+                        {m_dryRun, false});
     }
 
     std::string usage() const override

@@ -2,8 +2,10 @@
 
 #include "rom/field_values.h"
 #include "rom/rom_image.h"
+#include "rom/table_blocks.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,13 +13,28 @@
 // A batch of typed values for fields of the image (from `set` or `import`),
 // checked all together before anything is written.
 
-struct FieldEdit {
-    std::string table;   // the table's key
-    std::int64_t index;  // the entry
-    std::string key;     // a field key or a control name
-    std::string text;    // the value as typed
-    std::string where;   // where it was given, for refusals
+// Where a value was given, put into words only when it is refused.
+struct EditPlace {
+    enum class Kind : std::uint8_t {
+        Argument,   // the command line: "weapons[2].attack"
+        JsonEntry,  // "tables.weapons[0].attack", `first` the entry's position in its array
+        CsvCell,    // "line 4, column 2", `first` the line, `second` the column
+    };
+    Kind kind = Kind::Argument;
+    std::uint32_t first = 0;
+    std::uint32_t second = 0;
 };
+
+struct FieldEdit {
+    const KeyedTable* table;
+    std::int64_t index;  // the entry; one outside the table is refused
+    const KeyedField* field;
+    std::string text;    // the value as typed
+    EditPlace place;
+};
+
+// "tables.weapons[0].attack (weapons[2].attack)", "line 4, column 2 (weapons[2].attack)", "weapons[2].attack"
+std::string placeOf(const FieldEdit& edit);
 
 struct RecordChange {
     const KeyedTable* table;
@@ -31,9 +48,14 @@ struct EditPlan {
     std::vector<Refusal> refusals;      // every value that cannot be stored; then nothing may be written
 };
 
-// Checks every edit against `image` (the whole file): unknown tables, entries
-// and keys, a field given twice for one entry, and every value its field's
-// rule refuses are all listed, not only the first.
+// The records of the whole file's bytes, read once (they must outlive the reader).
+RecordReader recordsOf(std::span<const std::uint8_t> image);
+
+// Checks every edit against the records `read` gives: entries outside their
+// table, a field given twice for one entry, and every value its field's rule
+// refuses are all listed, not only the first.
+EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, Notation notation = Notation::Tool);
+// The same over the whole file's bytes.
 EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdit> edits,
                    Notation notation = Notation::Tool);
 

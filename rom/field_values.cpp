@@ -29,7 +29,7 @@ Result<bool> bitFromText(std::string_view text, std::string_view label)
     return Result<bool>::failure(std::string(label) + " must be true or false; it holds \"" + std::string(text) + "\".");
 }
 
-Status storePlain(const KeyedField& k, Bytes& record, const std::string& text, Notation notation)
+Status storePlain(const KeyedField& k, Bytes& record, std::string_view text, Notation notation)
 {
     const Field& f = *k.field;
     if (f.width == Width::Bit) {
@@ -62,7 +62,7 @@ Status storePlain(const KeyedField& k, Bytes& record, const std::string& text, N
     return success();
 }
 
-Status storeName(Bytes& record, const std::string& text)
+Status storeName(Bytes& record, std::string_view text)
 {
     // an unchanged name keeps its bytes, even those the codec cannot reproduce
     if (decodeGameText(record) == text)
@@ -73,45 +73,48 @@ Status storeName(Bytes& record, const std::string& text)
     return success();
 }
 
-// The type and value of a chest are stored together, as its window's Save does.
-void storeChest(Bytes& record, const FieldInput* type, const FieldInput* value, const FieldInput* contents,
-                std::vector<Refusal>& refusals, Notation notation)
+// The type and value of a chest are stored together, as its window's Save
+// does. Inputs are given by their position among the entry's inputs.
+void storeChest(Bytes& record, std::span<const FieldInput> inputs, const int (&at)[3],
+                std::vector<InputRefusal>& refusals, Notation notation)
 {
-    const Field& f = *(type ? type : value ? value : contents)->field->field;
+    const int typeAt = at[0], valueAt = at[1], contentsAt = at[2];
+    const Field& f = *inputs[std::size_t(std::max({typeAt, valueAt, contentsAt}))].field->field;
     const std::uint16_t before = wordAt(record, f.offset);
     const ChestContents current = decodeChestContents(before);
-    bool ok = true;
-    if (contents) {
-        const auto given = wholeFromText(contents->text, f.label, 0, 65535, notation);
-        if (!given || *given != before) {
-            refusals.push_back({contents->where, "Contents is shown, not settable: set type and value instead."});
-            ok = false;
-        }
-    }
-    ChestType newType = current.type;
-    if (type) {
-        if (auto parsed = chestTypeFromText(type->text)) {
-            newType = *parsed;
-        } else {
-            refusals.push_back({type->where, "Treasure Type must be gold, event or item; it holds \"" + type->text + "\"."});
-            ok = false;
-        }
-    }
-    if (!ok || (!type && !value))
+    const auto refuse = [&](int input, std::string reason) { refusals.push_back({std::size_t(input), std::move(reason)}); };
+    // the raw word is shown beside type and value; alone, it may only be given as it is
+    if (contentsAt >= 0 && typeAt < 0 && valueAt < 0) {
+        const auto given = wholeFromText(inputs[std::size_t(contentsAt)].text, f.label, 0, 65535, notation);
+        if (!given || *given != before)
+            refuse(contentsAt, "Contents is shown, not settable: set type and value instead.");
         return;
-    std::string valueText = value ? value->text : std::to_string(current.value);
-    const std::string& where = value ? value->where : type->where;
-    if (value && newType == ChestType::Item) {
+    }
+    if (typeAt < 0 && valueAt < 0)
+        return;
+    ChestType newType = current.type;
+    if (typeAt >= 0) {
+        const std::string_view typed = inputs[std::size_t(typeAt)].text;
+        const auto parsed = chestTypeFromText(typed);
+        if (!parsed) {
+            refuse(typeAt, "Treasure Type must be gold, event or item; it holds \"" + std::string(typed) + "\".");
+            return;
+        }
+        newType = *parsed;
+    }
+    std::string valueText = valueAt >= 0 ? std::string(inputs[std::size_t(valueAt)].text) : std::to_string(current.value);
+    const int where = valueAt >= 0 ? valueAt : typeAt;
+    if (valueAt >= 0 && newType == ChestType::Item) {
         auto item = resolveChestItem(valueText, current.type == ChestType::Item ? current.value : 0, notation);
         if (!item) {
-            refusals.push_back({where, item.error()});
+            refuse(where, item.error());
             return;
         }
         valueText = std::to_string(*item);
     }
     auto word = encodeChestContents(newType == ChestType::Gold, newType == ChestType::Event, valueText, before, notation);
     if (!word) {
-        refusals.push_back({where, word.error()});
+        refuse(where, word.error());
         return;
     }
     putWord(record, f.offset, *word);
@@ -157,34 +160,34 @@ const std::string* valueLabel(const KeyedField& field, std::span<const std::uint
 }
 
 Bytes applyInputs(std::span<const std::uint8_t> record, std::span<const FieldInput> inputs,
-                  std::vector<Refusal>& refusals, Notation notation)
+                  std::vector<InputRefusal>& refusals, Notation notation)
 {
     Bytes out(record.begin(), record.end());
-    const FieldInput* chest[3] = {nullptr, nullptr, nullptr};
-    for (const FieldInput& input : inputs) {
-        const KeyedField& k = *input.field;
+    int chest[3] = {-1, -1, -1};  // type, value, contents
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const KeyedField& k = *inputs[i].field;
         Status stored = success();
         switch (k.kind) {
         case KeyKind::Plain:
-            stored = storePlain(k, out, input.text, notation);
+            stored = storePlain(k, out, inputs[i].text, notation);
             break;
         case KeyKind::Name:
-            stored = storeName(out, input.text);
+            stored = storeName(out, inputs[i].text);
             break;
         case KeyKind::ChestType:
-            chest[0] = &input;
+            chest[0] = static_cast<int>(i);
             break;
         case KeyKind::ChestValue:
-            chest[1] = &input;
+            chest[1] = static_cast<int>(i);
             break;
         case KeyKind::ChestContents:
-            chest[2] = &input;
+            chest[2] = static_cast<int>(i);
             break;
         }
         if (!stored)
-            refusals.push_back({input.where, stored.error()});
+            refusals.push_back({i, stored.error()});
     }
-    if (chest[0] || chest[1] || chest[2])
-        storeChest(out, chest[0], chest[1], chest[2], refusals, notation);
+    if (chest[0] >= 0 || chest[1] >= 0 || chest[2] >= 0)
+        storeChest(out, inputs, chest, refusals, notation);
     return out;
 }

@@ -20,11 +20,16 @@ FieldValue readFieldValue(const KeyedField& field, std::span<const std::uint8_t>
 // any (a chest's value has one when the chest holds an item).
 const std::string* valueLabel(const KeyedField& field, std::span<const std::uint8_t> record);
 
-// One typed value for one field of an entry; `where` says where it came from.
+// One typed value for one field of an entry.
 struct FieldInput {
     const KeyedField* field;
-    std::string text;
-    std::string where;
+    std::string_view text;
+};
+
+// Why the input at position `input` cannot be stored.
+struct InputRefusal {
+    std::size_t input;
+    std::string reason;
 };
 
 // A value that cannot be stored, and where it was given.
@@ -39,4 +44,4 @@ struct Refusal {
 // contents rule for a chest's type and value together. Each input that cannot
 // be stored adds a refusal; the record returned is then not to be written.
 Bytes applyInputs(std::span<const std::uint8_t> record, std::span<const FieldInput> inputs,
-                  std::vector<Refusal>& refusals, Notation notation = Notation::Tool);
+                  std::vector<InputRefusal>& refusals, Notation notation = Notation::Tool);

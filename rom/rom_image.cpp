@@ -82,6 +82,12 @@ Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
     return bytes;
 }
 
+Status RomImage::check() const
+{
+    const auto nothing = read(0, 0);
+    return nothing ? success() : Status::failure(nothing.error());
+}
+
 Result<Bytes> RomImage::readAll() const
 {
     auto file = openExisting(m_path, false, "read");

@@ -27,6 +27,8 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
     Result<Bytes> read(std::uint32_t position, std::size_t count) const;
+    // The checks of every read (a regular file, the game's identity), reading nothing.
+    Status check() const;
     // The whole file in one read, after the same check: for the tools that
     // look at every table at once (dump, diff, import).
     Result<Bytes> readAll() const;

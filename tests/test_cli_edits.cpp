@@ -322,6 +322,9 @@ void CliEditsTest::accessoryRecordsAreWrittenBothOrNeither()
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("accessory-equip[39]"), qPrintable(run.err));
     QCOMPARE(image.bytes(), before);
+    const CliRun dump = runCli({"dump", image.path(), "accessory-equip"});
+    QCOMPARE(dump.exitCode, 1);
+    QVERIFY2(dump.err.contains("ends inside the accessory-equip table"), qPrintable(dump.err));
 }
 
 void CliEditsTest::windowAndToolRefuseWithTheSameReason()

@@ -125,10 +125,10 @@ void CliReadersTest::csvImportListsEveryFault()
     QVERIFY(wheres(rows)[0].startsWith("line 3, column 1: "));
     QVERIFY(wheres(rows)[1].startsWith("line 4: the row has 2 fields"));
     QCOMPARE(rows.edits.size(), std::size_t(4));  // the aliased s1 is the key hp
-    QCOMPARE(rows.edits[0].key, std::string("hp"));
+    QCOMPARE(rows.edits[0].field->key, std::string("hp"));
     QCOMPARE(rows.edits[0].text, std::string("100"));
     QCOMPARE(rows.edits[3].index, std::int64_t(5));
-    QCOMPARE(rows.edits[3].where, std::string("line 6, column 3 (enemy-stats[5].hit)"));
+    QCOMPARE(placeOf(rows.edits[3]), std::string("line 6, column 3 (enemy-stats[5].hit)"));
 }
 
 void CliReadersTest::jsonImportTakesAnySubsetAndListsEveryFault()
@@ -141,7 +141,7 @@ void CliReadersTest::jsonImportTakesAnySubsetAndListsEveryFault()
     QCOMPARE(good.edits[1].text, std::string("Random 'slow'"));
     QCOMPARE(good.edits[2].text, std::string("2.5"));
     QCOMPARE(good.edits[4].text, std::string("true"));
-    QCOMPARE(good.edits[0].where, std::string("tables.weapons[0].attack (weapons[2].attack)"));
+    QCOMPARE(placeOf(good.edits[0]), std::string("tables.weapons[0].attack (weapons[2].attack)"));
 
     const ImportReading bad = readJsonImport(R"({"tables": {"nosuch": [], "weapons": [{"attack": 1},
         {"index": 1, "attack": [1]}, 5], "armor": {}}})");
