@@ -13,21 +13,6 @@ Result<std::int32_t> namePosition(int index)
     return static_cast<std::int32_t>(*position);
 }
 
-// UTF-8 characters, a broken sequence counting as one character of its own
-std::vector<std::string_view> characters(std::string_view text)
-{
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
-        len = std::min(len, text.size() - i);
-        out.push_back(text.substr(i, len));
-        i += len;
-    }
-    return out;
-}
-
 }  // namespace
 
 Result<std::string> readEnemyName(const RomImage& image, int index)
@@ -56,22 +41,4 @@ Status writeEnemyName(const RomImage& image, int index, std::string_view name)
     if (!position)
         return Status::failure(position.error());
     return WriteGameText(image, *position, name, tables::enemyNames.recordSize);
-}
-
-Status checkGameText(std::string_view text, std::size_t length, std::string_view label)
-{
-    const auto chars = characters(text);
-    if (chars.size() > length)
-        return Status::failure(std::string(label) + " \"" + std::string(text) + "\" has " + std::to_string(chars.size())
-                               + " characters; the slot holds " + std::to_string(length) + ".");
-    const auto& table = CharTable();
-    for (std::string_view c : chars) {
-        bool found = false;
-        for (std::string_view code : table)
-            found = found || (!code.empty() && code == c);
-        if (!found)
-            return Status::failure(std::string(label) + " \"" + std::string(text) + "\": the character \"" + std::string(c)
-                                   + "\" has no code in the game's text.");
-    }
-    return success();
 }

@@ -16,8 +16,3 @@ Result<std::vector<std::string>> readEnemyNames(const RomImage& image);
 // Writes the whole slot in one call, through the codec: characters without a
 // code leave the byte at their place as it was.
 Status writeEnemyName(const RomImage& image, int index, std::string_view name);
-
-// Whether the codec can store `text` in a slot of `length` bytes exactly as
-// given: no longer than the slot, and every character one of the game's.
-// The reason names `label`.
-Status checkGameText(std::string_view text, std::size_t length, std::string_view label);

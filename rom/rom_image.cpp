@@ -3,6 +3,7 @@
 #include "rom/regular_file.h"
 #include "rom/tables.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -60,27 +61,9 @@ Status checkIdentity(std::FILE* f, std::uint64_t size)
 
 RomImage::RomImage(std::filesystem::path path, IdentityCheck check) : m_path(std::move(path)), m_check(check) {}
 
-Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
-{
-    auto file = openExisting(m_path, false, "read");
-    if (!file)
-        return Result<Bytes>::failure(file.error());
-    const std::string name = m_path.string();
-    auto size = fileSize(file->get());
-    if (!size)
-        return Result<Bytes>::failure("cannot read " + name + ": " + size.error());
-    if (m_check == IdentityCheck::Required)
-        if (const Status identified = checkIdentity(file->get(), *size); !identified)
-            return Result<Bytes>::failure("cannot read " + name + ": " + identified.error());
-    if (std::uint64_t(position) + count > *size)
-        return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(*size) + ", before the bytes "
-                                      + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
-    Bytes bytes(count);
-    if (std::fseek(file->get(), static_cast<long>(position), SEEK_SET) != 0
-        || std::fread(bytes.data(), 1, count, file->get()) != count)
-        return Result<Bytes>::failure("cannot read " + name + ": " + fileErrorReason(errno));
-    return bytes;
-}
+Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const { return readBytes(position, count); }
+
+Result<Bytes> RomImage::readAll() const { return readBytes(0, std::nullopt); }
 
 Status RomImage::check() const
 {
@@ -88,7 +71,7 @@ Status RomImage::check() const
     return nothing ? success() : Status::failure(nothing.error());
 }
 
-Result<Bytes> RomImage::readAll() const
+Result<Bytes> RomImage::readBytes(std::uint32_t position, std::optional<std::size_t> wanted) const
 {
     auto file = openExisting(m_path, false, "read");
     if (!file)
@@ -100,8 +83,13 @@ Result<Bytes> RomImage::readAll() const
     if (m_check == IdentityCheck::Required)
         if (const Status identified = checkIdentity(file->get(), *size); !identified)
             return Result<Bytes>::failure("cannot read " + name + ": " + identified.error());
-    Bytes bytes(static_cast<std::size_t>(*size));
-    if (std::fseek(file->get(), 0, SEEK_SET) != 0 || std::fread(bytes.data(), 1, bytes.size(), file->get()) != bytes.size())
+    const std::size_t count = wanted ? *wanted : static_cast<std::size_t>(*size - std::min<std::uint64_t>(position, *size));
+    if (std::uint64_t(position) + count > *size)
+        return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(*size) + ", before the bytes "
+                                      + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
+    Bytes bytes(count);
+    if (std::fseek(file->get(), static_cast<long>(position), SEEK_SET) != 0
+        || std::fread(bytes.data(), 1, count, file->get()) != count)
         return Result<Bytes>::failure("cannot read " + name + ": " + fileErrorReason(errno));
     return bytes;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     Status write(std::uint32_t position, std::span<const std::uint8_t> bytes) const;
 
 private:
+    // `count` bytes from `position`, or (none) every byte to the file's end
+    Result<Bytes> readBytes(std::uint32_t position, std::optional<std::size_t> count) const;
+
     std::filesystem::path m_path;
     IdentityCheck m_check;
 };
