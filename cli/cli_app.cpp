@@ -29,7 +29,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     CLI::App app{"Reads and edits the tables of a Veldra Saga ROM image without a window.", "veldra-cli"};
     app.set_version_flag("--version", std::string("veldra-cli ") + VELDRA_VERSION);
     app.require_subcommand(1);
-    app.footer("Exit status: 0 done, 1 refused or failed (nothing written; diff: the images differ), 2 usage.");
+    app.footer("Exit status: 0 done (diff: equal); 1 refused or failed, nothing written (diff: the images differ);\n"
+               "2 a fault of the command line (diff: the images cannot be compared).");
     auto commands = makeCommands();
     std::vector<std::pair<CLI::App*, Command*>> chosen;
     for (auto& command : commands)

@@ -69,6 +69,8 @@ std::string textTable(const KeyedTable& table)
         std::string range;
         if (f.kind == KeyKind::ChestType)
             range = "gold, event or item";
+        else if (f.kind == KeyKind::ChestValue)
+            range = std::to_string(*f.min) + ".." + std::to_string(*f.max) + ", item labels";
         else if (f.list != ValueListId::None)
             range = "list of " + std::to_string(valueList(f.list).size());
         else if (f.width == "bit")
