@@ -70,8 +70,8 @@ private:
         if (diff.sizesDiffer)
             out += "size: " + std::to_string(sizeA) + " -> " + std::to_string(sizeB) + " bytes\n";
         for (const FieldDifference& d : diff.fields)
-            out += fieldPath(*d.table, d.index, *d.field) + ": " + shownText(*d.field, d.a, d.labelA) + " -> "
-                   + shownText(*d.field, d.b, d.labelB) + "\n";
+            out += fieldPath(*d.table, d.index, *d.field) + ": " + shownText(*d.field, d.a, nullptr) + " -> "
+                   + shownText(*d.field, d.b, nullptr) + "\n";
         for (const UnshownDifference& d : diff.unshown)
             out += std::string(d.table->key()) + "[" + std::to_string(d.index) + "]: bytes differ that no field shows, "
                    + runText(d.bytes) + "\n";
@@ -83,9 +83,15 @@ private:
     static Json json(const ImageDiff& diff, std::size_t sizeA, std::size_t sizeB)
     {
         Json fields = Json::array();
-        for (const FieldDifference& d : diff.fields)
-            fields.push_back({{"table", d.table->key()}, {"index", d.index}, {"key", d.field->key}, {"a", jsonValue(d.a)},
-                              {"b", jsonValue(d.b)}});
+        for (const FieldDifference& d : diff.fields) {
+            Json field = {{"table", d.table->key()}, {"index", d.index}, {"key", d.field->key}, {"a", jsonValue(d.a)},
+                          {"b", jsonValue(d.b)}};
+            if (d.labelA)
+                field["label_a"] = *d.labelA;
+            if (d.labelB)
+                field["label_b"] = *d.labelB;
+            fields.push_back(std::move(field));
+        }
         Json unshown = Json::array();
         for (const UnshownDifference& d : diff.unshown)
             unshown.push_back({{"table", d.table->key()}, {"index", d.index}, {"start", d.bytes.first},

@@ -42,8 +42,8 @@ int runEdits(CommandIo& io, const RomImage& image, const RecordReader& read, con
     std::string lines;
     for (const RecordChange& change : plan.changes) {
         for (const FieldChange& field : fieldChanges(*change.table, change.before, change.after)) {
-            lines += fieldPath(*change.table, change.index, *field.field) + ": " + shownText(*field.field, field.before, field.labelBefore)
-                     + " -> " + shownText(*field.field, field.after, field.labelAfter) + "\n";
+            lines += fieldPath(*change.table, change.index, *field.field) + ": " + shownText(*field.field, field.before, nullptr)
+                     + " -> " + shownText(*field.field, field.after, nullptr) + "\n";
             ++fields;
         }
     }
