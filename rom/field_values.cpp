@@ -83,15 +83,21 @@ void storeChest(Bytes& record, std::span<const FieldInput> inputs, const int (&a
     const std::uint16_t before = wordAt(record, f.offset);
     const ChestContents current = decodeChestContents(before);
     const auto refuse = [&](int input, std::string reason) { refusals.push_back({std::size_t(input), std::move(reason)}); };
-    // the raw word is shown beside type and value; alone, it may only be given as it is
-    if (contentsAt >= 0 && typeAt < 0 && valueAt < 0) {
+    // the raw word is shown beside type and value: it may be given as it is,
+    // or as type and value make it, never as a change of its own
+    const auto contentsRefused = [&](std::uint16_t made) {
+        if (contentsAt < 0)
+            return false;
         const auto given = wholeFromText(inputs[std::size_t(contentsAt)].text, f.label, 0, 65535, notation);
-        if (!given || *given != before)
-            refuse(contentsAt, "Contents is shown, not settable: set type and value instead.");
+        if (given && (*given == before || *given == made))
+            return false;
+        refuse(contentsAt, "Contents is shown, not settable: set type and value instead.");
+        return true;
+    };
+    if (typeAt < 0 && valueAt < 0) {
+        contentsRefused(before);
         return;
     }
-    if (typeAt < 0 && valueAt < 0)
-        return;
     ChestType newType = current.type;
     if (typeAt >= 0) {
         const std::string_view typed = inputs[std::size_t(typeAt)].text;
@@ -117,7 +123,8 @@ void storeChest(Bytes& record, std::span<const FieldInput> inputs, const int (&a
         refuse(where, word.error());
         return;
     }
-    putWord(record, f.offset, *word);
+    if (!contentsRefused(*word))
+        putWord(record, f.offset, *word);
 }
 
 }  // namespace

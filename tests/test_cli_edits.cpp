@@ -301,6 +301,12 @@ void CliEditsTest::chestContentsFollowTheWindowsRule()
     QCOMPARE(runCli({"set", image.path(), "chests", "9", "type=None (event)", "value=3"}).exitCode, 0);
     QCOMPARE(wordAtOffset(image.bytes(), chest + 2), 0x4003);
     QCOMPARE(runCli({"get", image.path(), "chests", "9", "value"}).outText(), QString("16387\n"));
+    // the raw word goes with type and value, never on its own
+    QCOMPARE(runCli({"set", image.path(), "chests", "9", "type=gold", "value=5", "contents=32773"}).exitCode, 0);
+    QCOMPARE(wordAtOffset(image.bytes(), chest + 2), 0x8005);
+    const CliRun contents = runCli({"set", image.path(), "chests", "9", "type=gold", "value=5", "contents=7"});
+    QCOMPARE(contents.exitCode, 1);
+    QVERIFY2(contents.err.contains("chests[9].contents: Contents is shown, not settable"), qPrintable(contents.err));
 }
 
 void CliEditsTest::accessoryRecordsAreWrittenBothOrNeither()
