@@ -24,7 +24,7 @@ QString historyRowText(const SaveEntry& entry)
 {
     QStringList titles;
     QStringList changes;
-    for (const RecordChange& record : entry.records) {
+    for (const SavedRecord& record : entry.records) {
         titles << QString::fromStdString(tableTitle(*record.table));
         changes << QString::fromStdString(describeChanges(*record.table, record.before, record.after));
     }
@@ -59,7 +59,7 @@ void HistoryWindow::refresh()
         const bool undone = i >= applied;
         auto* row = new QListWidgetItem(historyRowText(entry) + (undone ? QStringLiteral(" (undone)") : QString()), m_list);
         QStringList where;
-        for (const RecordChange& record : entry.records)
+        for (const SavedRecord& record : entry.records)
             where << QString::fromStdString(entryName(*record.table, record.index));
         row->setToolTip(QStringLiteral("Saved by %1 at %2: %3")
                             .arg(QString::fromStdString(entry.source), timeText(entry.time), where.join(QStringLiteral(", "))));

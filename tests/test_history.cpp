@@ -342,7 +342,7 @@ void HistoryTest::changesAreDescribedByField_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("weapon attack") << "weapons" << Bytes{98, 0, 5, 0, 0} << Bytes{120, 0, 5, 0, 0} << "Attack 98 -> 120";
     QTest::newRow("two fields, in field order") << "weapons" << Bytes{98, 0, 5, 0, 0} << Bytes{98, 0, 9, 2, 0}
-                                                << "Critical Hit % 5 -> 9, Inflicted Status 0 -> 2";
+                                                << "Critical Hit % 5 -> 9, Inflicted Status 0 (None) -> 2 (Damage can vary)";
     QTest::newRow("word shown unsigned") << "enemy stats" << Bytes(23, 0) << [] {
         Bytes b(23, 0);
         b[0] = 0xFF;
@@ -354,6 +354,10 @@ void HistoryTest::changesAreDescribedByField_data()
     QTest::newRow("name") << "enemy names" << Bytes{0xA6, 0xC8, 0xBB, 0xBA, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF}
                           << Bytes{0xA6, 0xC8, 0xBB, 0xBB, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF, 0xEF}
                           << "Enemy Name \"Goba\" -> \"Gobb\"";
+    QTest::newRow("chest: type and value, not the raw word")
+        << "chests" << Bytes{1, 2, 0x11, 0x00} << Bytes{1, 2, 0xF4, 0x81} << "Treasure Type item -> gold, Value 17 ({Bow} Bow 1) -> 500";
+    QTest::newRow("chest: bits no control shows") << "chests" << Bytes{1, 2, 0x11, 0x00} << Bytes{1, 2, 0x11, 0x02}
+                                                   << "Contents 17 -> 529";
     QTest::newRow("nothing") << "chests" << Bytes{1, 2, 3, 4} << Bytes{1, 2, 3, 4} << "no change";
 }
 

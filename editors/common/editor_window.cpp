@@ -4,6 +4,7 @@
 #include "editors/common/platform.h"
 #include "editors/common/save_log.h"
 #include "editors/common/status_line.h"
+#include "rom/record_io.h"
 
 #include <QEvent>
 #include <QFont>
@@ -91,12 +92,7 @@ QListWidget* EditorWindow::makeList(const QString& objectName, const QRect& geom
 
 std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
 {
-    auto position = recordPosition(table, index);
-    if (!position) {
-        complain(position.error());
-        return std::nullopt;
-    }
-    auto record = image().read(*position, table.recordSize);
+    auto record = readRecord(image(), table, index);
     if (!record) {
         complain(record.error());
         return std::nullopt;

@@ -16,7 +16,7 @@ Result<const SaveEntry*> SaveLog::undo(const RomImage& image)
 {
     auto undone = m_history.undo(image);
     if (undone) {
-        for (const RecordChange& record : (*undone)->records)
+        for (const SavedRecord& record : (*undone)->records)
             emit restored(record.table, record.index, true);
         emit changed();
     }
@@ -27,7 +27,7 @@ Result<const SaveEntry*> SaveLog::redo(const RomImage& image)
 {
     auto redone = m_history.redo(image);
     if (redone) {
-        for (const RecordChange& record : (*redone)->records)
+        for (const SavedRecord& record : (*redone)->records)
             emit restored(record.table, record.index, false);
         emit changed();
     }

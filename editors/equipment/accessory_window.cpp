@@ -4,6 +4,7 @@
 #include "editors/common/entry_field.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
+#include "rom/accessory_records.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -123,13 +124,15 @@ void AccessoryWindow::List1_Click()
 
 void AccessoryWindow::ReadRecord(std::int16_t index)
 {
-    m_effect = readEntry(tables::accessoryEffects, index);
-    m_equip = m_effect ? readEntry(tables::accessoryEquip, index) : std::nullopt;
-    if (!m_effect || !m_equip) {
-        m_effect.reset();
-        m_equip.reset();
+    m_effect.reset();
+    m_equip.reset();
+    auto records = readAccessory(image(), index);
+    if (!records) {
+        complain(records.error());
         return;
     }
+    m_effect = records->effect;
+    m_equip = records->equip;
     m_effectForm->show(*m_effect);
     m_equipForm->show(*m_equip);
 }

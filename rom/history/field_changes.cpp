@@ -1,24 +1,37 @@
 #include "rom/history/field_changes.h"
 
-#include "rom/field_access.h"
-#include "rom/game_text.h"
+#include "rom/edit_plan.h"
+#include "rom/field_keys.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
 namespace {
 
-std::string valueText(const Field& field, std::span<const std::uint8_t> record)
+std::string valueText(const KeyedField& field, const FieldValue& value, const std::string* label)
 {
-    if (field.width == Width::Text) {
+    if (const auto* bit = std::get_if<bool>(&value))
+        return *bit ? "on" : "off";
+    if (const auto* text = std::get_if<std::string>(&value)) {
         // a name slot is padded with blanks; the padding says nothing
-        std::string text = decodeGameText(record.subspan(field.offset));
-        text.erase(text.find_last_not_of(' ') + 1);
-        return "\"" + text + "\"";
+        std::string shown = *text;
+        if (field.kind == KeyKind::Name)
+            shown.erase(shown.find_last_not_of(' ') + 1);
+        return field.kind == KeyKind::Name ? "\"" + shown + "\"" : shown;
     }
-    if (field.width == Width::Bit)
-        return readField(field, record) ? "on" : "off";
-    return std::to_string(readField(field, record));
+    std::string shown = std::to_string(std::get<std::int64_t>(value));
+    if (label)
+        shown += " (" + *label + ")";
+    return shown;
+}
+
+const KeyedTable* keyedTableOf(const Table& table)
+{
+    for (const KeyedTable& keyed : keyedTables())
+        if (keyed.table == &table)
+            return &keyed;
+    return nullptr;
 }
 
 std::string hexByte(std::uint8_t b)
@@ -30,39 +43,30 @@ std::string hexByte(std::uint8_t b)
 
 }  // namespace
 
-std::vector<FieldChange> fieldChanges(const Table& table, std::span<const std::uint8_t> before,
-                                      std::span<const std::uint8_t> after)
-{
-    std::vector<FieldChange> out;
-    if (before.size() != table.recordSize || after.size() != table.recordSize)
-        return out;
-    std::vector<bool> covered(table.recordSize, false);
-    for (const Field& field : table.fields) {
-        const std::size_t size = fieldSize(field, table.recordSize);
-        for (std::size_t i = field.offset; i < field.offset + size && i < covered.size(); ++i)
-            covered[i] = true;
-        const std::string was = valueText(field, before);
-        const std::string now = valueText(field, after);
-        if (was != now)
-            out.push_back({std::string(field.label), was, now});
-        else if (field.width == Width::Text && !std::equal(before.begin() + field.offset, before.end(), after.begin() + field.offset))
-            out.push_back({std::string(field.label), "(bytes without a character)", "(other such bytes)"});
-    }
-    // every byte of a declared table belongs to a field; should one not, its change is still shown
-    for (std::size_t i = 0; i < covered.size(); ++i)
-        if (!covered[i] && before[i] != after[i])
-            out.push_back({"byte " + std::to_string(i), hexByte(before[i]), hexByte(after[i])});
-    return out;
-}
-
 std::string describeChanges(const Table& table, std::span<const std::uint8_t> before, std::span<const std::uint8_t> after)
 {
+    if (before.size() != table.recordSize || after.size() != table.recordSize)
+        return "the record's size is wrong";
     std::string text;
-    for (const FieldChange& change : fieldChanges(table, before, after)) {
-        if (!text.empty())
-            text += ", ";
-        text += change.label + " " + change.before + " -> " + change.after;
+    const auto add = [&text](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+    if (const KeyedTable* keyed = keyedTableOf(table)) {
+        const auto changes = fieldChanges(*keyed, before, after);
+        // a chest's raw word is told only where its type and value do not tell the change
+        const bool typeOrValue = std::any_of(changes.begin(), changes.end(), [](const FieldChange& c) {
+            return c.field->kind == KeyKind::ChestType || c.field->kind == KeyKind::ChestValue;
+        });
+        for (const FieldChange& change : changes) {
+            if (change.field->kind == KeyKind::ChestContents && typeOrValue)
+                continue;
+            add(change.field->label + " " + valueText(*change.field, change.before, change.labelBefore) + " -> "
+                + valueText(*change.field, change.after, change.labelAfter));
+        }
     }
+    // every byte of a declared table belongs to a field; should one not, its change is still shown
+    if (text.empty())
+        for (std::size_t i = 0; i < before.size(); ++i)
+            if (before[i] != after[i])
+                add("byte " + std::to_string(i) + " " + hexByte(before[i]) + " -> " + hexByte(after[i]));
     return text.empty() ? "no change" : text;
 }
 

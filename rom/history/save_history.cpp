@@ -8,14 +8,14 @@ namespace {
 
 enum class Direction { Undo, Redo };
 
-const Bytes& from(const RecordChange& r, Direction d) { return d == Direction::Undo ? r.after : r.before; }
-const Bytes& to(const RecordChange& r, Direction d) { return d == Direction::Undo ? r.before : r.after; }
+const Bytes& from(const SavedRecord& r, Direction d) { return d == Direction::Undo ? r.after : r.before; }
+const Bytes& to(const SavedRecord& r, Direction d) { return d == Direction::Undo ? r.before : r.after; }
 
 // Moves every record of a save from one side to the other, or none.
 Status moveRecords(const RomImage& image, const SaveEntry& entry, Direction d)
 {
     std::vector<ExpectedWrite> writes;
-    for (const RecordChange& r : entry.records)
+    for (const SavedRecord& r : entry.records)
         writes.push_back({r.table, r.index, from(r, d), to(r, d)});
     const CheckedWrite moved = writeCheckedAll(image, writes);
     if (moved)
@@ -32,12 +32,12 @@ Status moveRecords(const RomImage& image, const SaveEntry& entry, Direction d)
 
 void SaveHistory::record(SaveEntry entry, bool merge)
 {
-    std::erase_if(entry.records, [](const RecordChange& r) { return !r.table || r.before == r.after; });
+    std::erase_if(entry.records, [](const SavedRecord& r) { return !r.table || r.before == r.after; });
     // a save after an undo starts a new line of history: the undone saves can no longer be redone
     m_entries.resize(m_applied);
     if (merge && !m_entries.empty() && entry.records.size() <= 1) {
         SaveEntry& last = m_entries.back();
-        const RecordChange* next = entry.records.empty() ? nullptr : &entry.records.front();
+        const SavedRecord* next = entry.records.empty() ? nullptr : &entry.records.front();
         if (next && last.records.size() == 1 && last.source == entry.source && last.records[0].table == next->table
             && last.records[0].index == next->index && last.records[0].after == next->before) {
             last.records[0].after = next->after;
@@ -83,7 +83,7 @@ Result<const SaveEntry*> SaveHistory::redo(const RomImage& image)
     return &entry;
 }
 
-std::string describeRecord(const SaveEntry& entry, const RecordChange& record)
+std::string describeRecord(const SaveEntry& entry, const SavedRecord& record)
 {
     const std::string name = entryName(*record.table, record.index);
     return entry.entryLabel.empty() ? name : entry.entryLabel + " (" + name + ")";

@@ -11,7 +11,7 @@
 #include <vector>
 
 // One record written by a save: where, what was there before, what the write left.
-struct RecordChange {
+struct SavedRecord {
     const Table* table = nullptr;
     int index = 0;
     Bytes before;
@@ -21,7 +21,7 @@ struct RecordChange {
 // One save: the record (or the few records written together by one Save,
 // such as an accessory's effect and equip records) with who made it and when.
 struct SaveEntry {
-    std::vector<RecordChange> records;
+    std::vector<SavedRecord> records;
     std::string entryLabel;  // the entry as its writer listed it ("{Sword} Sword 4"); may be empty
     std::string source;      // the window or command that wrote it
     std::chrono::system_clock::time_point time;
@@ -61,4 +61,4 @@ private:
 };
 
 // "{Sword} Sword 4 (entry 4 of the weapons table)", or the entry name alone.
-std::string describeRecord(const SaveEntry& entry, const RecordChange& record);
+std::string describeRecord(const SaveEntry& entry, const SavedRecord& record);
