@@ -81,9 +81,12 @@ Result<std::vector<CsvRecord>> parseCsv(std::string_view text)
 
 std::string csvField(std::string_view text)
 {
+    // a field that starts with a byte-order mark is quoted: as the first field
+    // of a file, a reader would drop that mark as the file's own
     const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos
                        || (!text.empty() && (text.front() == ' ' || text.back() == ' ' || text.front() == '\t'
-                                             || text.back() == '\t'));
+                                             || text.back() == '\t'))
+                       || text.starts_with(kByteOrderMark);
     if (!quote)
         return std::string(text);
     std::string out = "\"";

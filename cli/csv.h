@@ -26,5 +26,6 @@ using CsvRecord = std::vector<CsvField>;
 Result<std::vector<CsvRecord>> parseCsv(std::string_view text);
 
 // One field as it is written: quoted when it holds a comma, a quote, a line
-// break, or blanks at either end (which spreadsheets may drop otherwise).
+// break, or blanks at either end (which spreadsheets may drop otherwise), or
+// starts with a byte-order mark (which a reader drops at the start of a file).
 std::string csvField(std::string_view text);

@@ -110,6 +110,11 @@ void CliReadersTest::csvFieldsQuoteWhatNeedsIt()
     const auto back = parseCsv(csvField(tricky) + "," + csvField("x") + "\r\n");
     QVERIFY(back.ok());
     QCOMPARE((*back)[0][0].text, tricky);
+    // a field starting with a byte-order mark keeps it, first in the file too (found by fuzzing)
+    const std::string marked = "\xEF\xBB\xBFindex";
+    const auto first = parseCsv(csvField(marked) + "\r\n");
+    QVERIFY(first.ok());
+    QCOMPARE((*first)[0][0].text, marked);
 }
 
 void CliReadersTest::csvImportListsEveryFault()

@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
-{
-    const std::string text(reinterpret_cast<const char*>(data), size);
+namespace {
 
-    const auto value = numericValue(text);
+void checkText(const std::string& text, Notation notation)
+{
+
+    const auto value = numericValue(text, notation);
     FUZZ_CHECK(!value || !std::isnan(*value));
     if (value) {
         const auto whole = roundHalfEven(*value);
@@ -22,18 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     for (EntryRule rule : {EntryRule::None, EntryRule::ClampedByte, EntryRule::OpenEnded, EntryRule::NonNegative}) {
-        const std::string ruled = applyEntryRule(rule, text);
+        const std::string ruled = applyEntryRule(rule, text, notation);
         // the rule's own re-run on the text it set changes nothing further
-        FUZZ_CHECK(applyEntryRule(rule, ruled) == ruled);
+        FUZZ_CHECK(applyEntryRule(rule, ruled, notation) == ruled);
         if (rule != EntryRule::None && rule != EntryRule::NonNegative)
             FUZZ_CHECK(!ruled.empty());
         if (ruled != text)
             FUZZ_CHECK(ruled == "0" || ruled == "255");
     }
 
-    const auto byte = byteFromText(text, "Field");
-    const auto word = wordFromText(text, "Field");
-    const auto whole = wholeFromText(text, "Field", -32768, 32767);
+    const auto byte = byteFromText(text, "Field", notation);
+    const auto word = wordFromText(text, "Field", notation);
+    const auto whole = wholeFromText(text, "Field", -32768, 32767, notation);
     // a value that fits a byte fits a word, with the same number
     if (byte) {
         FUZZ_CHECK(word && *word == *byte);
@@ -52,5 +53,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto stored = UnsignedToSigned(std::int32_t(*value));
         FUZZ_CHECK(stored && SignedToUnsigned(*stored) == std::int64_t(*value));
     }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    checkText(text, Notation::Window);
+    checkText(text, Notation::Tool);
+    // the tool takes every text the windows take, with the same value
+    const auto window = numericValue(text, Notation::Window);
+    const auto tool = numericValue(text, Notation::Tool);
+    if (window)
+        FUZZ_CHECK(tool && (*tool == *window || (std::isinf(*tool) && std::isinf(*window))));
     return 0;
 }

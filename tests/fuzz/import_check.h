@@ -1,0 +1,29 @@
+#pragma once
+
+#include "tests/fuzz/fuzz_check.h"
+
+#include "cli/import_reader.h"
+#include "rom/edit_plan.h"
+#include "rom/sample_image.h"
+
+// What every import reading must keep, whatever the file held: each edit
+// names a table and a field of it, each refusal says where; and the plan of
+// the edits over a sample image either refuses or changes whole records of
+// their tables, each change a real one, never both.
+inline void checkReading(const ImportReading& reading)
+{
+    static const Bytes image = makeSampleImage();
+    for (const FieldEdit& edit : reading.edits)
+        FUZZ_CHECK(edit.table && edit.field);
+    for (const Refusal& refusal : reading.refusals)
+        FUZZ_CHECK(!refusal.reason.empty());
+    const EditPlan plan = planEdits(image, reading.edits);
+    if (!plan.refusals.empty())
+        return;
+    for (const RecordChange& change : plan.changes) {
+        const std::size_t size = change.table->table->recordSize;
+        FUZZ_CHECK(change.before.size() == size && change.after.size() == size);
+        FUZZ_CHECK(change.before != change.after);
+        FUZZ_CHECK(change.index >= 0 && change.index < change.table->table->count);
+    }
+}
