@@ -1,9 +1,15 @@
 #include "editors/common/labels.h"
 
+#include "editors/common/label_set.h"
+
 #include <QFile>
 #include <QHash>
 
-QStringList labelList(const QString& name)
+#include <optional>
+
+namespace {
+
+QStringList builtInList(const QString& name)
 {
     static QHash<QString, QStringList> cache;
     if (auto it = cache.constFind(name); it != cache.constEnd())
@@ -11,20 +17,47 @@ QStringList labelList(const QString& name)
     QStringList lines;
     QFile file(QStringLiteral(":/data/%1.txt").arg(name));
     if (file.open(QIODevice::ReadOnly)) {
-        const QString all = QString::fromUtf8(file.readAll());
-        lines = all.split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        for (QString& line : lines)
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
+        // our own files are UTF-8; a fault here would show as an empty list
+        if (auto read = splitLabelLines(file.readAll()))
+            lines = *read;
     }
     cache.insert(name, lines);
     return lines;
+}
+
+std::optional<LabelSet>& userSet()
+{
+    static std::optional<LabelSet> set;
+    return set;
+}
+
+}  // namespace
+
+QStringList labelList(const QString& name)
+{
+    const auto& set = userSet();
+    return set && set->has(name) ? set->list(name) : builtInList(name);
 }
 
 QString labelText(const QString& name)
 {
     const QStringList lines = labelList(name);
     return lines.isEmpty() ? QString() : lines.first();
+}
+
+Status useLabelFolder(const QString& folder)
+{
+    auto set = LabelSet::read(folder, [](const QString& name) { return int(builtInList(name).size()); });
+    if (!set)
+        return Status::failure(set.error());
+    userSet() = *set;
+    return success();
+}
+
+void useBuiltInLabels() { userSet().reset(); }
+
+QString labelFolder()
+{
+    const auto& set = userSet();
+    return set ? set->folder() : QString();
 }
