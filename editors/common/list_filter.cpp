@@ -46,6 +46,8 @@ ListFilter::ListFilter(QWidget* parent) : QLineEdit(parent)
 void ListFilter::addList(QListWidget* list)
 {
     m_lists << list;
+    // a list filled later (names read from the image) is filtered as it fills
+    connect(list->model(), &QAbstractItemModel::rowsInserted, this, &ListFilter::apply);
     apply();
 }
 
