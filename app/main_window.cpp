@@ -4,6 +4,7 @@
 #include "app/recent_menu.h"
 #include "app/settings_menu.h"
 #include "editors/common/editor_window.h"
+#include "editors/common/font_fit.h"
 #include "editors/common/platform.h"
 #include "rom/identity.h"
 #include "rom/tables.h"
@@ -64,6 +65,7 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     m_fecal = new QLabel(QStringLiteral("Da Rom Check Label"), client);
     m_fecal->setObjectName(QStringLiteral("fecal"));
     m_fecal->setGeometry(twipsRect(2400, 3360, 1695, 255));
+    fitToFont(client);
 
     makeMenus();
     setAcceptDrops(true);

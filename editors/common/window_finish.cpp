@@ -40,11 +40,12 @@ void addListFilter(QWidget* window)
         if (longest <= kFilterThreshold)
             continue;
         const QRect place = lists.first()->geometry();
-        const int height = twips(kFilterHeightTwips);
+        auto* filter = new ListFilter(window);
+        // tall enough for the window's font, which may be larger than designed
+        const int height = std::max(twips(kFilterHeightTwips), filter->sizeHint().height());
         // a gap above too: the status line may reach a pixel into the list's place
         const int gap = twips(kFilterGapTwips);
-        makeRoom(window, place.top(), gap + height + gap);
-        auto* filter = new ListFilter(window);
+        makeRoom(window, place.top(), gap + height + gap);  // the filter, still at 0,0, stays
         filter->setGeometry(place.left(), place.top() + gap, place.width(), height);
         for (QListWidget* list : lists)
             filter->addList(list);
