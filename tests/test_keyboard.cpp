@@ -3,6 +3,9 @@
 #include "rom/tables.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSet>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -25,6 +28,74 @@ void waitForDeletion(QWidget* w)
     QTRY_VERIFY(watched.isNull());
 }
 
+// the control a focused widget belongs to (an editable drop-down's own edit)
+QWidget* controlOf(QWidget* w)
+{
+    return w && qobject_cast<QComboBox*>(w->parentWidget()) ? w->parentWidget() : w;
+}
+
+// Whether `b` is seen after `a`: compared as the children of their nearest
+// common parent that hold them, row by row from the top, left to right.
+bool seenAfter(QWidget* a, QWidget* b)
+{
+    QList<QWidget*> aChain;
+    for (QWidget* p = a; p; p = p->parentWidget())
+        aChain << p;
+    QWidget* cb = b;
+    while (cb->parentWidget() && !aChain.contains(cb->parentWidget()))
+        cb = cb->parentWidget();
+    QWidget* common = cb->parentWidget();
+    QWidget* ca = aChain[aChain.indexOf(common) - 1];
+    const QRect ra = ca->geometry();
+    const QRect rb = cb->geometry();
+    const bool sameRow = rb.center().y() >= ra.top() && rb.center().y() <= ra.bottom();
+    return sameRow ? rb.left() > ra.left() : rb.center().y() > ra.center().y();
+}
+
+// The controls in the order Tab visits them, from the first one shown.
+QList<QWidget*> tabCycle(QWidget* window)
+{
+    QWidget* first = window->nextInFocusChain();
+    while (first != window && !(first->isVisible() && first->isEnabled() && (first->focusPolicy() & Qt::TabFocus)))
+        first = first->nextInFocusChain();
+    first->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> cycle{controlOf(QApplication::focusWidget())};
+    for (int i = 0; i < 200; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* now = controlOf(QApplication::focusWidget());
+        if (now == cycle.first())
+            break;
+        cycle << now;
+    }
+    return cycle;
+}
+
+// every control a user can reach with Tab now
+QSet<QWidget*> reachable(QWidget* window)
+{
+    QSet<QWidget*> out;
+    for (QWidget* c : window->findChildren<QWidget*>())
+        if (c->isVisible() && c->isEnabled() && (c->focusPolicy() & Qt::TabFocus) && controlOf(c) == c)
+            out << c;
+    return out;
+}
+
+void checkTabOrder(QWidget* window)
+{
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const QList<QWidget*> cycle = tabCycle(window);
+    // Tab runs round: exactly one step goes back up, from the last control seen to the first
+    QStringList backwards;
+    for (qsizetype i = 0; i < cycle.size(); ++i) {
+        QWidget* before = cycle[(i + cycle.size() - 1) % cycle.size()];
+        if (!seenAfter(before, cycle[i]))
+            backwards << before->objectName() + " then " + cycle[i]->objectName();
+    }
+    QVERIFY2(backwards.size() == 1, qPrintable(window->objectName() + ": " + backwards.join(", ")));
+    QCOMPARE(QSet<QWidget*>(cycle.begin(), cycle.end()), reachable(window));
+}
+
 }  // namespace
 
 class KeyboardTest : public QObject {
@@ -36,6 +107,7 @@ private slots:
     void ctrlSInTheGatoWindowSavesTheChoice();
     void ctrlWAndEscapeCloseAnEditor_data();
     void ctrlWAndEscapeCloseAnEditor();
+    void tabFollowsWhatIsSeen();
 };
 
 void KeyboardTest::ctrlSSavesTheShownRecord_data()
@@ -138,6 +210,27 @@ void KeyboardTest::ctrlWAndEscapeCloseAnEditor()
     press(gato, key, Qt::KeyboardModifiers(modifiers));
     waitForDeletion(gato);
     QVERIFY(s.mainWindow()->isVisible());
+}
+
+void KeyboardTest::tabFollowsWhatIsSeen()
+{
+    Session s;
+    const QStringList names{"Character", "NPC", "Monster", "Weapon", "Armor",
+                            "Accessory", "Item2", "KeyItemandConsumables", "Chests"};
+    for (int i = 0; i < names.size(); ++i) {
+        QWidget* w = s.openEditor(i, names[i]);
+        clickRow(child<QListWidget>(w, "List1"), 1);
+        checkTabOrder(w);
+        for (const char* page : {"Command4", "Command5", "Command6"}) {
+            if (auto* selector = child<QPushButton>(w, page)) {
+                selector->click();
+                checkTabOrder(w);
+            }
+        }
+        w->close();
+    }
+    s.mainWindow()->findChild<QAction*>("Gato1")->trigger();
+    checkTabOrder(s.shell().windows().find("Gato"));
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -1,5 +1,6 @@
 #include "editors/common/record_form.h"
 
+#include "editors/common/place_tips.h"
 #include "editors/common/value_combo.h"
 
 #include <QCheckBox>
@@ -68,4 +69,10 @@ Result<Bytes> RecordForm::collect(Bytes record) const
         }
     }
     return record;
+}
+
+void RecordForm::showPlaces(int index) const
+{
+    for (const auto& [field, control] : m_bindings)
+        showPlace(control, m_table, *field, index);
 }

@@ -26,6 +26,9 @@ public:
     // field when a control does not convert.
     Result<Bytes> collect(Bytes record) const;
 
+    // Sets each control's tooltip to its field's place in entry `index`.
+    void showPlaces(int index) const;
+
 private:
     struct Binding {
         const Field* field;

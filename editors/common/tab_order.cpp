@@ -20,33 +20,35 @@ bool isBlock(const QWidget* w)
     return false;
 }
 
-// Children in the order they are seen: sorted from the top, gathered into
-// rows (a widget whose vertical middle lies above the row's lowest bottom
-// joins it), each row from the left.
+// The controls and blocks among a parent's children, in the order they are
+// seen: sorted from the top and gathered into rows, a widget joining the row
+// when its vertical middle lies within every member's height (so a tall
+// column beside several short rows does not swallow them), each row from the
+// left.
 std::vector<QWidget*> seenOrder(QWidget* parent)
 {
     std::vector<QWidget*> children;
-    for (QObject* child : parent->children())
-        if (child->isWidgetType() && !static_cast<QWidget*>(child)->isWindow())
-            children.push_back(static_cast<QWidget*>(child));
+    for (QObject* child : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w && !w->isWindow() && (takesFocus(w) || isBlock(w)))
+            children.push_back(w);
+    }
     std::stable_sort(children.begin(), children.end(),
                      [](const QWidget* a, const QWidget* b) { return a->geometry().top() < b->geometry().top(); });
     std::vector<QWidget*> ordered;
+    auto byLeft = [](const QWidget* a, const QWidget* b) { return a->geometry().left() < b->geometry().left(); };
     std::size_t rowStart = 0;
     int rowBottom = 0;
-    for (std::size_t i = 0; i <= children.size(); ++i) {
-        const bool newRow = i == children.size() || (i > rowStart && children[i]->geometry().center().y() > rowBottom);
-        if (newRow) {
-            std::stable_sort(children.begin() + long(rowStart), children.begin() + long(i),
-                             [](const QWidget* a, const QWidget* b) { return a->geometry().left() < b->geometry().left(); });
-            ordered.insert(ordered.end(), children.begin() + long(rowStart), children.begin() + long(i));
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        const QRect r = children[i]->geometry();
+        if (i > rowStart && r.center().y() > rowBottom) {
+            std::stable_sort(children.begin() + long(rowStart), children.begin() + long(i), byLeft);
             rowStart = i;
-            rowBottom = 0;
         }
-        if (i < children.size())
-            rowBottom = std::max(rowBottom, children[i]->geometry().bottom());
+        rowBottom = i == rowStart ? r.bottom() : std::min(rowBottom, r.bottom());
     }
-    return ordered;
+    std::stable_sort(children.begin() + long(rowStart), children.end(), byLeft);
+    return children;
 }
 
 void collect(QWidget* parent, std::vector<QWidget*>& controls)

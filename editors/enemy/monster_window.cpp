@@ -1,6 +1,7 @@
 #include "editors/enemy/monster_window.h"
 
 #include "editors/common/font_fit.h"
+#include "editors/common/place_tips.h"
 #include "editors/enemy/ai_pointer_page.h"
 #include "editors/enemy/enemy_lists.h"
 #include "editors/enemy/rewards_page.h"
@@ -159,7 +160,7 @@ void MonsterWindow::readEnemy(int index)
     const auto n = static_cast<std::int16_t>(index);
     // nothing of the enemy shown before may be saved onto this one
     for (EnemyPage* page : m_pages)
-        page->showRecord(std::nullopt);
+        page->showRecord(std::nullopt, index);
     m_namebox->setEnabled(false);
     // after one failed read the rest are not tried: one message is enough
     bool read = ReadSpriteCreation(n);
@@ -173,7 +174,7 @@ void MonsterWindow::readEnemy(int index)
 bool MonsterWindow::readPage(EnemyPage& page, std::int16_t index)
 {
     const auto record = readEntry(page.table(), index);
-    page.showRecord(record);
+    page.showRecord(record, index);
     return record.has_value();
 }
 
@@ -200,6 +201,7 @@ bool MonsterWindow::readName(std::int16_t index)
     // setText is no edit: it writes nothing, so reading never changes a name
     m_namebox->setText(QString::fromStdString(*name));
     m_namebox->setEnabled(true);
+    showPlace(m_namebox, tables::enemyNames, tables::enemyNames.fields[0], index);
     return true;
 }
 

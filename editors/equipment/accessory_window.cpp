@@ -132,6 +132,8 @@ void AccessoryWindow::ReadRecord(std::int16_t index)
     }
     m_effectForm->show(*m_effect);
     m_equipForm->show(*m_equip);
+    m_effectForm->showPlaces(index);
+    m_equipForm->showPlaces(index);
 }
 
 void AccessoryWindow::Save_Click()
