@@ -10,3 +10,7 @@
 // "0x0C0C1F bit 7", "0x0C6700 · text · 11 bytes".
 // Refused for an index outside the table.
 Result<std::string> fieldPlace(const Table& table, const Field& field, int index);
+
+// The part of a field's place after its position (" · byte · 0..255",
+// " bit 7"): the same for every entry.
+std::string fieldKind(const Table& table, const Field& field);

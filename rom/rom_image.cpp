@@ -64,19 +64,35 @@ RomImage::RomImage(std::filesystem::path path) : m_path(std::move(path)) {}
 
 Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
 {
+    const Range range{position, count};
+    return std::move(readEach({&range, 1}).front());
+}
+
+std::vector<Result<Bytes>> RomImage::readEach(std::span<const Range> ranges) const
+{
+    std::vector<Result<Bytes>> results;
+    results.reserve(ranges.size());
     auto file = openExisting(m_path, false, "read");
-    if (!file)
-        return Result<Bytes>::failure(file.error());
+    auto size = file ? fileSize(file->get()) : Result<std::uint64_t>::failure(file.error());
+    for (const Range& range : ranges) {
+        if (!file)
+            results.push_back(Result<Bytes>::failure(file.error()));
+        else if (!size)
+            results.push_back(Result<Bytes>::failure("cannot read " + m_path.string() + ": " + size.error()));
+        else
+            results.push_back(readOpen(file->get(), *size, range.position, range.count));
+    }
+    return results;
+}
+
+Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const
+{
     const std::string name = m_path.string();
-    auto size = fileSize(file->get());
-    if (!size)
-        return Result<Bytes>::failure("cannot read " + name + ": " + size.error());
-    if (std::uint64_t(position) + count > *size)
-        return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(*size) + ", before the bytes "
+    if (std::uint64_t(position) + count > size)
+        return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(size) + ", before the bytes "
                                       + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
     Bytes bytes(count);
-    if (std::fseek(file->get(), static_cast<long>(position), SEEK_SET) != 0
-        || std::fread(bytes.data(), 1, count, file->get()) != count)
+    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0 || std::fread(bytes.data(), 1, count, file) != count)
         return Result<Bytes>::failure("cannot read " + name + ": " + reasonFromErrno(errno));
     return bytes;
 }

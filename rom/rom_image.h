@@ -3,6 +3,7 @@
 #include "rom/result.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <span>
 #include <vector>
@@ -19,10 +20,20 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
     Result<Bytes> read(std::uint32_t position, std::size_t count) const;
+
+    struct Range {
+        std::uint32_t position;
+        std::size_t count;
+    };
+    // Reads several ranges within one opening of the file, each as read()
+    // would: one result per range, in order.
+    std::vector<Result<Bytes>> readEach(std::span<const Range> ranges) const;
     // Writes all bytes in one call, or nothing when the file cannot take them.
     Status write(std::uint32_t position, std::span<const std::uint8_t> bytes) const;
 
 private:
+    Result<Bytes> readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const;
+
     std::filesystem::path m_path;
 };
 

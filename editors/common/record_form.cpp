@@ -73,6 +73,9 @@ Result<Bytes> RecordForm::collect(Bytes record) const
 
 void RecordForm::showPlaces(int index) const
 {
-    for (const auto& [field, control] : m_bindings)
-        showPlace(control, m_table, *field, index);
+    if (m_tips.empty())
+        for (const auto& [field, control] : m_bindings)
+            m_tips.emplace_back(control, m_table, *field);
+    for (const PlaceTip& tip : m_tips)
+        tip.show(index);
 }

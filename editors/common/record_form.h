@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/common/place_tips.h"
 #include "rom/rom_image.h"
 #include "rom/tables.h"
 
@@ -36,4 +37,5 @@ private:
     };
     const Table& m_table;
     std::vector<Binding> m_bindings;
+    mutable std::vector<PlaceTip> m_tips;  // made at the first read, when every own tooltip is set
 };

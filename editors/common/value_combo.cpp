@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 ValueCombo::ValueCombo(const QString& objectName, QWidget* parent) : QComboBox(parent)
 {
     setObjectName(objectName);
@@ -12,12 +14,16 @@ ValueCombo::ValueCombo(const QString& objectName, QWidget* parent) : QComboBox(p
     connect(this, &QComboBox::activated, this, &ValueCombo::choose);
 }
 
-void ValueCombo::addEntry(const QString& label, int value) { addItem(label, value); }
+void ValueCombo::addEntry(const QString& label, int value)
+{
+    addItem(label, value);
+    m_values.push_back(value);
+}
 
 void ValueCombo::addEntries(const QStringList& labels)
 {
     for (int i = 0; i < labels.size(); ++i)
-        addItem(labels[i], i);
+        addEntry(labels[i], i);
 }
 
 void ValueCombo::choose(int index)
@@ -41,15 +47,15 @@ void ValueCombo::selectEntry(int index)
 void ValueCombo::showStored(int stored)
 {
     m_value = stored;
-    const QString number = QString::number(stored);
-    for (int i = 0; i < count(); ++i) {
-        if (QString::number(itemData(i).toInt()) == number) {
-            selectEntry(i);
-            return;
-        }
+    // every read passes here, for lists of up to 260 entries: look the value up
+    // in the window's own copy of the values rather than item by item
+    const auto found = std::find(m_values.begin(), m_values.end(), stored);
+    if (found != m_values.end()) {
+        selectEntry(int(found - m_values.begin()));
+        return;
     }
     setCurrentIndex(-1);
-    setEditText(number);
+    setEditText(QString::number(stored));
 }
 
 Result<int> ValueCombo::resolveTyped(const QString& label)

@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 
+#include <vector>
+
 // An editable drop-down whose entries each stand for a stored whole number.
 // The combo keeps the value of the entry chosen last (or read); Save writes
 // that value. Text typed into the edit part is resolved at Save: the label or
@@ -34,5 +36,6 @@ private:
     void choose(int index);
     void selectEntry(int index);
 
+    std::vector<int> m_values;  // the value of each entry, in order
     int m_value = 0;
 };
