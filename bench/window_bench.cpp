@@ -57,10 +57,15 @@ struct EnemyFixture {
     }
 };
 
+// made on first use, ended before the application is
+std::unique_ptr<struct EnemyFixture> g_enemy;
+std::unique_ptr<struct PlainFixture> g_plain;
+
 EnemyFixture& enemy()
 {
-    static EnemyFixture fixture;
-    return fixture;
+    if (!g_enemy)
+        g_enemy = std::make_unique<EnemyFixture>();
+    return *g_enemy;
 }
 
 // the controls the enemy window fills on a switch: every field, box and drop-down
@@ -105,8 +110,9 @@ struct PlainFixture {
 
 PlainFixture& plain()
 {
-    static PlainFixture fixture;
-    return fixture;
+    if (!g_plain)
+        g_plain = std::make_unique<PlainFixture>();
+    return *g_plain;
 }
 
 void switchEntries(benchmark::State& state, QWidget* window, QListWidget* list, bool repaint)
@@ -191,5 +197,7 @@ int main(int argc, char** argv)
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    g_plain.reset();
+    g_enemy.reset();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "rom/field_place.h"
 
+#include <QStringBuilder>
 #include <QVariant>
 #include <QWidget>
 
@@ -35,9 +36,13 @@ void PlaceTip::show(int index) const
     const auto record = recordPosition(*m_table, index);
     if (!record)
         return;
-    static const QLatin1Char zero('0');
-    m_control->setToolTip(m_before + QStringLiteral("0x") + QString::number(*record + m_offset, 16).toUpper().rightJustified(6, zero)
-                          + m_kind);
+    // six upper-case hex digits, built by hand: this runs for every control on every read
+    static constexpr char16_t digits[] = u"0123456789ABCDEF";
+    char16_t hex[8] = {u'0', u'x'};
+    std::uint32_t position = *record + m_offset;
+    for (int i = 7; i >= 2; --i, position >>= 4)
+        hex[i] = digits[position & 0xF];
+    m_control->setToolTip(m_before % QStringView(hex, 8) % m_kind);
 }
 
 void showPlace(QWidget* control, const Table& table, const Field& field, int index) { PlaceTip(control, table, field).show(index); }

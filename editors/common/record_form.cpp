@@ -28,10 +28,15 @@ void RecordForm::show(std::span<const std::uint8_t> record) const
             continue;
         }
         const int value = field->width == Width::Word ? wordAt(record, field->offset) : byte;
-        if (auto* combo = qobject_cast<ValueCombo*>(control))
+        if (auto* combo = qobject_cast<ValueCombo*>(control)) {
             combo->showStored(value);
-        else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            edit->setText(QString::number(value));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            // the same text again changes nothing (no change signal either),
+            // but a line edit would lay it out anew: skip it
+            const QString text = QString::number(value);
+            if (edit->text() != text)
+                edit->setText(text);
+        }
     }
 }
 

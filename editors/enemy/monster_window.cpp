@@ -235,7 +235,9 @@ bool MonsterWindow::readName(std::int16_t index)
     // setText is no edit: it writes nothing, so reading never changes a name
     m_namebox->setText(QString::fromStdString(decodeGameText(*slot)));
     m_nameShown = true;
-    showPlace(m_namebox, tables::enemyNames, tables::enemyNames.fields[0], index);
+    if (!m_nameTip)
+        m_nameTip = std::make_unique<PlaceTip>(m_namebox, tables::enemyNames, tables::enemyNames.fields[0]);
+    m_nameTip->show(index);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 class AiPointerPage;
+class PlaceTip;
 class EnemyLists;
 class EnemyPage;
 class QCheckBox;
@@ -76,7 +77,8 @@ private:
     std::array<EnemyPage*, 4> m_pages;
     int m_displayed = -1;  // the enemy the fields show; -1 before the first read
     bool m_nameShown = false;
-    std::map<const Table*, Result<Bytes>> m_fetched;  // during a switch only  // whether the name field shows the displayed enemy's name
+    std::map<const Table*, Result<Bytes>> m_fetched;  // during a switch only
+    std::unique_ptr<PlaceTip> m_nameTip;  // whether the name field shows the displayed enemy's name
 };
 
 QWidget* createMonsterWindow(EditorHost& host);
