@@ -119,9 +119,11 @@ void MainWindow::Load_Click()
     if (!folder.isEmpty() && !QFileInfo(folder).isDir())
         folder.clear();
     const QString chosen = m_shell.platform().chooseImageFile(this, folder);
-    if (chosen.isEmpty())
-        return;  // Cancel changes nothing
-    loadImage(chosen);
+    if (!chosen.isEmpty())
+        loadImage(chosen);
+    else if (!m_shell.romPath().isEmpty())
+        loadImage(m_shell.romPath());  // Cancel: the image accepted last is checked and accepted again
+    // Cancel before any image was accepted changes nothing
 }
 
 void MainWindow::loadImage(const QString& path)
@@ -133,7 +135,9 @@ void MainWindow::loadImage(const QString& path)
     if (!value || *value != kIdentityValue) {
         // the editors keep working on the image accepted last, if any
         const QString current = m_shell.romPath();
-        setWindowTitle(kTitle + kDash + kRejected
+        // a file that could not be read at all (a pipe, a folder, too short) says why
+        const QString why = value ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(value.error()));
+        setWindowTitle(kTitle + kDash + kRejected + why
                        + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
         return;
     }

@@ -45,5 +45,5 @@ private:
     QMenu* m_other = nullptr;
     RecentMenu* m_recent = nullptr;
     SettingsMenu* m_settings = nullptr;
-    QString m_fileName;  // the file chosen last in the open dialog
+    QString m_fileName;  // the file checked last: chosen, dropped or named, or on Cancel the accepted one
 };
