@@ -28,8 +28,11 @@ say "contents: ${#need[@]} files present"
 # the archive (this uses the apt lists of this machine)
 empty=$(mktemp)
 trap 'rm -f "$empty"' EXIT
-if ! apt-get install -s -q -o Dir::State::status="$empty" "$(realpath "$deb")" >/dev/null; then
-  fail "apt cannot install $deb on a bare system (run apt-get update first?)"
+simulate() { apt-get install -s -q -o Dir::State::status="$empty" "$(realpath "$deb")" >/dev/null 2>&1; }
+if ! simulate; then
+  # a fresh machine may have no package lists yet
+  if [ "$(id -u)" -eq 0 ]; then apt-get update -q >/dev/null 2>&1 || true; fi
+  simulate || fail "apt cannot install $deb on a bare system (are the package lists there? apt-get update)"
 fi
 say "dependencies: apt can install them on a bare system"
 
