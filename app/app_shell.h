@@ -3,6 +3,8 @@
 #include "app/window_registry.h"
 #include "editors/common/editor_host.h"
 
+#include <QIcon>
+
 #include <memory>
 
 class MainWindow;
@@ -24,12 +26,18 @@ public:
 
     void acceptImage(const QString& path) { m_romPath = path; }
 
+    // Shows the main window and loads `image` when one is named.
+    void start(const QString& image);
+
 private:
     Platform& m_platform;
     WindowRegistry m_windows;
     QString m_romPath;
     std::unique_ptr<MainWindow> m_main;
 };
+
+// The program's icon, as drawn for its desktop entry.
+QIcon applicationIcon();
 
 // Registers every editor window and the about box with the registry.
 void registerWindows(WindowRegistry& registry, EditorHost& host);

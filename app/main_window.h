@@ -6,6 +6,8 @@ class AppShell;
 class QLabel;
 class QListWidget;
 class QMenu;
+class RecentMenu;
+class SettingsMenu;
 
 // The start-up window: loads and identifies an image, then opens the editors.
 class MainWindow : public QMainWindow {
@@ -22,13 +24,26 @@ public:
     void Readme_Click();
     void About_Click();
 
+    // Checks the image at `path` and, when it passes, hands it to the editors:
+    // what Load does once its dialog has answered. Recent images, a dropped
+    // file and the image named at start come this way too.
+    void loadImage(const QString& path);
+
+    SettingsMenu* settingsMenu() const { return m_settings; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void makeMenus();
+
     AppShell& m_shell;
     QListWidget* m_list;
     QLabel* m_fecal;
-    QMenu* m_other;
-    QString m_fileName;  // the file checked last: chosen in the open dialog, or on Cancel the accepted one
+    QMenu* m_other = nullptr;
+    RecentMenu* m_recent = nullptr;
+    SettingsMenu* m_settings = nullptr;
+    QString m_fileName;  // the file checked last: chosen, dropped or named, or on Cancel the accepted one
 };

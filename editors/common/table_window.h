@@ -40,6 +40,8 @@ protected:
     // The status line after a save of the entry listed as `label`.
     virtual QString savedCaption(const QString& label) const;
     virtual void showOwnFields(const Bytes&) {}
+    // The tooltips of those fields: where they lie in entry `index`.
+    virtual void showOwnPlaces(int) {}
     virtual Result<Bytes> collectOwnFields(Bytes record) { return record; }
 
     QLabel* bar() const { return m_bar; }

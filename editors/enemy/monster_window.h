@@ -3,9 +3,11 @@
 #include "editors/common/editor_window.h"
 
 #include <array>
+#include <map>
 #include <memory>
 
 class AiPointerPage;
+class PlaceTip;
 class EnemyLists;
 class EnemyPage;
 class QCheckBox;
@@ -55,6 +57,11 @@ private:
     void fitWindow();
     void readEnemy(int index);
     bool readPage(EnemyPage& page, std::int16_t index);
+    // Reads the enemy's five records at once, for the reads of one switch.
+    void fetchEnemy(int index);
+    // A record fetched for this switch, or one read now; on failure the user
+    // is told why and nothing is returned.
+    std::optional<Bytes> fetchedOrRead(const Table& table, int index);
     bool readName(std::int16_t index);
     void savePage(EnemyPage& page);
     void showPage(EnemyPage* page);
@@ -69,6 +76,9 @@ private:
     RewardsPage* m_rewards;
     std::array<EnemyPage*, 4> m_pages;
     int m_displayed = -1;  // the enemy the fields show; -1 before the first read
+    bool m_nameShown = false;
+    std::map<const Table*, Result<Bytes>> m_fetched;  // during a switch only
+    std::unique_ptr<PlaceTip> m_nameTip;  // whether the name field shows the displayed enemy's name
 };
 
 QWidget* createMonsterWindow(EditorHost& host);
