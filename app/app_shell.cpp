@@ -1,12 +1,20 @@
 #include "app/app_shell.h"
 
 #include "app/main_window.h"
+#include "app/settings_menu.h"
 #include "rom/files.h"
+
+#include <QApplication>
+
+QIcon applicationIcon() { return QIcon(QStringLiteral(":/packaging/org.veldraforge.VeldraForge.svg")); }
 
 AppShell::AppShell(Platform& platform) : m_platform(platform)
 {
+    // every window without an icon of its own takes the program's
+    QApplication::setWindowIcon(applicationIcon());
     registerWindows(m_windows, *this);
     m_main = std::make_unique<MainWindow>(*this);
+    m_main->settingsMenu()->restoreLabelSet();
 }
 
 AppShell::~AppShell() { m_windows.closeAll(); }
@@ -20,3 +28,10 @@ void AppShell::acceptImage(const QString& path)
 }
 
 QWidget* AppShell::showWindow(const QString& objectName) { return m_windows.show(objectName); }
+
+void AppShell::start(const QString& image)
+{
+    m_main->show();
+    if (!image.isEmpty())
+        m_main->loadImage(image);
+}

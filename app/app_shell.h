@@ -4,6 +4,8 @@
 #include "editors/common/editor_host.h"
 #include "editors/common/save_log.h"
 
+#include <QIcon>
+
 #include <memory>
 
 class MainWindow;
@@ -27,6 +29,9 @@ public:
     // The editors work on `path` from now on; the history of another image is forgotten.
     void acceptImage(const QString& path);
 
+    // Shows the main window and loads `image` when one is named.
+    void start(const QString& image);
+
 private:
     Platform& m_platform;
     SaveLog m_saveLog;
@@ -34,6 +39,9 @@ private:
     QString m_romPath;
     std::unique_ptr<MainWindow> m_main;
 };
+
+// The program's icon, as drawn for its desktop entry.
+QIcon applicationIcon();
 
 // Registers every editor window and the about box with the registry.
 void registerWindows(WindowRegistry& registry, EditorHost& host);

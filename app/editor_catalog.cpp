@@ -2,6 +2,7 @@
 #include "app/app_shell.h"
 #include "app/history_window.h"
 #include "editors/chests/chest_window.h"
+#include "editors/common/window_finish.h"
 #include "editors/enemy/monster_window.h"
 #include "editors/equipment/accessory_window.h"
 #include "editors/equipment/equipment_window.h"
@@ -10,18 +11,28 @@
 #include "editors/items/item2_window.h"
 #include "editors/sprites/sprite_window.h"
 
+namespace {
+
+QWidget* finished(QWidget* editor)
+{
+    finishEditorWindow(editor);
+    return editor;
+}
+
+}  // namespace
+
 void registerWindows(WindowRegistry& registry, EditorHost& host)
 {
     registry.add(QStringLiteral("Dialog"), [] { return new AboutDialog; });
     registry.add(QStringLiteral("History"), [&host] { return new HistoryWindow(host.saveLog()); });
-    registry.add(QStringLiteral("Character"), [&host] { return createCharacterWindow(host); });
-    registry.add(QStringLiteral("NPC"), [&host] { return createNpcWindow(host); });
-    registry.add(QStringLiteral("Monster"), [&host] { return createMonsterWindow(host); });
-    registry.add(QStringLiteral("Weapon"), [&host] { return createWeaponWindow(host); });
-    registry.add(QStringLiteral("Armor"), [&host] { return createArmorWindow(host); });
-    registry.add(QStringLiteral("Accessory"), [&host] { return createAccessoryWindow(host); });
-    registry.add(QStringLiteral("Item2"), [&host] { return createItem2Window(host); });
-    registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return createConsumablesWindow(host); });
-    registry.add(QStringLiteral("Chests"), [&host] { return createChestWindow(host); });
-    registry.add(QStringLiteral("Gato"), [&host] { return createGatoWindow(host); });
+    registry.add(QStringLiteral("Character"), [&host] { return finished(createCharacterWindow(host)); });
+    registry.add(QStringLiteral("NPC"), [&host] { return finished(createNpcWindow(host)); });
+    registry.add(QStringLiteral("Monster"), [&host] { return finished(createMonsterWindow(host)); });
+    registry.add(QStringLiteral("Weapon"), [&host] { return finished(createWeaponWindow(host)); });
+    registry.add(QStringLiteral("Armor"), [&host] { return finished(createArmorWindow(host)); });
+    registry.add(QStringLiteral("Accessory"), [&host] { return finished(createAccessoryWindow(host)); });
+    registry.add(QStringLiteral("Item2"), [&host] { return finished(createItem2Window(host)); });
+    registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return finished(createConsumablesWindow(host)); });
+    registry.add(QStringLiteral("Chests"), [&host] { return finished(createChestWindow(host)); });
+    registry.add(QStringLiteral("Gato"), [&host] { return finished(createGatoWindow(host)); });
 }

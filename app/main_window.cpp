@@ -3,6 +3,8 @@
 #include "app/app_shell.h"
 #include "app/history_window.h"
 #include "app/image_copy.h"
+#include "app/recent_menu.h"
+#include "app/settings_menu.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/platform.h"
@@ -10,15 +12,20 @@
 #include "rom/tables.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QMimeData>
 
 namespace {
 
 const QString kTitle = QStringLiteral("Veldra Forge");
+const QString kDash = QStringLiteral(" \u2014 ");
 const QString kRejected = QStringLiteral("This is not a Veldra Saga ROM.");
 
 // The editor list, in order, and the window each entry opens.
@@ -62,6 +69,19 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     m_fecal->setGeometry(twipsRect(2400, 3360, 1695, 255));
     fitToFont(client);
 
+    makeMenus();
+    setAcceptDrops(true);
+
+    // keyboard moves open each editor passed over; a click or Enter on the
+    // current entry opens it again after it was closed
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &MainWindow::List1_Click);
+    connect(m_list, &QListWidget::itemClicked, this, &MainWindow::List1_Click);
+    connect(m_list, &QListWidget::itemActivated, this, &MainWindow::List1_Click);
+    Form_Load();
+}
+
+void MainWindow::makeMenus()
+{
     auto addAction = [this](QMenu* menu, const QString& name, auto handler) {
         QAction* action = menu->addAction(name);
         action->setObjectName(name);
@@ -70,29 +90,28 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("File"));
-    addAction(file, QStringLiteral("Load"), &MainWindow::Load_Click)->setShortcut(QKeySequence::Open);
+    addAction(file, QStringLiteral("Load"), &MainWindow::Load_Click)->setShortcut(Qt::CTRL | Qt::Key_O);
     m_saveCopy = file->addAction(QStringLiteral("Save a Copy As..."));
     m_saveCopy->setObjectName(QStringLiteral("SaveCopy"));
-    m_saveCopy->setShortcut(QKeySequence::SaveAs);
+    m_saveCopy->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     connect(m_saveCopy, &QAction::triggered, this, &MainWindow::SaveCopy_Click);
-    addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click)->setShortcut(QKeySequence::Quit);
+    m_recent = new RecentMenu(file);
+    file->addMenu(m_recent);
+    connect(m_recent, &RecentMenu::chosen, this, &MainWindow::loadImage);
+    file->addSeparator();
+    addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click)->setShortcut(Qt::CTRL | Qt::Key_Q);
     makeEditMenu();
     m_other = menuBar()->addMenu(QStringLiteral("Other"));
     m_other->setObjectName(QStringLiteral("Other"));
     QAction* gato = m_other->addAction(QStringLiteral("Gato"));
     gato->setObjectName(QStringLiteral("Gato1"));
     connect(gato, &QAction::triggered, this, &MainWindow::Gato1_Click);
+    m_settings = new SettingsMenu(m_shell, this);
+    menuBar()->addMenu(m_settings);
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help"));
     addAction(help, QStringLiteral("Readme"), &MainWindow::Readme_Click);
     addAction(help, QStringLiteral("About"), &MainWindow::About_Click);
-
-    // keyboard moves open each editor passed over; a click or Enter on the
-    // current entry opens it again after it was closed
-    connect(m_list, &QListWidget::itemSelectionChanged, this, &MainWindow::List1_Click);
-    connect(m_list, &QListWidget::itemClicked, this, &MainWindow::List1_Click);
-    connect(m_list, &QListWidget::itemActivated, this, &MainWindow::List1_Click);
-    Form_Load();
 }
 
 void MainWindow::makeEditMenu()
@@ -159,13 +178,20 @@ void MainWindow::Form_Load()
 
 void MainWindow::Load_Click()
 {
-    const QString chosen = m_shell.platform().chooseImageFile(this);
+    QString folder = RecentImages().lastFolder();
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        folder.clear();
+    const QString chosen = m_shell.platform().chooseImageFile(this, folder);
     if (!chosen.isEmpty())
-        m_fileName = chosen;
+        loadImage(chosen);
     else if (!m_shell.romPath().isEmpty())
-        m_fileName = m_shell.romPath();  // Cancel: the image accepted last is checked and accepted again
-    else
-        return;  // Cancel before any image was accepted changes nothing
+        loadImage(m_shell.romPath());  // Cancel: the image accepted last is checked and accepted again
+    // Cancel before any image was accepted changes nothing
+}
+
+void MainWindow::loadImage(const QString& path)
+{
+    m_fileName = QFileInfo(path).absoluteFilePath();
     const auto value = readIdentityValue(m_fileName.toStdString());
     if (value)
         m_fecal->setText(QString::number(*value));
@@ -174,13 +200,15 @@ void MainWindow::Load_Click()
         const QString current = m_shell.romPath();
         // a file that could not be read at all (a pipe, a folder, too short) says why
         const QString why = value ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(value.error()));
-        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected + why
+        setWindowTitle(kTitle + kDash + kRejected + why
                        + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
         return;
     }
     clearReadOnly(m_fileName.toStdString());
     m_shell.acceptImage(m_fileName);
-    setWindowTitle(kTitle + QStringLiteral(" - ") + QFileInfo(m_fileName).fileName());
+    RecentImages().add(m_fileName);
+    m_recent->rebuild();
+    setWindowTitle(kTitle + kDash + QFileInfo(m_fileName).fileName());
     m_list->setEnabled(true);
     m_other->setEnabled(true);
     m_saveCopy->setEnabled(true);
@@ -212,7 +240,12 @@ void MainWindow::Exit_Click()
 
 void MainWindow::Readme_Click()
 {
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("readme.txt"));
+    QString path = QDir::current().absoluteFilePath(QStringLiteral("readme.txt"));
+    // an installed program is started from anywhere: its own copy serves then
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/veldra-forge/readme.txt"));
+    if (!QFileInfo(path).isFile() && QFileInfo(installed).isFile())
+        path = QFileInfo(installed).canonicalFilePath();
     if (!QFileInfo(path).isFile()) {
         m_shell.platform().showMessage(this, QStringLiteral("There is no readme.txt in %1.").arg(QDir::currentPath()));
         return;
@@ -228,4 +261,31 @@ void MainWindow::closeEvent(QCloseEvent* event)
     // the editors depend on this window, so closing it ends the program
     event->accept();
     Exit_Click();
+}
+
+namespace {
+
+// the one local file a drag carries, or an empty string
+QString draggedFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().first().isLocalFile())
+        return {};
+    return mime->urls().first().toLocalFile();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!draggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = draggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    loadImage(path);
 }

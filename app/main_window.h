@@ -7,6 +7,8 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
+class RecentMenu;
+class SettingsMenu;
 
 // The start-up window: loads and identifies an image, then opens the editors.
 class MainWindow : public QMainWindow {
@@ -27,19 +29,31 @@ public:
     void Readme_Click();
     void About_Click();
 
+    // Checks the image at `path` and, when it passes, hands it to the editors:
+    // what Load does once its dialog has answered. Recent images, a dropped
+    // file and the image named at start come this way too.
+    void loadImage(const QString& path);
+
+    SettingsMenu* settingsMenu() const { return m_settings; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    void makeMenus();
     void makeEditMenu();
     void showUndoState();
 
     AppShell& m_shell;
     QListWidget* m_list;
     QLabel* m_fecal;
-    QMenu* m_other;
-    QAction* m_saveCopy;
+    QMenu* m_other = nullptr;
+    QAction* m_saveCopy = nullptr;
     QAction* m_undoSave = nullptr;
     QAction* m_redoSave = nullptr;
-    QString m_fileName;  // the file checked last: chosen in the open dialog, or on Cancel the accepted one
+    RecentMenu* m_recent = nullptr;
+    SettingsMenu* m_settings = nullptr;
+    QString m_fileName;  // the file checked last: chosen, dropped or named, or on Cancel the accepted one
 };

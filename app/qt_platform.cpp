@@ -7,7 +7,10 @@
 #include <QProcess>
 #include <QUrl>
 
-QString QtPlatform::chooseImageFile(QWidget* parent) { return QFileDialog::getOpenFileName(parent); }
+QString QtPlatform::chooseImageFile(QWidget* parent, const QString& startFolder)
+{
+    return QFileDialog::getOpenFileName(parent, {}, startFolder);
+}
 
 QString QtPlatform::chooseOpenFile(QWidget* parent, const QString& caption, const QString& filters)
 {

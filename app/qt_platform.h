@@ -6,7 +6,7 @@
 // the system's text viewer, and the application's own quit.
 class QtPlatform : public Platform {
 public:
-    QString chooseImageFile(QWidget* parent) override;
+    QString chooseImageFile(QWidget* parent, const QString& startFolder) override;
     QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& filters) override;
     QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& filters,
                            const QString& selectedFilter) override;

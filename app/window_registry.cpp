@@ -32,6 +32,15 @@ QWidget* WindowRegistry::find(const QString& objectName) const
     return it == m_entries.end() ? nullptr : it->second.window.data();
 }
 
+QStringList WindowRegistry::openWindows() const
+{
+    QStringList names;
+    for (const auto& [name, entry] : m_entries)
+        if (entry.window)
+            names << name;
+    return names;
+}
+
 void WindowRegistry::closeAll()
 {
     for (auto& [name, entry] : m_entries)

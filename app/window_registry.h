@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -18,6 +19,8 @@ public:
 
     QWidget* show(const QString& objectName);
     QWidget* find(const QString& objectName) const;
+    // The object names of the windows open now.
+    QStringList openWindows() const;
     void closeAll();
 
 private:

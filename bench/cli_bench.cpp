@@ -8,7 +8,7 @@
 #include "rom/sample_image.h"
 #include "rom/table_blocks.h"
 #include "rom/tables.h"
-#include "rom/value_lists.h"
+#include "rom/field_lists.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>

@@ -35,16 +35,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::vector<std::pair<CLI::App*, Command*>> chosen;
     for (auto& command : commands)
         chosen.emplace_back(command->add(app), command.get());
-    const auto usageOf = [&](const CLI::App* sub) -> std::string {
-        for (auto& [app, command] : chosen)
-            if (app == sub)
-                return command->usage();
-        return {};
-    };
-    const auto selected = [&]() -> CLI::App* {
+    // the command whose subcommand the command line named, if any
+    const auto selected = [&]() -> Command* {
         for (auto& [sub, command] : chosen)
             if (sub->parsed())
-                return sub;
+                return command;
         return nullptr;
     };
 
@@ -60,15 +55,11 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } catch (const CLI::Success& e) {
         return app.exit(e, out, err);
     } catch (const CLI::ParseError& e) {
-        const CLI::App* sub = selected();
-        printFailure(err, e.what(), sub ? usageOf(sub) : std::string(kToolUsage));
+        const Command* command = selected();
+        printFailure(err, e.what(), command ? command->usage() : std::string(kToolUsage));
         return kExitUsage;
     }
-    CLI::App* sub = selected();
-    Command* command = nullptr;
-    for (auto& [s, c] : chosen)
-        if (s == sub)
-            command = c;
+    Command* command = selected();
     if (!command) {
         printFailure(err, "no command given", kToolUsage);
         return kExitUsage;

@@ -1,6 +1,6 @@
 #include "rom/chest_contents.h"
 
-#include "rom/value_lists.h"
+#include "rom/field_lists.h"
 
 #include <cctype>
 #include <string>

@@ -4,7 +4,7 @@
 #include "rom/enemy_names.h"
 #include "rom/game_text.h"
 #include "rom/rom_image.h"
-#include "rom/value_lists.h"
+#include "rom/field_lists.h"
 
 #include <algorithm>
 

@@ -61,9 +61,13 @@ Status checkIdentity(std::FILE* f, std::uint64_t size)
 
 RomImage::RomImage(std::filesystem::path path, IdentityCheck check) : m_path(std::move(path)), m_check(check) {}
 
-Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const { return readBytes(position, count); }
+Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
+{
+    const Range range{position, count};
+    return std::move(readEach({&range, 1}).front());
+}
 
-Result<Bytes> RomImage::readAll() const { return readBytes(0, std::nullopt); }
+Result<Bytes> RomImage::readAll() const { return read(0, kToEnd); }
 
 Status RomImage::check() const
 {
@@ -71,25 +75,46 @@ Status RomImage::check() const
     return nothing ? success() : Status::failure(nothing.error());
 }
 
-Result<Bytes> RomImage::readBytes(std::uint32_t position, std::optional<std::size_t> wanted) const
+std::vector<Result<Bytes>> RomImage::readEach(std::span<const Range> ranges) const
 {
-    auto file = openExisting(m_path, false, "read");
-    if (!file)
-        return Result<Bytes>::failure(file.error());
+    // one opening, one size and one identity check for all ranges; a failure
+    // there fails each of them with the same reason
+    const auto opened = [this]() -> Result<std::pair<FileHandle, std::uint64_t>> {
+        using Opened = Result<std::pair<FileHandle, std::uint64_t>>;
+        auto file = openExisting(m_path, false, "read");
+        if (!file)
+            return Opened::failure(file.error());
+        const std::string name = m_path.string();
+        auto size = fileSize(file->get());
+        if (!size)
+            return Opened::failure("cannot read " + name + ": " + size.error());
+        if (m_check == IdentityCheck::Required)
+            if (const Status identified = checkIdentity(file->get(), *size); !identified)
+                return Opened::failure("cannot read " + name + ": " + identified.error());
+        return std::pair<FileHandle, std::uint64_t>(std::move(file.value()), *size);
+    }();
+    std::vector<Result<Bytes>> results;
+    results.reserve(ranges.size());
+    for (const Range& range : ranges) {
+        if (!opened)
+            results.push_back(Result<Bytes>::failure(opened.error()));
+        else
+            results.push_back(readOpen(opened->first.get(), opened->second, range.position,
+                                       range.count == kToEnd ? static_cast<std::size_t>(opened->second
+                                                                   - std::min<std::uint64_t>(range.position, opened->second))
+                                                             : range.count));
+    }
+    return results;
+}
+
+Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const
+{
     const std::string name = m_path.string();
-    auto size = fileSize(file->get());
-    if (!size)
-        return Result<Bytes>::failure("cannot read " + name + ": " + size.error());
-    if (m_check == IdentityCheck::Required)
-        if (const Status identified = checkIdentity(file->get(), *size); !identified)
-            return Result<Bytes>::failure("cannot read " + name + ": " + identified.error());
-    const std::size_t count = wanted ? *wanted : static_cast<std::size_t>(*size - std::min<std::uint64_t>(position, *size));
-    if (std::uint64_t(position) + count > *size)
-        return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(*size) + ", before the bytes "
+    if (std::uint64_t(position) + count > size)
+        return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(size) + ", before the bytes "
                                       + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
     Bytes bytes(count);
-    if (std::fseek(file->get(), static_cast<long>(position), SEEK_SET) != 0
-        || std::fread(bytes.data(), 1, count, file->get()) != count)
+    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0 || std::fread(bytes.data(), 1, count, file) != count)
         return Result<Bytes>::failure("cannot read " + name + ": " + fileErrorReason(errno));
     return bytes;
 }

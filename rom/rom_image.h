@@ -3,6 +3,7 @@
 #include "rom/result.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -33,12 +34,21 @@ public:
     // The whole file in one read, after the same check: for the tools that
     // look at every table at once (dump, diff, import).
     Result<Bytes> readAll() const;
+
+    struct Range {
+        std::uint32_t position;
+        std::size_t count;
+    };
+    // Reads several ranges within one opening of the file, each as read()
+    // would: one result per range, in order.
+    std::vector<Result<Bytes>> readEach(std::span<const Range> ranges) const;
     // Writes all bytes in one call, or nothing when the file cannot take them.
     Status write(std::uint32_t position, std::span<const std::uint8_t> bytes) const;
 
 private:
-    // `count` bytes from `position`, or (none) every byte to the file's end
-    Result<Bytes> readBytes(std::uint32_t position, std::optional<std::size_t> count) const;
+    // a Range count meaning every byte from its position to the file's end
+    static constexpr std::size_t kToEnd = static_cast<std::size_t>(-1);
+    Result<Bytes> readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const;
 
     std::filesystem::path m_path;
     IdentityCheck m_check;

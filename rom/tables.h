@@ -2,7 +2,7 @@
 
 #include "rom/numeric_text.h"
 #include "rom/result.h"
-#include "rom/value_lists.h"
+#include "rom/field_lists.h"
 
 #include <cstdint>
 #include <span>

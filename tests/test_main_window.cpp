@@ -188,7 +188,7 @@ void MainWindowTest::cancelAcceptsTheAcceptedImageAgain()
     QVERIFY(QFile::setPermissions(s.image.path(), readOnly));
     s.load(QString());
     QVERIFY(QFileInfo(s.image.path()).permissions() & QFileDevice::WriteOwner);
-    QCOMPARE(s.mainWindow()->windowTitle(), QString("Veldra Forge - sample.sfc"));
+    QCOMPARE(s.mainWindow()->windowTitle(), QString("Veldra Forge \u2014 sample.sfc"));
     QVERIFY(editorList(s)->isEnabled());
     QVERIFY(s.platform.messages.isEmpty());
 }

@@ -4,7 +4,7 @@
 #include "rom/edit_plan.h"
 #include "rom/field_access.h"
 #include "rom/field_keys.h"
-#include "rom/value_lists.h"
+#include "rom/field_lists.h"
 #include "rom/game_text.h"
 #include "rom/history/checked_write.h"
 #include "rom/tables.h"

@@ -2,6 +2,7 @@
 
 #include "editors/common/entry_field.h"
 #include "editors/common/labels.h"
+#include "editors/common/place_tips.h"
 #include "editors/common/value_combo.h"
 #include "editors/common/value_entries.h"
 #include "rom/chest_contents.h"
@@ -215,3 +216,15 @@ Result<Bytes> ChestWindow::collectOwnFields(Bytes record)
 }
 
 QWidget* createChestWindow(EditorHost& host) { return new ChestWindow(host); }
+
+void ChestWindow::showOwnPlaces(int index)
+{
+    // the contents word: bit 15 marks gold, bit 14 an event, else bits 0..8 name the item
+    const Field& contents = *tables::chests.field("Text1");
+    const Field goldBit{"gold", kContents + 1, Width::Bit, "Gold", EntryRule::None, 7};
+    const Field eventBit{"events", kContents + 1, Width::Bit, "None (event)", EntryRule::None, 6};
+    for (QWidget* control : {static_cast<QWidget*>(m_text1), static_cast<QWidget*>(m_c3), static_cast<QWidget*>(m_item)})
+        showPlace(control, tables::chests, contents, index);
+    showPlace(m_gold, tables::chests, goldBit, index);
+    showPlace(m_events, tables::chests, eventBit, index);
+}

@@ -21,6 +21,7 @@ public:
 protected:
     QString readCaption(int index) const override;
     void showOwnFields(const Bytes& record) override;
+    void showOwnPlaces(int index) override;
     Result<Bytes> collectOwnFields(Bytes record) override;
 
 private:

@@ -10,7 +10,11 @@
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
+
+#include <memory>
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -59,6 +63,25 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
     setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips));
     connect(&host.saveLog(), &SaveLog::restored, this,
             [this](const Table* table, int index, bool undone) { recordRestored(*table, index, undone); });
+
+    // the keyboard of a document window: Save, and two ways to close
+    auto* save = new QShortcut(QKeySequence::Save, this);
+    save->setObjectName(QStringLiteral("SaveShortcut"));
+    connect(save, &QShortcut::activated, this, &EditorWindow::pressShownSave);
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
+}
+
+void EditorWindow::pressShownSave()
+{
+    // the enemy window shows one page, and with it one Save, at a time
+    static const QRegularExpression saveName(QStringLiteral("^Save\\d*$"));
+    for (QPushButton* button : findChildren<QPushButton*>(saveName)) {
+        if (button->isVisible() && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
 }
 
 RomImage EditorWindow::image() const { return RomImage(m_host.romPath().toStdString()); }

@@ -35,6 +35,10 @@ public:
     EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int clientWidthTwips,
                  int clientHeightTwips);
 
+    // Ctrl+S: presses the Save button the window shows (the enemy window: the
+    // visible page's). Ctrl+W and Escape close the window.
+    void pressShownSave();
+
 protected:
     EditorHost& host() { return m_host; }
     RomImage image() const;

@@ -1,10 +1,15 @@
 #include "editors/common/labels.h"
 
+#include "editors/common/label_set.h"
 #include "rom/label_data.h"
 
 #include <QHash>
 
-QStringList labelList(const QString& name)
+#include <optional>
+
+namespace {
+
+QStringList builtInList(const QString& name)
 {
     static QHash<QString, QStringList> cache;
     if (auto it = cache.constFind(name); it != cache.constEnd())
@@ -16,8 +21,39 @@ QStringList labelList(const QString& name)
     return lines;
 }
 
+std::optional<LabelSet>& userSet()
+{
+    static std::optional<LabelSet> set;
+    return set;
+}
+
+}  // namespace
+
+QStringList labelList(const QString& name)
+{
+    const auto& set = userSet();
+    return set && set->has(name) ? set->list(name) : builtInList(name);
+}
+
 QString labelText(const QString& name)
 {
     const QStringList lines = labelList(name);
     return lines.isEmpty() ? QString() : lines.first();
+}
+
+Status useLabelFolder(const QString& folder)
+{
+    auto set = LabelSet::read(folder, [](const QString& name) { return int(builtInList(name).size()); });
+    if (!set)
+        return Status::failure(set.error());
+    userSet() = *set;
+    return success();
+}
+
+void useBuiltInLabels() { userSet().reset(); }
+
+QString labelFolder()
+{
+    const auto& set = userSet();
+    return set ? set->folder() : QString();
 }

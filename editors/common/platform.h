@@ -11,8 +11,9 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // The full path of the chosen file, or an empty string on Cancel.
-    virtual QString chooseImageFile(QWidget* parent) = 0;
+    // The full path of the chosen image, or an empty string on Cancel. The
+    // dialog opens in `startFolder`; an empty one leaves that to the platform.
+    virtual QString chooseImageFile(QWidget* parent, const QString& startFolder) = 0;
     // A file to read, chosen in an open dialog with a caption and name filters
     // ("Patches (*.bps *.ips)"); an empty string on Cancel.
     virtual QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& filters) = 0;

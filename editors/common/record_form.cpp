@@ -1,5 +1,6 @@
 #include "editors/common/record_form.h"
 
+#include "editors/common/place_tips.h"
 #include "editors/common/value_combo.h"
 
 #include <QCheckBox>
@@ -27,10 +28,15 @@ void RecordForm::show(std::span<const std::uint8_t> record) const
             continue;
         }
         const int value = field->width == Width::Word ? wordAt(record, field->offset) : byte;
-        if (auto* combo = qobject_cast<ValueCombo*>(control))
+        if (auto* combo = qobject_cast<ValueCombo*>(control)) {
             combo->showStored(value);
-        else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            edit->setText(QString::number(value));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            // the same text again changes nothing (no change signal either),
+            // but a line edit would lay it out anew: skip it
+            const QString text = QString::number(value);
+            if (edit->text() != text)
+                edit->setText(text);
+        }
     }
 }
 
@@ -68,4 +74,13 @@ Result<Bytes> RecordForm::collect(Bytes record) const
         }
     }
     return record;
+}
+
+void RecordForm::showPlaces(int index) const
+{
+    if (m_tips.empty())
+        for (const auto& [field, control] : m_bindings)
+            m_tips.emplace_back(control, m_table, *field);
+    for (const PlaceTip& tip : m_tips)
+        tip.show(index);
 }

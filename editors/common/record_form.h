@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/common/place_tips.h"
 #include "rom/rom_image.h"
 #include "rom/tables.h"
 
@@ -26,6 +27,9 @@ public:
     // field when a control does not convert.
     Result<Bytes> collect(Bytes record) const;
 
+    // Sets each control's tooltip to its field's place in entry `index`.
+    void showPlaces(int index) const;
+
 private:
     struct Binding {
         const Field* field;
@@ -33,4 +37,5 @@ private:
     };
     const Table& m_table;
     std::vector<Binding> m_bindings;
+    mutable std::vector<PlaceTip> m_tips;  // made at the first read, when every own tooltip is set
 };

@@ -49,6 +49,8 @@ void TableWindow::ReadRecord(std::int16_t index)
         return;
     m_form->show(*m_record);
     showOwnFields(*m_record);
+    m_form->showPlaces(index);
+    showOwnPlaces(index);
 }
 
 QString TableWindow::savedCaption(const QString& label) const

@@ -41,6 +41,8 @@ protected:
     virtual QString savedCaption(const QString& label) const;
     void recordRestored(const Table& table, int index, bool undone) override;
     virtual void showOwnFields(const Bytes&) {}
+    // The tooltips of those fields: where they lie in entry `index`.
+    virtual void showOwnPlaces(int) {}
     virtual Result<Bytes> collectOwnFields(Bytes record) { return record; }
 
     QLabel* bar() const { return m_bar; }

@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
+
 ValueCombo::ValueCombo(const QString& objectName, QWidget* parent) : QComboBox(parent)
 {
     setObjectName(objectName);
@@ -65,11 +67,13 @@ void ValueCombo::takeChoice(const ValueChoice& choice)
 void ValueCombo::showStored(int stored)
 {
     m_value = stored;
-    for (int i = 0; i < count(); ++i) {
-        if (itemData(i).toInt() == stored) {
-            selectEntry(i);
-            return;
-        }
+    // every read passes here, for lists of up to 260 entries: look the value up
+    // in the window's own copy of the entries rather than item by item
+    const auto found = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [stored](const ValueListEntry& entry) { return entry.value == stored; });
+    if (found != m_entries.end()) {
+        selectEntry(int(found - m_entries.begin()));
+        return;
     }
     setCurrentIndex(-1);
     setEditText(QString::number(stored));

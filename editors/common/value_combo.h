@@ -39,6 +39,6 @@ private:
     void selectEntry(int index);
     void takeChoice(const ValueChoice& choice);
 
-    std::vector<ValueListEntry> m_entries;  // the entries again, for the core's resolve rule
+    std::vector<ValueListEntry> m_entries;  // the entries again, for the core's resolve rule and lookups
     int m_value = 0;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rom/value_lists.h"
+#include "rom/field_lists.h"
 
 class ValueCombo;
 

@@ -66,11 +66,13 @@ ValueCombo* EnemyPage::addList(std::string_view name, int left, int row, int lab
 
 void EnemyPage::bindFields() { m_form = std::make_unique<RecordForm>(m_table, this); }
 
-void EnemyPage::showRecord(const std::optional<Bytes>& record)
+void EnemyPage::showRecord(const std::optional<Bytes>& record, int index)
 {
     m_record = record;
-    if (record)
+    if (record) {
         m_form->show(*record);
+        m_form->showPlaces(index);
+    }
     setEnabled(record.has_value());
 }
 

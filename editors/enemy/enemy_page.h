@@ -26,8 +26,12 @@ public:
     const Table& table() const { return m_table; }
     QPushButton* saveButton() const { return m_save; }
 
-    // Shows a record just read, or marks the page as unread.
-    void showRecord(const std::optional<Bytes>& record);
+    // Shows enemy `index`'s record just read, or marks the page as unread.
+    void showRecord(const std::optional<Bytes>& record, int index);
+    // Drops the record shown, so that nothing is saved from it; the caller
+    // greys the page out unless a record is shown again.
+    void forget() { m_record.reset(); }
+    bool hasRecord() const { return m_record.has_value(); }
     // The record rebuilt from the controls, or the reason it cannot be.
     Result<Bytes> collect() const;
     // The record now in the image after a save.

@@ -1,6 +1,7 @@
 #include "editors/enemy/monster_window.h"
 
 #include "editors/common/font_fit.h"
+#include "editors/common/place_tips.h"
 #include "editors/enemy/ai_pointer_page.h"
 #include "editors/enemy/enemy_lists.h"
 #include "editors/enemy/rewards_page.h"
@@ -164,24 +165,61 @@ void MonsterWindow::readEnemy(int index)
         return;
     m_displayed = index;
     const auto n = static_cast<std::int16_t>(index);
-    // nothing of the enemy shown before may be saved onto this one
+    // nothing of the enemy shown before may be saved onto this one; what is
+    // not read is greyed out afterwards (greying every page out and in again
+    // on each switch would cost more than the switch itself)
     for (EnemyPage* page : m_pages)
-        page->showRecord(std::nullopt);
-    m_namebox->setEnabled(false);
+        page->forget();
     m_nameSlot.reset();
+    // the five records in one opening of the image; they are used up by the
+    // reads below and dropped at the end of this switch
+    fetchEnemy(index);
     // after one failed read the rest are not tried: one message is enough
     bool read = ReadSpriteCreation(n);
     read = read && ReadStats(n);
     read = read && ReadAIPointer(n);
     read = read && ReadRewards(n);
+    m_fetched.clear();
+    for (EnemyPage* page : m_pages)
+        if (!page->hasRecord())
+            page->setEnabled(false);
+    m_namebox->setEnabled(m_nameSlot.has_value());
     m_bar->setText(read ? QStringLiteral("Monster Number %1").arg(index)
                         : QStringLiteral("Monster Number %1 could not be read").arg(index));
 }
 
+void MonsterWindow::fetchEnemy(int index)
+{
+    const Table* tables[] = {&tables::enemySpriteCreation, &tables::enemyNames, &tables::enemyStats,
+                             &tables::enemyAiPointers, &tables::enemyRewards};
+    std::vector<RomImage::Range> ranges;
+    for (const Table* table : tables) {
+        const auto position = recordPosition(*table, index);
+        if (!position)
+            return;  // each read then goes its own way and says why
+        ranges.push_back({*position, table->recordSize});
+    }
+    auto records = image().readEach(ranges);
+    for (std::size_t i = 0; i < records.size(); ++i)
+        m_fetched.emplace(tables[i], std::move(records[i]));
+}
+
+std::optional<Bytes> MonsterWindow::fetchedOrRead(const Table& table, int index)
+{
+    const auto it = m_fetched.find(&table);
+    if (it == m_fetched.end())
+        return readEntry(table, index);
+    if (!it->second) {
+        complain(it->second.error());
+        return std::nullopt;
+    }
+    return *it->second;
+}
+
 bool MonsterWindow::readPage(EnemyPage& page, std::int16_t index)
 {
-    const auto record = readEntry(page.table(), index);
-    page.showRecord(record);
+    const auto record = fetchedOrRead(page.table(), index);
+    page.showRecord(record, index);
     return record.has_value();
 }
 
@@ -198,20 +236,21 @@ bool MonsterWindow::ReadRewards(std::int16_t index) { return readPage(*m_rewards
 
 bool MonsterWindow::readName(std::int16_t index)
 {
-    m_nameSlot = readEntry(tables::enemyNames, index);
-    if (!m_nameSlot) {
-        m_namebox->setEnabled(false);
+    const auto slot = fetchedOrRead(tables::enemyNames, index);
+    if (!slot)
         return false;
-    }
+    m_nameSlot = slot;
     // setText is no edit: it writes nothing, so reading never changes a name
-    m_namebox->setText(QString::fromStdString(decodeGameText(*m_nameSlot)));
-    m_namebox->setEnabled(true);
+    m_namebox->setText(QString::fromStdString(decodeGameText(*slot)));
+    if (!m_nameTip)
+        m_nameTip = std::make_unique<PlaceTip>(m_namebox, tables::enemyNames, tables::enemyNames.fields[0]);
+    m_nameTip->show(index);
     return true;
 }
 
 void MonsterWindow::namebox_Change()
 {
-    if (m_displayed < 0 || !m_namebox->isEnabled() || !m_nameSlot)
+    if (m_displayed < 0 || !m_nameSlot || !m_namebox->isEnabled())
         return;
     // over the slot as read: a character without a code keeps the byte at its place
     Bytes slot = *m_nameSlot;
@@ -224,6 +263,7 @@ void MonsterWindow::namebox_Change()
         break;
     case SaveOutcome::ReadAgain:
         if (readName(static_cast<std::int16_t>(m_displayed))) {
+            m_namebox->setEnabled(true);
             m_lists->renameEntry(m_displayed, m_namebox->text());
             showNotSaved(label + QStringLiteral(" had been changed in the image; its name was read again"));
         }
@@ -243,6 +283,7 @@ void MonsterWindow::recordRestored(const Table& table, int index, bool undone)
     bool read = true;
     if (&table == &tables::enemyNames) {
         read = readName(static_cast<std::int16_t>(index));
+        m_namebox->setEnabled(read);
         if (read)
             m_lists->renameEntry(index, m_namebox->text());
     }

@@ -3,10 +3,12 @@
 #include "editors/common/editor_window.h"
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 
 class AiPointerPage;
+class PlaceTip;
 class EnemyLists;
 class EnemyPage;
 class QCheckBox;
@@ -59,6 +61,11 @@ private:
     void fitWindow();
     void readEnemy(int index);
     bool readPage(EnemyPage& page, std::int16_t index);
+    // Reads the enemy's five records at once, for the reads of one switch.
+    void fetchEnemy(int index);
+    // A record fetched for this switch, or one read now; on failure the user
+    // is told why and nothing is returned.
+    std::optional<Bytes> fetchedOrRead(const Table& table, int index);
     bool readName(std::int16_t index);
     void savePage(EnemyPage& page);
     void showPage(EnemyPage* page);
@@ -73,7 +80,11 @@ private:
     RewardsPage* m_rewards;
     std::array<EnemyPage*, 4> m_pages;
     int m_displayed = -1;  // the enemy the fields show; -1 before the first read
-    std::optional<Bytes> m_nameSlot;  // the displayed enemy's name slot as read or written last
+    // the displayed enemy's name slot as read or written last; none while the
+    // name field does not show that enemy's name
+    std::optional<Bytes> m_nameSlot;
+    std::map<const Table*, Result<Bytes>> m_fetched;  // during a switch only
+    std::unique_ptr<PlaceTip> m_nameTip;
 };
 
 QWidget* createMonsterWindow(EditorHost& host);

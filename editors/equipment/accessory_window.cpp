@@ -135,6 +135,8 @@ void AccessoryWindow::ReadRecord(std::int16_t index)
     m_equip = records->equip;
     m_effectForm->show(*m_effect);
     m_equipForm->show(*m_equip);
+    m_effectForm->showPlaces(index);
+    m_equipForm->showPlaces(index);
 }
 
 void AccessoryWindow::Save_Click()

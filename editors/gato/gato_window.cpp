@@ -3,6 +3,7 @@
 #include "editors/common/editor_host.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
+#include "editors/common/place_tips.h"
 #include "editors/enemy/enemy_lists.h"
 #include "editors/enemy/monster_window.h"
 #include "editors/gato/gato_pictures.h"
@@ -100,6 +101,9 @@ bool GatoWindow::readSlot()
     if (!m_slot)
         return false;
     m_text1->setText(QString::number((*m_slot)[0]));
+    // the slot is Save's to write: its place shows there too
+    for (QWidget* control : {static_cast<QWidget*>(m_text1), static_cast<QWidget*>(m_save)})
+        showPlace(control, tables::gatoSlot, tables::gatoSlot.fields[0], 0);
     m_lists->list1()->setCurrentRow((*m_slot)[0]);  // records the choice
     return true;
 }

@@ -4,14 +4,18 @@
 #include "rom/sample_image.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
-QString ScriptedPlatform::chooseImageFile(QWidget*)
+QString ScriptedPlatform::chooseImageFile(QWidget*, const QString& startFolder)
 {
+    imageDialogFolders << startFolder;
     return filesToChoose.isEmpty() ? QString() : filesToChoose.takeFirst();
 }
 
@@ -96,11 +100,36 @@ std::vector<std::size_t> offsetRange(std::size_t position, std::size_t count)
     return out;
 }
 
-Session::Session(bool loadImage) : m_shell(std::make_unique<AppShell>(platform))
+namespace {
+
+// Tests never read or write the user's settings: they live in a folder of
+// their own for the run, and each session empties them.
+void keepSettingsApart()
 {
-    m_shell->mainWindow().show();
+    QStandardPaths::setTestModeEnabled(true);
+    static QTemporaryDir folder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("veldra-forge-tests"));
+}
+Q_COREAPP_STARTUP_FUNCTION(keepSettingsApart)
+
+}  // namespace
+
+Session::Session(bool loadImage)
+{
+    QSettings().clear();
+    m_shell = std::make_unique<AppShell>(platform);
+    m_shell->start({});
     if (loadImage)
         load(image.path());
+}
+
+void Session::restart(const QString& imagePath)
+{
+    m_shell.reset();
+    m_shell = std::make_unique<AppShell>(platform);
+    m_shell->start(imagePath);
 }
 
 Session::~Session() { m_shell.reset(); }

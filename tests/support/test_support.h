@@ -18,6 +18,7 @@ class QListWidget;
 class ScriptedPlatform : public Platform {
 public:
     QStringList filesToChoose;  // answers of the image file dialog, in order; "" is Cancel
+    QStringList imageDialogFolders;  // the folder each image file dialog opened in
     QStringList openAnswers;    // answers of the other open dialogs, in order; "" is Cancel
     QStringList saveAnswers;    // answers of the save dialogs, in order; "" is Cancel
     QStringList folderAnswers;  // answers of the folder dialog, in order; "" is Cancel
@@ -29,7 +30,7 @@ public:
     bool openSucceeds = true;
     int quitCalls = 0;
 
-    QString chooseImageFile(QWidget*) override;
+    QString chooseImageFile(QWidget*, const QString& startFolder) override;
     QString chooseOpenFile(QWidget*, const QString& caption, const QString& filters) override;
     QString chooseSaveFile(QWidget*, const QString& caption, const QString& filters,
                            const QString& selectedFilter) override;
@@ -62,7 +63,8 @@ std::vector<std::size_t> changedOffsets(const Bytes& before, const Bytes& after)
 // The offsets position..position+count-1, for comparing with changedOffsets.
 std::vector<std::size_t> offsetRange(std::size_t position, std::size_t count);
 
-// The whole program on a sample image, driven as a user would drive it.
+// The whole program on a sample image, driven as a user would drive it. Each
+// session starts with empty settings, kept apart from the user's own.
 class Session {
 public:
     explicit Session(bool loadImage = true);
@@ -74,6 +76,9 @@ public:
     AppShell& shell() { return *m_shell; }
     QWidget* mainWindow();
     void load(const QString& path);  // File > Load, answering the dialog with path
+    // Ends the program and starts it again with the settings it left, naming
+    // `image` on the command line when one is given.
+    void restart(const QString& image = {});
     // Chooses an entry of the main window's editor list; returns the window it shows.
     QWidget* openEditor(int listIndex, const QString& objectName);
 

@@ -1,4 +1,4 @@
-#include "rom/value_lists.h"
+#include "rom/field_lists.h"
 
 #include "rom/label_data.h"
 

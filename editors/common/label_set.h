@@ -1,0 +1,38 @@
+#pragma once
+
+#include "rom/result.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <functional>
+
+// A user's own list texts: a folder of UTF-8 text files named like the ones
+// supplied with the program (enemies.txt, items.txt, ...), one label a line,
+// in the same order and with the same count. A file the folder lacks keeps
+// the texts supplied with the program.
+class LabelSet {
+public:
+    // The files a set may hold, by name without ".txt".
+    static const QStringList& fileNames();
+
+    // Reads and checks every label file in `folder`. `expectedCount` gives the
+    // number of lines each file must have. Refused, naming the file and the
+    // line, when a file is not UTF-8 or has another number of lines; refused
+    // when the folder holds none of the files.
+    static Result<LabelSet> read(const QString& folder, const std::function<int(const QString&)>& expectedCount);
+
+    QString folder() const { return m_folder; }
+    bool has(const QString& name) const { return m_lists.contains(name); }
+    QStringList list(const QString& name) const { return m_lists.value(name); }
+
+private:
+    QString m_folder;
+    QHash<QString, QStringList> m_lists;
+};
+
+// The lines of a label file's bytes: a final line break ends the last line
+// rather than starting an empty one; CR before LF and a leading byte-order
+// mark are dropped. Refused with the 1-based number of the first line that is
+// not UTF-8.
+Result<QStringList> splitLabelLines(const QByteArray& bytes);
