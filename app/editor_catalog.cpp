@@ -1,5 +1,6 @@
 #include "app/about_dialog.h"
 #include "app/app_shell.h"
+#include "app/image_info_window.h"
 #include "editors/chests/chest_window.h"
 #include "editors/enemy/monster_window.h"
 #include "editors/equipment/accessory_window.h"
@@ -22,4 +23,5 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
     registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return createConsumablesWindow(host); });
     registry.add(QStringLiteral("Chests"), [&host] { return createChestWindow(host); });
     registry.add(QStringLiteral("Gato"), [&host] { return createGatoWindow(host); });
+    registry.add(QStringLiteral("ImageInfo"), [] { return new ImageInfoWindow; });
 }

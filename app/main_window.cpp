@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_shell.h"
+#include "app/patch_actions.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/platform.h"
 #include "rom/identity.h"
@@ -67,7 +68,10 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("File"));
     addAction(file, QStringLiteral("Load"), &MainWindow::Load_Click)->setShortcut(QKeySequence::Open);
-    addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click)->setShortcut(QKeySequence::Quit);
+    QAction* exit = addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click);
+    exit->setShortcut(QKeySequence::Quit);
+    m_patches = new PatchActions(m_shell, this, [this](const QString& path) { loadImage(path); });
+    m_patches->addTo(file, exit);
     m_other = menuBar()->addMenu(QStringLiteral("Other"));
     m_other->setObjectName(QStringLiteral("Other"));
     QAction* gato = m_other->addAction(QStringLiteral("Gato"));
@@ -97,8 +101,21 @@ void MainWindow::Load_Click()
     const QString chosen = m_shell.platform().chooseImageFile(this);
     if (chosen.isEmpty())
         return;  // Cancel changes nothing
-    m_fileName = chosen;
-    const auto value = readIdentityValue(m_fileName.toStdString());
+    loadImage(chosen);
+}
+
+void MainWindow::loadImage(const QString& path)
+{
+    m_fileName = path;
+    auto value = readIdentityValue(m_fileName.toStdString());
+    if (value && *value != kIdentityValue) {
+        // a headered image: its copy without the header is loaded instead
+        const QString copy = m_patches->offerCopyWithoutHeader(m_fileName);
+        if (!copy.isEmpty()) {
+            m_fileName = copy;
+            value = readIdentityValue(m_fileName.toStdString());
+        }
+    }
     if (value)
         m_fecal->setText(QString::number(*value));
     if (!value || *value != kIdentityValue) {

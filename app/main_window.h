@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class AppShell;
+class PatchActions;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -15,6 +16,8 @@ public:
 
     void Form_Load();
     void Load_Click();
+    // Identifies and accepts an image as Load does, without the dialog.
+    void loadImage(const QString& path);
     void List1_Click();
     void OpenEditor(std::int16_t index);
     void Gato1_Click();
@@ -30,5 +33,6 @@ private:
     QListWidget* m_list;
     QLabel* m_fecal;
     QMenu* m_other;
+    PatchActions* m_patches;
     QString m_fileName;  // the file chosen last in the open dialog
 };
