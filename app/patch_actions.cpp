@@ -23,7 +23,12 @@ const QString kPatchFilter = QStringLiteral("Patches (*.bps *.ips);;All files (*
 std::string local(const QString& path) { return path.toStdString(); }
 QString fromCore(const std::string& text) { return QString::fromStdString(text); }
 QString fileName(const QString& path) { return QFileInfo(path).fileName(); }
-QString count(std::uint64_t n) { return QLocale::c().toString(qulonglong(n)); }
+QString count(std::uint64_t n)
+{
+    QLocale grouped = QLocale::c();
+    grouped.setNumberOptions({});
+    return grouped.toString(qulonglong(n));
+}
 
 }  // namespace
 
