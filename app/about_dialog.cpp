@@ -1,6 +1,7 @@
 #include "app/about_dialog.h"
 
 #include "editors/common/editor_window.h"
+#include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
 
 #include <QLabel>
@@ -51,13 +52,15 @@ AboutDialog::AboutDialog()
     for (int i = 0; i < names.size(); ++i) {
         auto* label = new QLabel(texts.value(i), this);
         label->setObjectName(names[i]);
-        label->setGeometry(twipsRect(120, 0 + i * 240, 3600, 255));
+        // 240 high on rows 240 apart: a line 255 high would overlap the next
+        label->setGeometry(twipsRect(120, 0 + i * 240, 3600, 240));
         if (names[i] == QLatin1String("Label8") || names[i] == QLatin1String("Label3")) {
             QFont bold = label->font();
             bold.setBold(true);
             label->setFont(bold);
         }
     }
+    fitToFont(this);
 }
 
 void AboutDialog::OKButton_Click() { close(); }

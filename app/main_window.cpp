@@ -3,6 +3,7 @@
 #include "app/app_shell.h"
 #include "app/patch_actions.h"
 #include "editors/common/editor_window.h"
+#include "editors/common/font_fit.h"
 #include "editors/common/platform.h"
 #include "rom/identity.h"
 #include "rom/tables.h"
@@ -58,6 +59,7 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     m_fecal = new QLabel(QStringLiteral("Da Rom Check Label"), client);
     m_fecal->setObjectName(QStringLiteral("fecal"));
     m_fecal->setGeometry(twipsRect(2400, 3360, 1695, 255));
+    fitToFont(client);
 
     auto addAction = [this](QMenu* menu, const QString& name, auto handler) {
         QAction* action = menu->addAction(name);

@@ -5,6 +5,7 @@
 #include "editors/common/value_combo.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -35,14 +36,37 @@ QStringList chestEntries(int count)
     return entries;
 }
 
-// the grey, disabled box that shows where the value control of another type would be
-void makePlaceholder(QWidget* box)
+// Shows a placeholder exactly while the control at its place is hidden, so
+// that the two never show one over the other.
+class PlaceholderSwitch : public QObject {
+public:
+    PlaceholderSwitch(QWidget* placeholder, QWidget* control) : QObject(control), m_placeholder(placeholder)
+    {
+        control->installEventFilter(this);
+        m_placeholder->setVisible(control->isHidden());
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+            m_placeholder->setVisible(static_cast<QWidget*>(watched)->isHidden());
+        return false;
+    }
+
+private:
+    QWidget* m_placeholder;
+};
+
+// the grey, disabled box that shows where the value control of another type
+// would be, in the place of `control` whenever that is hidden
+void makePlaceholder(QWidget* box, QWidget* control)
 {
     QPalette pal = box->palette();
     pal.setColor(QPalette::Base, kStatusGrey);
     pal.setColor(QPalette::Button, kStatusGrey);
     box->setPalette(pal);
     box->setEnabled(false);
+    new PlaceholderSwitch(box, control);
 }
 
 QGroupBox* makeFrame(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
@@ -66,7 +90,8 @@ ChestWindow::ChestWindow(EditorHost& host)
     auto* frame1 = new QFrame(this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setFrameShape(QFrame::StyledPanel);
-    frame1->setGeometry(twipsRect(0, 1800, kWidth, 2775));
+    // right below the list, not 30 twips into it
+    frame1->setGeometry(twipsRect(0, 1830, kWidth, 2745));
     makeValueFrames(frame1);
     makeLocationFrame(frame1);
     makeTypeFrame(frame1);
@@ -77,6 +102,7 @@ ChestWindow::ChestWindow(EditorHost& host)
     // the contents word is the window's own: it packs the type with the value
     bind(status, entries, save, {QStringLiteral("Text1"), QStringLiteral("c3")});
     Form_Load();
+    fitWindow();
 }
 
 void ChestWindow::makeValueFrames(QWidget* frame1)
@@ -88,10 +114,10 @@ void ChestWindow::makeValueFrames(QWidget* frame1)
     combo1->setEditable(true);
     combo1->addItems(items);
     combo1->setGeometry(twipsRect(120, 240, 2535, 315));
-    makePlaceholder(combo1);
     m_c3 = new ValueCombo(QStringLiteral("c3"), frame5);
     m_c3->addEntries(items);  // entry i stands for item number i
     m_c3->setGeometry(twipsRect(120, 240, 2535, 315));
+    makePlaceholder(combo1, m_c3);
     connect(m_c3, &ValueCombo::chosen, this, &ChestWindow::c3_Click);
     connect(m_c3, &QComboBox::editTextChanged, this, &ChestWindow::c3_Change);
 
@@ -100,10 +126,10 @@ void ChestWindow::makeValueFrames(QWidget* frame1)
     auto* text4 = new QLineEdit(frame6);
     text4->setObjectName(QStringLiteral("Text4"));
     text4->setGeometry(twipsRect(240, 240, 1695, 285));
-    makePlaceholder(text4);
     m_text1 = new QLineEdit(QStringLiteral("0"), frame6);
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(twipsRect(240, 240, 1695, 285));
+    makePlaceholder(text4, m_text1);
 }
 
 void ChestWindow::makeLocationFrame(QWidget* frame1)
@@ -130,7 +156,7 @@ void ChestWindow::makeTypeFrame(QWidget* frame1)
     auto makeBox = [frame4](const char* name, const char* caption, int top) {
         auto* box = new QCheckBox(QString::fromLatin1(caption), frame4);
         box->setObjectName(QString::fromLatin1(name));
-        box->setGeometry(twipsRect(120, top, 1575, 255));
+        box->setGeometry(twipsRect(120, top, 1575, 240));  // 240 apart: a box as high would overlap the next
         return box;
     };
     m_gold = makeBox("gold", "Gold", 240);

@@ -2,6 +2,7 @@
 
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
+#include "editors/common/status_line.h"
 
 #include <QFont>
 #include <QLabel>
@@ -34,9 +35,10 @@ RomImage EditorWindow::image() const { return RomImage(m_host.romPath().toStdStr
 
 QLabel* EditorWindow::makeStatusLine(int widthTwips, const QColor& background)
 {
-    auto* bar = new QLabel(QStringLiteral("Label1"), this);
+    auto* bar = new StatusLine(this);
     bar->setObjectName(QStringLiteral("bar"));
-    bar->setGeometry(twipsRect(0, 0, widthTwips, 255));
+    // 240 high, not 255: the list starts 240 twips down and the two must not overlap
+    bar->setGeometry(twipsRect(0, 0, widthTwips, 240));
     bar->setAutoFillBackground(true);
     QPalette pal = bar->palette();
     pal.setColor(QPalette::Window, background);

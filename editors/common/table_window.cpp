@@ -1,5 +1,7 @@
 #include "editors/common/table_window.h"
 
+#include "editors/common/font_fit.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -63,4 +65,18 @@ void TableWindow::Save_Click()
         return;
     m_record = *record;
     m_bar->setText(savedCaption(m_list->item(index)->text()));
+}
+
+void TableWindow::fitWindow()
+{
+    // the entry with the longest text and the one with the highest number give the widest captions
+    QStringList texts;
+    for (int row : {longestRow(m_list), int(m_list->count()) - 1}) {
+        if (row < 0 || row >= m_list->count())
+            continue;
+        const QString text = m_list->item(row)->text();
+        texts << readCaption(row) << savedCaption(text) << QStringLiteral("%1 could not be read").arg(text);
+    }
+    expectTexts(m_bar, texts);
+    fitToFont(this);
 }

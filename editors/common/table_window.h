@@ -31,6 +31,9 @@ protected:
     // Called once the subclass has made its controls: binds them by name,
     // except the fields named in `leftToWindow`, and connects the handlers.
     void bind(QLabel* bar, QListWidget* list, QPushButton* save, const QStringList& leftToWindow = {});
+    // Called last: makes room in `bar` for the widest texts it will show and
+    // fits the window to the platform's font.
+    void fitWindow();
 
     // The status line after entry `index` was read.
     virtual QString readCaption(int index) const = 0;

@@ -1,5 +1,6 @@
 #include "editors/enemy/monster_window.h"
 
+#include "editors/common/font_fit.h"
 #include "editors/enemy/ai_pointer_page.h"
 #include "editors/enemy/enemy_lists.h"
 #include "editors/enemy/rewards_page.h"
@@ -88,6 +89,19 @@ MonsterWindow::MonsterWindow(EditorHost& host) : EditorWindow(host, QStringLiter
     connect(m_aiPointer->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save3_Click);
     connect(m_rewards->saveButton(), &QPushButton::clicked, this, &MonsterWindow::Save4_Click);
     Form_Load();
+    fitWindow();
+}
+
+void MonsterWindow::fitWindow()
+{
+    // a save quotes the entry shown: the longest built-in text or a name of 11 characters read from the image
+    const int last = m_lists->list1()->count() - 1;
+    QStringList texts{QStringLiteral("Monster Number %1").arg(last), QStringLiteral("Monster Number %1 could not be read").arg(last)};
+    for (const QString& entry : {m_lists->list1()->item(longestRow(m_lists->list1()))->text(),
+                                 QString(tables::enemyNames.recordSize, QLatin1Char('X'))})
+        texts << QStringLiteral("Saved -- ") + entry + QStringLiteral(" -- to ROM.");
+    expectTexts(m_bar, texts);
+    fitToFont(this);
 }
 
 MonsterWindow::~MonsterWindow() = default;

@@ -52,6 +52,7 @@ public:
 
 private:
     QPushButton* makePageSelector(const QString& objectName, const QString& caption, int left, int width);
+    void fitWindow();
     void readEnemy(int index);
     bool readPage(EnemyPage& page, std::int16_t index);
     bool readName(std::int16_t index);

@@ -2,6 +2,7 @@
 
 #include "editors/common/bit_boxes.h"
 #include "editors/common/entry_field.h"
+#include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
 
 #include <QGroupBox>
@@ -44,6 +45,17 @@ AccessoryWindow::AccessoryWindow(EditorHost& host)
     retryFailedReads(m_list, [this] { return !m_effect || !m_equip; }, [this] { List1_Click(); });
     connect(save, &QPushButton::clicked, this, &AccessoryWindow::Save_Click);
     Form_Load();
+    fitWindow();
+}
+
+void AccessoryWindow::fitWindow()
+{
+    // the longest accessory name and the highest number give the widest status texts
+    const QString label = m_list->item(longestRow(m_list))->text();
+    expectTexts(m_bar, {QStringLiteral("Now editing %1 - Item # %2").arg(label).arg(m_list->count() - 1),
+                        QStringLiteral("%1 could not be read").arg(label),
+                        QStringLiteral("Saved ") + label + QStringLiteral(" to ROM!")});
+    fitToFont(this);
 }
 
 void AccessoryWindow::makeBitFrames()
@@ -65,7 +77,8 @@ void AccessoryWindow::makeBitFrames()
 
 void AccessoryWindow::makeNumberFrame()
 {
-    QGroupBox* frame1 = makeFrame(QStringLiteral("Frame1"), QString(), this, twipsRect(2400, 4800, 3855, 1335));
+    // right below the secondary bit field, not 15 twips into it
+    QGroupBox* frame1 = makeFrame(QStringLiteral("Frame1"), QString(), this, twipsRect(2400, 4815, 3855, 1320));
     struct Row {
         const char* label;
         const char* field;

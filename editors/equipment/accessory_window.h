@@ -24,6 +24,7 @@ public:
 
 private:
     void makeBitFrames();
+    void fitWindow();
     void makeNumberFrame();
 
     QLabel* m_bar;

@@ -9,8 +9,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int kListTop = 240;
@@ -52,8 +50,9 @@ EquipmentWindow::EquipmentWindow(EditorHost& host, const EquipmentEditorConfig& 
         Q_ASSERT(field);
         auto* label = new QLabel(fromView(field->label), frame1);
         label->setObjectName(QStringLiteral("Label%1").arg(labelNumber++));
-        // as wide as the room before the control, so that no caption is cut off in a larger font
-        label->setGeometry(twipsRect(120, row.top, std::max(row.labelWidth, config.controlLeftTwips - 165), 255));
+        // as wide as the room before the control, and no wider: a longer caption
+        // widens that room when the window is fitted to the font
+        label->setGeometry(twipsRect(120, row.top, config.controlLeftTwips - 165, 255));
         const QString name = QString::fromLatin1(row.field);
         QWidget* control = nullptr;
         if (name == QLatin1String("Combo1")) {
@@ -72,13 +71,15 @@ EquipmentWindow::EquipmentWindow(EditorHost& host, const EquipmentEditorConfig& 
     auto* frame2 = new QFrame(this);
     frame2->setObjectName(QStringLiteral("Frame2"));
     frame2->setFrameShape(QFrame::StyledPanel);
-    frame2->setGeometry(twipsRect(0, frameTop + config.frameHeightTwips - 15, w, kSaveFrameHeight));
+    // right below Frame1, not 15 twips into it
+    frame2->setGeometry(twipsRect(0, frameTop + config.frameHeightTwips, w, kSaveFrameHeight - 15));
     auto* save = new QPushButton(QStringLiteral("Save"), frame2);
     save->setObjectName(QStringLiteral("Save"));
     save->setGeometry(twipsRect(120, 240, w - 240, 495));
 
     bind(status, entries, save);
     Form_Load();
+    fitWindow();
 }
 
 QString EquipmentWindow::readCaption(int index) const { return m_numberPrefix + QString::number(index); }

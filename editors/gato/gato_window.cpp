@@ -1,6 +1,7 @@
 #include "editors/gato/gato_window.h"
 
 #include "editors/common/editor_host.h"
+#include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
 #include "editors/enemy/enemy_lists.h"
 #include "editors/enemy/monster_window.h"
@@ -69,6 +70,19 @@ GatoWindow::GatoWindow(EditorHost& host)
     connect(m_save, &QPushButton::clicked, this, &GatoWindow::Save_Click);
     connect(m_editG, &QPushButton::clicked, this, &GatoWindow::EditG_Click);
     Form_Load();
+    fitWindow();
+}
+
+void GatoWindow::fitWindow()
+{
+    // a choice is quoted: the longest built-in text or a name of 11 characters read from the image
+    QListWidget* list1 = m_lists->list1();
+    expectTexts(m_bar, {QStringLiteral("Monster Number %1").arg(list1->count() - 1)});
+    for (const QString& entry : {list1->item(longestRow(list1))->text(), QString(tables::enemyNames.recordSize, QLatin1Char('X'))}) {
+        expectTexts(m_bar, {QStringLiteral("Gato is now ") + entry + QStringLiteral(" !")});
+        expectTexts(m_editG, {QStringLiteral("Edit ") + entry + QStringLiteral("'s Stats")});
+    }
+    fitToFont(this);
 }
 
 GatoWindow::~GatoWindow() = default;

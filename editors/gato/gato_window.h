@@ -29,6 +29,7 @@ public:
 
 private:
     void choose(QListWidget* list);
+    void fitWindow();
 
     QLabel* m_bar;
     QCheckBox* m_preread;

@@ -40,7 +40,8 @@ ConsumablesWindow::ConsumablesWindow(EditorHost& host)
     auto* frame7 = new QFrame(this);
     frame7->setObjectName(QStringLiteral("Frame7"));
     frame7->setFrameShape(QFrame::StyledPanel);
-    frame7->setGeometry(twipsRect(0, 3480, kWidth, 975));
+    // right below the bit and price frames, not 15 twips into them
+    frame7->setGeometry(twipsRect(0, 3495, kWidth, 960));
     auto* save = new QPushButton(QStringLiteral("Save"), frame7);
     save->setObjectName(QStringLiteral("Save"));
     save->setGeometry(twipsRect(120, 120, kWidth - 240, 375));
@@ -50,7 +51,8 @@ ConsumablesWindow::ConsumablesWindow(EditorHost& host)
     connect(exit, &QPushButton::clicked, this, &ConsumablesWindow::Command3_Click);
 
     bind(status, entries, save);
-    Form_Load();
+    Form_Load();  // shows the hint, which the fit makes room for
+    fitWindow();
 }
 
 void ConsumablesWindow::Form_Load()

@@ -37,7 +37,8 @@ Item2Window::Item2Window(EditorHost& host)
     auto* frame1 = new QFrame(this);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setFrameShape(QFrame::StyledPanel);
-    frame1->setGeometry(twipsRect(0, 3960, 4095, 1335));
+    // right below the two bit frames, not 15 twips into them
+    frame1->setGeometry(twipsRect(0, 3975, 4095, 1320));
     const std::pair<const char*, const char*> rows[] = {{"Label1", "Text2"}, {"Label3", "Text3"}, {"Label2", "Text4"}};
     int top = 240;
     for (const auto& [labelName, fieldName] : rows) {
@@ -57,6 +58,7 @@ Item2Window::Item2Window(EditorHost& host)
 
     bind(status, entries, save);
     Form_Load();
+    fitWindow();
 }
 
 QString Item2Window::readCaption(int index) const

@@ -50,6 +50,7 @@ SpriteWindow::SpriteWindow(EditorHost& host, const SpriteEditorConfig& config)
 
     bind(status, entries, save);
     Form_Load();
+    fitWindow();
 }
 
 QString SpriteWindow::readCaption(int index) const { return m_numberPrefix + QString::number(index); }

@@ -1,0 +1,266 @@
+#include "editors/common/font_fit.h"
+
+#include "editors/common/entry_field.h"
+#include "editors/common/stretch_map.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const char* const kExpectedTexts = "expectedTexts";
+
+// the size a control needs for its contents, 0 where it needs nothing
+struct Need {
+    int width = 0;
+    int height = 0;
+};
+
+QStringList textsOf(const QWidget* w, const QString& current)
+{
+    QStringList texts = w->property(kExpectedTexts).toStringList();
+    texts << current;
+    return texts;
+}
+
+int widest(const QFontMetrics& fm, const QStringList& texts, bool mnemonics)
+{
+    int width = 0;
+    for (const QString& text : texts)
+        width = std::max(width, mnemonics ? fm.size(Qt::TextShowMnemonic, text).width() : fm.horizontalAdvance(text));
+    return width;
+}
+
+Need labelNeed(const QLabel* label)
+{
+    const QStringList texts = textsOf(label, label->text());
+    if (label->wordWrap() || widest(label->fontMetrics(), texts, false) == 0)
+        return {};
+    const QFontMetrics fm = label->fontMetrics();
+    // the frame and margins around the text, as the label has them now
+    const int chromeWidth = label->width() - label->contentsRect().width() + 2 * label->margin();
+    const int chromeHeight = label->height() - label->contentsRect().height() + 2 * label->margin();
+    int indent = label->indent();
+    if (indent < 0)
+        indent = label->frameWidth() > 0 ? fm.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+    const bool mnemonics = label->buddy() != nullptr;
+    return {chromeWidth + indent + widest(fm, texts, mnemonics), chromeHeight + fm.height()};
+}
+
+Need checkBoxNeed(const QCheckBox* box)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(box);
+    opt.text = box->text();
+    opt.icon = box->icon();
+    opt.iconSize = box->iconSize();
+    const QStyle* style = box->style();
+    // everything left of the caption: the indicator and its spacing
+    const int indicator = box->width() - style->subElementRect(QStyle::SE_CheckBoxContents, &opt, box).width();
+    const QFontMetrics fm = box->fontMetrics();
+    const int icon = box->icon().isNull() ? 0 : box->iconSize().width() + 4;
+    return {indicator + icon + widest(fm, textsOf(box, box->text()), true),
+            std::max(fm.height(), style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, box))};
+}
+
+Need buttonNeed(const QPushButton* button)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    const QStyle* style = button->style();
+    const QFontMetrics fm = button->fontMetrics();
+    const bool hasIcon = !button->icon().isNull();
+    const int text = widest(fm, textsOf(button, button->text()), true);
+    const int content = text + (hasIcon ? button->iconSize().width() + 4 : 0);
+    // the style's margin, the frame on both sides and a default button's indicator
+    const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
+    int margins = style->pixelMetric(QStyle::PM_ButtonMargin, &opt, button) + 2 * frame;
+    if (button->isDefault() || button->autoDefault())
+        margins += 2 * style->pixelMetric(QStyle::PM_ButtonDefaultIndicator, &opt, button);
+    const int contentHeight = std::max(text > 0 ? fm.height() : 0, hasIcon ? button->iconSize().height() : 0);
+    return {content + margins, contentHeight + 2 * frame};
+}
+
+Need comboNeed(const QComboBox* combo)
+{
+    QStyleOptionComboBox opt;
+    opt.initFrom(combo);
+    opt.editable = combo->isEditable();
+    opt.frame = combo->hasFrame();
+    opt.subControls = QStyle::SC_All;
+    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    const QFontMetrics fm = combo->fontMetrics();
+    // an editable drop-down shows its text in a line edit with 2 px a side
+    const int margins = combo->isEditable() ? 4 : 0;
+    return {combo->width() - field.width() + margins + widest(fm, texts + textsOf(combo, combo->currentText()), false),
+            combo->height() - field.height() + fm.height() + 2};
+}
+
+// What a field must show whole: any byte for a clamped byte field, five digits
+// for the other numeric fields, a name of at most maxLength characters.
+QString widestValue(const QLineEdit* edit)
+{
+    QString widest = edit->text();
+    if (const auto* field = qobject_cast<const EntryField*>(edit)) {
+        const QString digits = field->rule() == EntryRule::ClampedByte ? QStringLiteral("255") : QStringLiteral("65535");
+        if (digits.size() > widest.size())
+            widest = digits;
+    } else if (edit->maxLength() <= 64 && edit->maxLength() > widest.size()) {
+        widest = QString(edit->maxLength(), QLatin1Char('X'));
+    }
+    return widest;
+}
+
+Need lineEditNeed(const QLineEdit* edit)
+{
+    const QFontMetrics fm = edit->fontMetrics();
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    const int frame = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
+    const QMargins text = edit->textMargins();
+    // the frame, the text margins and the line edit's own 2 px a side (1 px above and below)
+    return {text.left() + text.right() + 2 * frame + 4 + fm.horizontalAdvance(widestValue(edit)),
+            text.top() + text.bottom() + 2 * frame + 2 + fm.height()};
+}
+
+Need needOf(const QWidget* w)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(w))
+        return labelNeed(label);
+    if (const auto* box = qobject_cast<const QCheckBox*>(w))
+        return checkBoxNeed(box);
+    if (const auto* button = qobject_cast<const QPushButton*>(w))
+        return buttonNeed(button);
+    if (const auto* combo = qobject_cast<const QComboBox*>(w))
+        return comboNeed(combo);
+    if (const auto* edit = qobject_cast<const QLineEdit*>(w))
+        return lineEditNeed(edit);
+    return {};
+}
+
+QRect titleRect(const QGroupBox* box)
+{
+    QStyleOptionGroupBox opt;
+    opt.initFrom(box);
+    opt.text = box->title();
+    opt.lineWidth = 1;
+    opt.midLineWidth = 0;
+    opt.textAlignment = Qt::Alignment(box->alignment());
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    if (box->isFlat())
+        opt.features |= QStyleOptionFrame::Flat;
+    return box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+}
+
+// Only the plain containers are entered: the inside of a list, drop-down or
+// field is the toolkit's own business.
+bool isContainer(const QWidget* w)
+{
+    if (qobject_cast<const QGroupBox*>(w))
+        return true;
+    const QByteArray kind = w->metaObject()->className();
+    return kind == "QWidget" || kind == "QFrame";
+}
+
+struct Placed {
+    QWidget* widget;
+    int parent;  // index into the list, -1 for the root
+    QRect rect;  // in the root's coordinates
+    bool seen;   // at least partly inside its parent
+};
+
+void collect(const QWidget* parent, int parentIndex, const QRect& parentRect, std::vector<Placed>& placed)
+{
+    for (QObject* object : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(object);
+        if (!w || w->isWindow())
+            continue;
+        const QRect rect = w->geometry().translated(parentRect.topLeft());
+        placed.push_back({w, parentIndex, rect, parent->rect().intersects(w->geometry())});
+        if (isContainer(w))
+            collect(w, int(placed.size()) - 1, rect, placed);
+    }
+}
+
+QRect mapRect(const QRect& r, const StretchMap& xs, const StretchMap& ys)
+{
+    const int left = xs.map(r.left());
+    const int top = ys.map(r.top());
+    return {left, top, xs.map(r.left() + r.width()) - left, ys.map(r.top() + r.height()) - top};
+}
+
+}  // namespace
+
+void expectTexts(QWidget* control, const QStringList& texts)
+{
+    control->setProperty(kExpectedTexts, control->property(kExpectedTexts).toStringList() + texts);
+}
+
+int longestRow(const QListWidget* list)
+{
+    int longest = 0;
+    for (int i = 1; i < list->count(); ++i)
+        if (list->item(i)->text().size() > list->item(longest)->text().size())
+            longest = i;
+    return longest;
+}
+
+void fitToFont(QWidget* root)
+{
+    root->ensurePolished();
+    std::vector<Placed> placed;
+    collect(root, -1, QRect(QPoint(0, 0), root->size()), placed);
+
+    StretchMap xs;
+    StretchMap ys;
+    xs.addEdge(0);
+    xs.addEdge(root->width());
+    ys.addEdge(0);
+    ys.addEdge(root->height());
+    for (const Placed& p : placed) {
+        const QRect& r = p.rect;
+        xs.addEdge(r.left());
+        xs.addEdge(r.left() + r.width());
+        ys.addEdge(r.top());
+        ys.addEdge(r.top() + r.height());
+        if (!p.seen)
+            continue;
+        const Need need = needOf(p.widget);
+        xs.require(r.left(), r.left() + r.width(), need.width);
+        ys.require(r.top(), r.top() + r.height(), need.height);
+        const auto* box = qobject_cast<const QGroupBox*>(p.widget);
+        if (!box || box->title().isEmpty())
+            continue;
+        // the title must fit across the frame, and the controls must start below it
+        const QRect title = titleRect(box);
+        xs.require(r.left(), r.left() + r.width(), title.width() + 2 * std::max(0, title.left()));
+        for (const QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow() && box->rect().intersects(child->geometry()))
+                ys.require(r.top(), r.top() + child->y(), title.top() + title.height());
+    }
+    xs.solve();
+    ys.solve();
+
+    std::vector<QRect> mapped;
+    mapped.reserve(placed.size());
+    for (const Placed& p : placed)
+        mapped.push_back(mapRect(p.rect, xs, ys));
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const QPoint origin = placed[i].parent < 0 ? QPoint(0, 0) : mapped[std::size_t(placed[i].parent)].topLeft();
+        placed[i].widget->setGeometry(mapped[i].translated(-origin));
+    }
+    root->setFixedSize(xs.map(root->width()), ys.map(root->height()));
+}

@@ -1,0 +1,254 @@
+#include "tests/support/layout_check.h"
+
+#include "editors/common/entry_field.h"
+
+#include <QAbstractScrollArea>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
+
+namespace {
+
+QString nameOf(const QWidget* w)
+{
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+}
+
+QString pathOf(const QWidget* w, const QWidget* window)
+{
+    QString path = nameOf(w);
+    for (const QWidget* p = w->parentWidget(); p && p != window->parentWidget(); p = p->parentWidget())
+        path = nameOf(p) + QLatin1Char('/') + path;
+    return path;
+}
+
+// the width a caption takes when drawn as a control draws it, ampersands as mnemonics
+int captionWidth(const QFontMetrics& fm, const QString& text) { return fm.size(Qt::TextShowMnemonic, text).width(); }
+
+class Judge {
+public:
+    explicit Judge(const QWidget* window) : m_window(window) {}
+
+    void tooNarrow(const QWidget* w, const QString& text, int needed, int room)
+    {
+        if (needed > room)
+            m_faults << QStringLiteral("%1: \"%2\" needs %3 px, has %4").arg(pathOf(w, m_window), text).arg(needed).arg(room);
+    }
+    void tooLow(const QWidget* w, int needed, int room)
+    {
+        if (needed > room)
+            m_faults << QStringLiteral("%1: needs %2 px of height, has %3").arg(pathOf(w, m_window)).arg(needed).arg(room);
+    }
+    void fault(const QString& text) { m_faults << text; }
+    QString path(const QWidget* w) const { return pathOf(w, m_window); }
+    QStringList faults() const { return m_faults; }
+
+private:
+    const QWidget* m_window;
+    QStringList m_faults;
+};
+
+void judgeLabel(const QLabel* label, Judge& judge)
+{
+    if (label->text().isEmpty() || label->wordWrap())
+        return;
+    const QFontMetrics fm = label->fontMetrics();
+    const int margin = label->margin();
+    const QRect room = label->contentsRect().adjusted(margin, margin, -margin, -margin);
+    int indent = label->indent();
+    if (indent < 0)
+        indent = label->frameWidth() > 0 ? fm.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+    const int text = label->buddy() ? captionWidth(fm, label->text()) : fm.horizontalAdvance(label->text());
+    judge.tooNarrow(label, label->text(), text + indent, room.width());
+    judge.tooLow(label, fm.height(), room.height());
+}
+
+void judgeCheckBox(const QCheckBox* box, Judge& judge)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(box);
+    opt.text = box->text();
+    opt.icon = box->icon();
+    opt.iconSize = box->iconSize();
+    const QStyle* style = box->style();
+    // the room right of the indicator and its spacing
+    const QRect room = style->subElementRect(QStyle::SE_CheckBoxContents, &opt, box);
+    const QFontMetrics fm = box->fontMetrics();
+    const int icon = box->icon().isNull() ? 0 : box->iconSize().width() + 4;
+    judge.tooNarrow(box, box->text(), captionWidth(fm, box->text()) + icon, room.width());
+    judge.tooLow(box, std::max(fm.height(), style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, box)), box->height());
+}
+
+void judgePushButton(const QPushButton* button, Judge& judge)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    const QStyle* style = button->style();
+    const QFontMetrics fm = button->fontMetrics();
+    const bool hasIcon = !button->icon().isNull();
+    const int content = (button->text().isEmpty() ? 0 : captionWidth(fm, button->text()))
+                        + (hasIcon ? button->iconSize().width() + 4 : 0);
+    // the style's margins around a button's contents: its margin, its frame on
+    // both sides and a default button's indicator
+    const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
+    int margins = style->pixelMetric(QStyle::PM_ButtonMargin, &opt, button) + 2 * frame;
+    if (button->isDefault() || button->autoDefault())
+        margins += 2 * style->pixelMetric(QStyle::PM_ButtonDefaultIndicator, &opt, button);
+    judge.tooNarrow(button, button->text(), content + margins, button->width());
+    const int contentHeight = std::max(button->text().isEmpty() ? 0 : fm.height(), hasIcon ? button->iconSize().height() : 0);
+    judge.tooLow(button, contentHeight + 2 * frame, button->height());
+}
+
+QRect titleRect(const QGroupBox* box)
+{
+    QStyleOptionGroupBox opt;
+    opt.initFrom(box);
+    opt.text = box->title();
+    opt.lineWidth = 1;
+    opt.midLineWidth = 0;
+    opt.textAlignment = Qt::Alignment(box->alignment());
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    if (box->isFlat())
+        opt.features |= QStyleOptionFrame::Flat;
+    return box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+}
+
+void judgeGroupBox(const QGroupBox* box, Judge& judge)
+{
+    if (box->title().isEmpty())
+        return;
+    // the style gives the title its room; that room must hold the title's ink
+    // (a trailing blank draws nothing) and lie within the frame
+    const QRect title = titleRect(box);
+    const int ink = box->fontMetrics().boundingRect(box->title()).width();
+    if (!box->rect().contains(title) || title.width() < ink)
+        judge.fault(QStringLiteral("%1: title \"%2\" (%3 px) does not fit in a frame %4 px wide")
+                        .arg(judge.path(box), box->title())
+                        .arg(ink)
+                        .arg(box->width()));
+}
+
+void judgeComboBox(const QComboBox* combo, Judge& judge)
+{
+    QStyleOptionComboBox opt;
+    opt.initFrom(combo);
+    opt.editable = combo->isEditable();
+    opt.frame = combo->hasFrame();
+    opt.subControls = QStyle::SC_All;
+    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
+    const QFontMetrics fm = combo->fontMetrics();
+    int widest = 0;
+    QString widestText;
+    for (int i = 0; i < combo->count(); ++i) {
+        const int w = fm.horizontalAdvance(combo->itemText(i));
+        if (w > widest) {
+            widest = w;
+            widestText = combo->itemText(i);
+        }
+    }
+    // an editable drop-down shows its text in a line edit with a margin on each side
+    const int margins = combo->isEditable() ? 4 : 0;
+    judge.tooNarrow(combo, widestText, widest + margins, field.width());
+    judge.tooLow(combo, fm.height() + 2, field.height());
+}
+
+// The widest text a numeric field is made to hold: "255" for a byte field
+// that clamps, five digits for any other (a word, or a byte whose excess the
+// Save refuses), else what it holds now or can hold at most.
+QString widestValue(const QLineEdit* edit)
+{
+    QString widest = edit->text();
+    if (const auto* field = qobject_cast<const EntryField*>(edit)) {
+        const QString digits = field->rule() == EntryRule::ClampedByte ? QStringLiteral("255") : QStringLiteral("65535");
+        if (digits.size() > widest.size())
+            widest = digits;
+    } else if (edit->maxLength() <= 64 && edit->maxLength() > widest.size()) {
+        widest = QString(edit->maxLength(), QLatin1Char('X'));
+    }
+    return widest;
+}
+
+void judgeLineEdit(const QLineEdit* edit, Judge& judge)
+{
+    const QString widest = widestValue(edit);
+    const QRect room = edit->contentsRect().marginsRemoved(edit->textMargins());
+    const QFontMetrics fm = edit->fontMetrics();
+    // the field's own frame and the line edit's fixed margin of 2 px a side
+    QStyleOptionFrame opt;
+    opt.initFrom(edit);
+    const int frame = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit) : 0;
+    judge.tooNarrow(edit, widest, fm.horizontalAdvance(widest) + 2 * frame + 4, room.width());
+    judge.tooLow(edit, fm.height() + 2 * frame, room.height());
+}
+
+// Only the plain containers of a window are entered: the inside of a list,
+// drop-down or field is the toolkit's own.
+bool isContainer(const QWidget* w)
+{
+    if (qobject_cast<const QGroupBox*>(w))
+        return true;
+    const QByteArray kind = w->metaObject()->className();
+    return kind == "QWidget" || kind == "QFrame";
+}
+
+QList<QWidget*> shownChildren(const QWidget* parent)
+{
+    QList<QWidget*> shown;
+    for (QObject* object : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(object);
+        if (!w || w->isWindow() || !w->isVisible())
+            continue;
+        // placed wholly outside its parent on purpose: never seen
+        if (!parent->rect().intersects(w->geometry()))
+            continue;
+        shown << w;
+    }
+    return shown;
+}
+
+void judgeContainer(const QWidget* parent, Judge& judge)
+{
+    const QList<QWidget*> shown = shownChildren(parent);
+    const auto* box = qobject_cast<const QGroupBox*>(parent);
+    const QRect title = box && !box->title().isEmpty() ? titleRect(box) : QRect();
+    for (int i = 0; i < shown.size(); ++i) {
+        QWidget* w = shown[i];
+        if (!parent->rect().contains(w->geometry()))
+            judge.fault(QStringLiteral("%1 sticks out of its parent").arg(judge.path(w)));
+        if (title.isValid() && title.intersects(w->geometry()))
+            judge.fault(QStringLiteral("%1 covers the title of %2").arg(judge.path(w), judge.path(parent)));
+        for (int j = i + 1; j < shown.size(); ++j)
+            if (w->geometry().intersects(shown[j]->geometry()))
+                judge.fault(QStringLiteral("%1 and %2 overlap").arg(judge.path(w), nameOf(shown[j])));
+
+        if (auto* label = qobject_cast<QLabel*>(w))
+            judgeLabel(label, judge);
+        else if (auto* check = qobject_cast<QCheckBox*>(w))
+            judgeCheckBox(check, judge);
+        else if (auto* button = qobject_cast<QPushButton*>(w))
+            judgePushButton(button, judge);
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            judgeComboBox(combo, judge);
+        else if (auto* edit = qobject_cast<QLineEdit*>(w))
+            judgeLineEdit(edit, judge);
+        if (auto* group = qobject_cast<QGroupBox*>(w))
+            judgeGroupBox(group, judge);
+        if (isContainer(w))
+            judgeContainer(w, judge);
+    }
+}
+
+}  // namespace
+
+QStringList layoutFaults(QWidget* window)
+{
+    Judge judge(window);
+    window->ensurePolished();
+    judgeContainer(window, judge);
+    return judge.faults();
+}
