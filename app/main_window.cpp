@@ -101,9 +101,11 @@ void MainWindow::Form_Load()
 void MainWindow::Load_Click()
 {
     const QString chosen = m_shell.platform().chooseImageFile(this);
-    if (chosen.isEmpty())
-        return;  // Cancel changes nothing
-    loadImage(chosen);
+    if (!chosen.isEmpty())
+        loadImage(chosen);
+    else if (!m_shell.romPath().isEmpty())
+        loadImage(m_shell.romPath());  // Cancel: the image accepted last is checked and accepted again
+    // Cancel before any image was accepted changes nothing
 }
 
 void MainWindow::loadImage(const QString& path)
@@ -123,7 +125,9 @@ void MainWindow::loadImage(const QString& path)
     if (!value || *value != kIdentityValue) {
         // the editors keep working on the image accepted last, if any
         const QString current = m_shell.romPath();
-        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected
+        // a file that could not be read at all (a pipe, a folder, too short) says why
+        const QString why = value ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(value.error()));
+        setWindowTitle(kTitle + QStringLiteral(" - ") + kRejected + why
                        + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
         return;
     }

@@ -34,5 +34,5 @@ private:
     QLabel* m_fecal;
     QMenu* m_other;
     PatchActions* m_patches;
-    QString m_fileName;  // the file chosen last in the open dialog
+    QString m_fileName;  // the file checked last: chosen in the open dialog, or on Cancel the accepted one
 };

@@ -5,7 +5,7 @@
 
 Result<std::int32_t> readIdentityValue(const std::filesystem::path& path)
 {
-    auto bytes = RomImage(path).read(kIdentityPosition, 4);
+    auto bytes = RomImage(path, IdentityCheck::Skipped).read(kIdentityPosition, 4);
     if (!bytes)
         return Result<std::int32_t>::failure(bytes.error());
     const std::uint32_t v = std::uint32_t((*bytes)[0]) | std::uint32_t((*bytes)[1]) << 8

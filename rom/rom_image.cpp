@@ -1,17 +1,12 @@
 #include "rom/rom_image.h"
 
+#include "rom/regular_file.h"
+#include "rom/tables.h"
+
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <memory>
-#include <system_error>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string hex(std::uint64_t value)
 {
@@ -20,32 +15,15 @@ std::string hex(std::uint64_t value)
     return buf;
 }
 
-std::string reasonFromErrno(int err)
-{
-    if (err == ENOENT)
-        return "no such file";
-    if (err == EACCES || err == EPERM || err == EROFS)
-        return "permission denied (is the file read-only?)";
-    return std::strerror(err);
-}
-
-// Opens an existing regular file; "r+b" and "rb" never create one.
 Result<FileHandle> openExisting(const std::filesystem::path& path, bool forWriting, const char* verb)
 {
     const std::string name = path.string();
     if (name.empty())
         return Result<FileHandle>::failure("no ROM image is loaded");
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status))
-        return Result<FileHandle>::failure(std::string("cannot ") + verb + " " + name + ": no such file");
-    if (std::filesystem::is_directory(status))
-        return Result<FileHandle>::failure(std::string("cannot ") + verb + " " + name + ": it is a folder, not a file");
-    errno = 0;
-    std::FILE* f = std::fopen(name.c_str(), forWriting ? "r+b" : "rb");
-    if (!f)
-        return Result<FileHandle>::failure(std::string("cannot ") + verb + " " + name + ": " + reasonFromErrno(errno));
-    return FileHandle(f);
+    auto file = openRegularFile(path, forWriting);
+    if (!file)
+        return Result<FileHandle>::failure(std::string("cannot ") + verb + " " + name + ": " + file.error());
+    return file;
 }
 
 Result<std::uint64_t> fileSize(std::FILE* f)
@@ -58,9 +36,29 @@ Result<std::uint64_t> fileSize(std::FILE* f)
     return static_cast<std::uint64_t>(size);
 }
 
+// Whether the open file of `size` bytes holds the game's identity value. The
+// file may have been replaced or changed since Load accepted it: every access
+// checks again, in the open that reads or writes.
+Status checkIdentity(std::FILE* f, std::uint64_t size)
+{
+    constexpr const char* notAnImage = "it is not a Veldra Saga ROM";
+    if (size < std::uint64_t(kIdentityPosition) + 4)
+        return Status::failure(std::string(notAnImage) + " (it is too short to hold the identity value at "
+                               + hex(kIdentityPosition) + ")");
+    std::uint8_t b[4];
+    if (std::fseek(f, static_cast<long>(kIdentityPosition), SEEK_SET) != 0 || std::fread(b, 1, 4, f) != 4)
+        return Status::failure(fileErrorReason(errno));
+    const std::uint32_t value = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16
+                                | std::uint32_t(b[3]) << 24;
+    if (static_cast<std::int32_t>(value) != kIdentityValue)
+        return Status::failure(std::string(notAnImage) + " (the identity value at " + hex(kIdentityPosition)
+                               + " does not match)");
+    return success();
+}
+
 }  // namespace
 
-RomImage::RomImage(std::filesystem::path path) : m_path(std::move(path)) {}
+RomImage::RomImage(std::filesystem::path path, IdentityCheck check) : m_path(std::move(path)), m_check(check) {}
 
 Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
 {
@@ -71,13 +69,16 @@ Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
     auto size = fileSize(file->get());
     if (!size)
         return Result<Bytes>::failure("cannot read " + name + ": " + size.error());
+    if (m_check == IdentityCheck::Required)
+        if (const Status identified = checkIdentity(file->get(), *size); !identified)
+            return Result<Bytes>::failure("cannot read " + name + ": " + identified.error());
     if (std::uint64_t(position) + count > *size)
         return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(*size) + ", before the bytes "
                                       + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
     Bytes bytes(count);
     if (std::fseek(file->get(), static_cast<long>(position), SEEK_SET) != 0
         || std::fread(bytes.data(), 1, count, file->get()) != count)
-        return Result<Bytes>::failure("cannot read " + name + ": " + reasonFromErrno(errno));
+        return Result<Bytes>::failure("cannot read " + name + ": " + fileErrorReason(errno));
     return bytes;
 }
 
@@ -90,16 +91,19 @@ Status RomImage::write(std::uint32_t position, std::span<const std::uint8_t> byt
     auto size = fileSize(file->get());
     if (!size)
         return Status::failure("cannot write " + name + ": " + size.error());
+    if (m_check == IdentityCheck::Required)
+        if (const Status identified = checkIdentity(file->get(), *size); !identified)
+            return Status::failure("cannot write " + name + ": " + identified.error());
     // never grow the file: a record that does not fit is not written at all
     if (std::uint64_t(position) + bytes.size() > *size)
         return Status::failure("cannot write " + name + ": the file ends at " + hex(*size) + ", before the bytes "
                                + hex(position) + ".." + hex(std::uint64_t(position) + bytes.size() - 1));
     if (std::fseek(file->get(), static_cast<long>(position), SEEK_SET) != 0
         || std::fwrite(bytes.data(), 1, bytes.size(), file->get()) != bytes.size() || std::fflush(file->get()) != 0)
-        return Status::failure("cannot write " + name + ": " + reasonFromErrno(errno));
+        return Status::failure("cannot write " + name + ": " + fileErrorReason(errno));
     std::FILE* raw = file.value().release();
     if (std::fclose(raw) != 0)
-        return Status::failure("cannot write " + name + ": " + reasonFromErrno(errno));
+        return Status::failure("cannot write " + name + ": " + fileErrorReason(errno));
     return success();
 }
 

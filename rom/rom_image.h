@@ -9,12 +9,20 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Whether a file access first checks that the file is an image of the game.
+enum class IdentityCheck : std::uint8_t {
+    Required,  // every read and write of an image: the editors, the tools
+    Skipped,   // the identity check itself, and writers of new images
+};
+
 // The ROM image file, edited in place. Every call opens the existing file,
-// transfers exactly the bytes asked for and closes it again: nothing is held
-// or cached between calls, and a missing file is never created.
+// checks its identity value in that same open (unless told not to), transfers
+// exactly the bytes asked for and closes it again: nothing is held or cached
+// between calls, and a missing file is never created. A file that fails the
+// check is refused with a reason naming it: nothing is read or written.
 class RomImage {
 public:
-    explicit RomImage(std::filesystem::path path);
+    explicit RomImage(std::filesystem::path path, IdentityCheck check = IdentityCheck::Required);
 
     const std::filesystem::path& path() const { return m_path; }
 
@@ -24,6 +32,7 @@ public:
 
 private:
     std::filesystem::path m_path;
+    IdentityCheck m_check;
 };
 
 // Little-endian words inside a record buffer.

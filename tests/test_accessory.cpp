@@ -290,7 +290,8 @@ void AccessoryTest::saveWithoutSelectionWritesNothing()
     clickSave(w);
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
-    QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Label1"));
+    QCOMPARE(child<QLabel>(w, "bar")->text(),
+             QString("Not saved: no accessory is shown. Select an accessory that can be read first."));
 }
 
 void AccessoryTest::shortFileWritesNeitherRecord()

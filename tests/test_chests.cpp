@@ -66,6 +66,7 @@ private slots:
     void typedItemTakesEffectAtSave_data();
     void typedItemTakesEffectAtSave();
     void typedItemThatIsNoItemRefusesTheSave();
+    void sharedItemLabelKeepsTheItemShown();
     void negativeTypedItemBecomesZero();
     void typingIntoAHiddenDropDownIsDropped();
     void statusLines();
@@ -283,7 +284,7 @@ void ChestsTest::valueMustFitTheSavedType()
         QCOMPARE(s.image.bytes(), before);
         QCOMPARE(s.platform.messages.size(), 1);
         QVERIFY2(s.platform.messages[0].contains(reason), qPrintable(s.platform.messages[0]));
-        QCOMPARE(child<QLabel>(w, "bar")->text(), QString("Chest Number %1").arg(kRow));
+        QVERIFY(child<QLabel>(w, "bar")->text().startsWith("Not saved: "));
     }
 }
 
@@ -327,6 +328,20 @@ void ChestsTest::typedItemThatIsNoItemRefusesTheSave()
     QVERIFY(s.platform.messages[0].contains("If Chest holds an Item"));
     QVERIFY(s.platform.messages[0].contains("xyz"));
     QCOMPARE(child<QLineEdit>(w, "Text1")->text(), QString("95"));
+}
+
+void ChestsTest::sharedItemLabelKeepsTheItemShown()
+{
+    // items 27..30 share the label "{Bow}", which also starts item 17's label
+    Session s;
+    QWidget* w = openOn(s, {0x05, 0x07, 28, 0x00});
+    auto* c3 = child<QComboBox>(w, "c3");
+    QCOMPARE(c3->currentIndex(), 28);
+    typeIntoCombo(c3, "{Bow}");
+    QCOMPARE(c3->currentText(), QString("{Bow}"));
+    QCOMPARE(savedRecord(s, w), (Bytes{0x05, 0x07, 28, 0x00}));
+    QCOMPARE(c3->currentIndex(), 28);
+    QVERIFY(s.platform.messages.isEmpty());
 }
 
 void ChestsTest::negativeTypedItemBecomesZero()

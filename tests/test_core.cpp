@@ -1,9 +1,12 @@
+#include "tests/support/pipe_guard.h"
+
 #include "rom/game_text.h"
 #include "rom/identity.h"
 #include "rom/numeric_text.h"
 #include "rom/rom_image.h"
 #include "rom/sample_image.h"
 #include "rom/tables.h"
+#include "rom/value_list.h"
 #include "rom/word_conv.h"
 
 #include <QDir>
@@ -43,10 +46,13 @@ private slots:
     void saveConversions_data();
     void saveConversions();
     void wordConversions();
+    void typedValueListText_data();
+    void typedValueListText();
     void codecDecodesAndEncodes();
     void codecRoundTripIsLossyOnlyWhereExpected();
     void imageAccessNeverCreatesOrGrowsAFile();
     void imageAccessReportsUnreadableFiles();
+    void imageAccessChecksTheIdentityEveryTime();
     void everyTableFitsItsImageAndItsNeighbours();
     void recordPositionRefusesEntriesOutsideTheTable();
     void sampleImageIsAcceptedAndDeterministic();
@@ -186,6 +192,53 @@ void CoreTest::wordConversions()
     QVERIFY(!UnsignedToSigned(-1));
 }
 
+void CoreTest::typedValueListText_data()
+{
+    QTest::addColumn<int>("shownEntry");
+    QTest::addColumn<int>("shownValue");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("entry");  // -2: refused
+    QTest::addColumn<int>("value");
+    // entries: 0 "None"=0, 1 "Damage can vary"=2, 2 "2x hit"=13, 3 "Random 'stop'"=36,
+    // 4 "Random 'stop'"=38, 5 "Causes chaos "=50, 6 "{Null}"=0
+    QTest::newRow("a number that starts a label") << 0 << 0 << "2" << 1 << 2;
+    QTest::newRow("a label") << 0 << 0 << "2x hit" << 2 << 13;
+    QTest::newRow("a label without its trailing blank") << 0 << 0 << "Causes chaos" << 5 << 50;
+    QTest::newRow("blanks around a number") << 0 << 0 << " 50 " << 5 << 50;
+    QTest::newRow("a shared label, one of them shown") << 4 << 38 << "Random 'stop'" << 4 << 38;
+    QTest::newRow("a shared label, neither shown") << 0 << 0 << "Random 'stop'" << 3 << 36;
+    QTest::newRow("a shared number, the later one shown") << 6 << 0 << "0" << 6 << 0;
+    QTest::newRow("a shared number, neither shown") << 1 << 2 << "0" << 0 << 0;
+    QTest::newRow("the bare stored number kept") << -1 << 5 << "5" << -1 << 5;
+    QTest::newRow("another bare number") << -1 << 5 << "6" << -2 << 0;
+    QTest::newRow("a prefix of a label") << 0 << 0 << "Dam" << -2 << 0;
+    QTest::newRow("another case") << 0 << 0 << "none" << -2 << 0;
+    QTest::newRow("nothing") << 0 << 0 << "" << -2 << 0;
+    QTest::newRow("blanks only") << 0 << 0 << "  " << -2 << 0;
+}
+
+void CoreTest::typedValueListText()
+{
+    QFETCH(int, shownEntry);
+    QFETCH(int, shownValue);
+    QFETCH(QString, typed);
+    QFETCH(int, entry);
+    QFETCH(int, value);
+    const std::vector<ValueListEntry> entries{{"None", 0},          {"Damage can vary", 2}, {"2x hit", 13},
+                                              {"Random 'stop'", 36}, {"Random 'stop'", 38},  {"Causes chaos ", 50},
+                                              {"{Null}", 0}};
+    const auto choice = resolveTypedValue(entries, {shownEntry, shownValue}, typed.toStdString(), "Inflicted Status");
+    if (entry == -2) {
+        QVERIFY(!choice);
+        QVERIFY(QString::fromStdString(choice.error()).contains("Inflicted Status"));
+        QVERIFY(QString::fromStdString(choice.error()).contains("\"" + typed + "\""));
+        return;
+    }
+    QVERIFY2(choice, choice ? "" : choice.error().c_str());
+    QCOMPARE(choice->entry, entry);
+    QCOMPARE(choice->value, value);
+}
+
 void CoreTest::codecDecodesAndEncodes()
 {
     QCOMPARE(decodeGameText(Bytes{0xA7, 0xBE, 0xC5, 0xC5, 0xC8, 0xEF}), std::string("Hello "));
@@ -228,22 +281,22 @@ void CoreTest::imageAccessNeverCreatesOrGrowsAFile()
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath("missing.sfc");
-    const Status w = RomImage(missing.toStdString()).write(0, Bytes{1, 2});
+    const Status w = RomImage(missing.toStdString(), IdentityCheck::Skipped).write(0, Bytes{1, 2});
     QVERIFY(!w);
     QVERIFY(w.error().find("no such file") != std::string::npos);
     QVERIFY(!QFile::exists(missing));
 
     const QString small = dir.filePath("small.sfc");
     writeFile(small, Bytes{9, 9, 9, 9});
-    const Status past = RomImage(small.toStdString()).write(3, Bytes{1, 2});
+    const Status past = RomImage(small.toStdString(), IdentityCheck::Skipped).write(3, Bytes{1, 2});
     QVERIFY(!past);
     QCOMPARE(fileBytes(small), (Bytes{9, 9, 9, 9}));
-    QVERIFY(RomImage(small.toStdString()).write(2, Bytes{1, 2}));
+    QVERIFY(RomImage(small.toStdString(), IdentityCheck::Skipped).write(2, Bytes{1, 2}));
     QCOMPARE(fileBytes(small), (Bytes{9, 9, 1, 2}));
 
     QFile::setPermissions(small, QFileDevice::ReadOwner);
     if (!QFileInfo(small).isWritable()) {  // root may write anyway
-        const Status readOnly = RomImage(small.toStdString()).write(0, Bytes{7});
+        const Status readOnly = RomImage(small.toStdString(), IdentityCheck::Skipped).write(0, Bytes{7});
         QVERIFY(!readOnly);
         QVERIFY(readOnly.error().find("small.sfc") != std::string::npos);
     }
@@ -254,17 +307,60 @@ void CoreTest::imageAccessNeverCreatesOrGrowsAFile()
 void CoreTest::imageAccessReportsUnreadableFiles()
 {
     QTemporaryDir dir;
-    const auto folder = RomImage(dir.path().toStdString()).read(0, 1);
+    const auto folder = RomImage(dir.path().toStdString(), IdentityCheck::Skipped).read(0, 1);
     QVERIFY(!folder);
     QVERIFY(folder.error().find("folder") != std::string::npos);
     const QString small = dir.filePath("small.sfc");
     writeFile(small, Bytes{1, 2, 3});
-    const auto beyond = RomImage(small.toStdString()).read(2, 2);
+    const auto beyond = RomImage(small.toStdString(), IdentityCheck::Skipped).read(2, 2);
     QVERIFY(!beyond);
     QVERIFY(beyond.error().find(small.toStdString()) != std::string::npos);
-    QCOMPARE(*RomImage(small.toStdString()).read(1, 2), (Bytes{2, 3}));
+    QCOMPARE(*RomImage(small.toStdString(), IdentityCheck::Skipped).read(1, 2), (Bytes{2, 3}));
     QVERIFY(!readIdentityValue(small.toStdString()));
-    QVERIFY(!RomImage("").read(0, 1));
+    QVERIFY(!RomImage("", IdentityCheck::Skipped).read(0, 1));
+
+    // only regular files are opened, and nothing waits on a pipe
+    const QString pipePath = dir.filePath("pipe.sfc");
+    PipeGuard pipe(pipePath);
+    QVERIFY(pipe.made());
+    for (const QString& other : {pipePath, QStringLiteral("/dev/null")}) {
+        const auto fromPipe = RomImage(other.toStdString(), IdentityCheck::Skipped).read(0, 1);
+        QVERIFY(!fromPipe);
+        QVERIFY2(fromPipe.error().find(other.toStdString() + ": it is not a regular file") != std::string::npos,
+                 fromPipe.error().c_str());
+        QVERIFY(!RomImage(other.toStdString(), IdentityCheck::Skipped).write(0, Bytes{1}));
+        QVERIFY(!readIdentityValue(other.toStdString()));
+    }
+    QVERIFY(!pipe.released());
+}
+
+void CoreTest::imageAccessChecksTheIdentityEveryTime()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("image.sfc");
+    QVERIFY(writeSampleImage(path.toStdString()));
+    const RomImage image(path.toStdString());
+    QVERIFY(image.read(0x100, 2));
+    QVERIFY(image.write(0x100, Bytes{1, 2}));
+
+    // changed behind the program's back: refused, naming the file, the file untouched
+    QVERIFY(RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition + 3, Bytes{0xAC}));
+    const Bytes changed = fileBytes(path);
+    const auto read = image.read(0x100, 2);
+    QVERIFY(!read);
+    QVERIFY2(read.error().find(path.toStdString()) != std::string::npos, read.error().c_str());
+    QVERIFY(read.error().find("not a Veldra Saga ROM") != std::string::npos);
+    const Status written = image.write(0x100, Bytes{7, 7});
+    QVERIFY(!written);
+    QVERIFY(written.error().find(path.toStdString()) != std::string::npos);
+    QVERIFY(!WriteGameText(image, 0x0C6700, "Renamed", 11));
+    QCOMPARE(fileBytes(path), changed);
+
+    // too short to hold the value at all
+    QFile::resize(path, kIdentityPosition + 2);
+    QVERIFY(!image.read(0, 1));
+    QVERIFY(!image.write(0, Bytes{1}));
+    QVERIFY(RomImage(path.toStdString(), IdentityCheck::Skipped).read(0, 1));
 }
 
 void CoreTest::everyTableFitsItsImageAndItsNeighbours()
@@ -316,7 +412,7 @@ void CoreTest::sampleImageIsAcceptedAndDeterministic()
     QCOMPARE(fileBytes(path), makeSampleImage());
     // the identity bytes in another order are no image of the game
     const Bytes swapped{0xAD, 0x10, 0x4E, 0x20};
-    QVERIFY(RomImage(path.toStdString()).write(kIdentityPosition, swapped));
+    QVERIFY(RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition, swapped));
     QVERIFY(*readIdentityValue(path.toStdString()) != kIdentityValue);
 }
 

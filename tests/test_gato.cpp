@@ -171,7 +171,8 @@ void GatoTest::saveWithNothingChosenWritesNothing()
     click(w, "Save");
     QCOMPARE(s.image.bytes(), whole);
     QCOMPARE(s.platform.messages.size(), 2);
-    QVERIFY(s.platform.messages[1].startsWith("Nothing was saved"));
+    QVERIFY(s.platform.messages[1].startsWith("no enemy is chosen"));
+    QVERIFY(bar(w).startsWith("Not saved: "));
     QVERIFY(!bar(w).startsWith("Gato is now"));
     click(w, "EditG");
     QVERIFY(!s.shell().windows().find("Monster"));

@@ -1,3 +1,4 @@
+#include "tests/support/pipe_guard.h"
 #include "tests/support/test_support.h"
 
 #include "app/main_window.h"
@@ -24,7 +25,7 @@ QString imposter(Session& s, const Bytes& identity, const QString& name)
 {
     const QString path = QFileInfo(s.image.path()).dir().filePath(name);
     QFile::copy(s.image.path(), path);
-    RomImage(path.toStdString()).write(kIdentityPosition, identity);
+    RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition, identity);
     return path;
 }
 
@@ -44,7 +45,9 @@ private slots:
     void rejectsOtherFiles_data();
     void rejectsOtherFiles();
     void rejectedLoadKeepsEditorsOnTheAcceptedImage();
+    void pipeIsRejectedWithoutWaiting();
     void cancelChangesNothing();
+    void cancelAcceptsTheAcceptedImageAgain();
     void acceptedImageLosesReadOnly();
     void everyWindowExistsAtMostOnce();
     void arrowKeysOpenEachEditorPassedOver();
@@ -83,7 +86,7 @@ void MainWindowTest::acceptsAnImageByItsIdentityValue()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(0x10660, '\0'));
     }
-    RomImage(path.toStdString()).write(kIdentityPosition, Bytes{0x20, 0x4E, 0x10, 0xAD});
+    RomImage(path.toStdString(), IdentityCheck::Skipped).write(kIdentityPosition, Bytes{0x20, 0x4E, 0x10, 0xAD});
     s.load(path);
     QVERIFY(editorList(s)->isEnabled());
     QVERIFY(otherEnabled(s));
@@ -123,7 +126,7 @@ void MainWindowTest::rejectedLoadKeepsEditorsOnTheAcceptedImage()
     Session s;
     QWidget* w = s.openEditor(0, "Character");
     const QString other = imposter(s, Bytes{1, 2, 3, 4}, "other.sfc");
-    const Bytes otherBefore = RomImage(other.toStdString()).read(0, kImageSize).value();
+    const Bytes otherBefore = RomImage(other.toStdString(), IdentityCheck::Skipped).read(0, kImageSize).value();
     s.load(other);
     QVERIFY(editorList(s)->isEnabled());
     QVERIFY(s.mainWindow()->windowTitle().contains("This is not a Veldra Saga ROM."));
@@ -132,7 +135,27 @@ void MainWindowTest::rejectedLoadKeepsEditorsOnTheAcceptedImage()
     typeInto(child<QLineEdit>(w, "Text1"), "42");
     QTest::mouseClick(child<QPushButton>(w, "Save"), Qt::LeftButton);
     QCOMPARE(s.image.bytesAt(tables::characterSprites.base, 1), Bytes{42});
-    QCOMPARE(RomImage(other.toStdString()).read(0, kImageSize).value(), otherBefore);
+    QCOMPARE(RomImage(other.toStdString(), IdentityCheck::Skipped).read(0, kImageSize).value(), otherBefore);
+}
+
+void MainWindowTest::pipeIsRejectedWithoutWaiting()
+{
+    Session s(false);
+    const QString path = QFileInfo(s.image.path()).dir().filePath("pipe.sfc");
+    PipeGuard pipe(path);
+    QVERIFY(pipe.made());
+    s.load(path);
+    QVERIFY(!pipe.released());
+    QVERIFY(!editorList(s)->isEnabled());
+    const QString title = s.mainWindow()->windowTitle();
+    QVERIFY2(title.contains("This is not a Veldra Saga ROM.") && title.contains("pipe.sfc"), qPrintable(title));
+    QVERIFY(s.shell().romPath().isEmpty());
+
+    // and after an image was accepted, the editors stay on it
+    s.load(s.image.path());
+    s.load(path);
+    QVERIFY(!pipe.released());
+    QCOMPARE(s.shell().romPath(), s.image.path());
 }
 
 void MainWindowTest::cancelChangesNothing()
@@ -145,6 +168,27 @@ void MainWindowTest::cancelChangesNothing()
     s.load(QString());
     QVERIFY(editorList(s)->isEnabled());
     QCOMPARE(s.shell().romPath(), s.image.path());
+}
+
+void MainWindowTest::cancelAcceptsTheAcceptedImageAgain()
+{
+    Session s(false);
+    s.load(s.image.path());
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
+    QVERIFY(QFile::setPermissions(s.image.path(), readOnly));
+    s.load(QString());
+    QVERIFY(QFileInfo(s.image.path()).permissions() & QFileDevice::WriteOwner);
+    QCOMPARE(s.shell().romPath(), s.image.path());
+
+    // after a rejected file too, Cancel checks the accepted image, not the rejected one
+    const QString other = imposter(s, Bytes{1, 2, 3, 4}, "other.sfc");
+    s.load(other);
+    QVERIFY(QFile::setPermissions(s.image.path(), readOnly));
+    s.load(QString());
+    QVERIFY(QFileInfo(s.image.path()).permissions() & QFileDevice::WriteOwner);
+    QCOMPARE(s.mainWindow()->windowTitle(), QString("Veldra Forge - sample.sfc"));
+    QVERIFY(editorList(s)->isEnabled());
+    QVERIFY(s.platform.messages.isEmpty());
 }
 
 void MainWindowTest::acceptedImageLosesReadOnly()

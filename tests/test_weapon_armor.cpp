@@ -72,6 +72,8 @@ private slots:
     void lastEntryStaysInsideItsTable();
     void fieldsKeepInRangeWhileTyping();
     void typedDropDownTextTakesEffectAtThisSave();
+    void typedTextIsSavedAsTyped_data();
+    void typedTextIsSavedAsTyped();
     void typedTextThatNamesNoEntryRefusesTheSave_data();
     void typedTextThatNamesNoEntryRefusesTheSave();
     void refusedFieldWritesNothing();
@@ -343,6 +345,60 @@ void WeaponArmorTest::typedDropDownTextTakesEffectAtThisSave()
     QVERIFY(s.platform.messages.isEmpty());
 }
 
+// Key by key, as a user types: no completion may turn the text into another
+// entry's label, and Enter picks by the list's own rule.
+void WeaponArmorTest::typedTextIsSavedAsTyped_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("typed");  // "" types nothing
+    QTest::addColumn<bool>("enter");
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<QString>("shown");  // Combo2's text after the save
+    QTest::newRow("weapon 2") << "Weapon" << 0 << "2" << false << 2 << "Damage can vary";
+    QTest::newRow("weapon 2, Enter") << "Weapon" << 0 << "2" << true << 2 << "Damage can vary";
+    QTest::newRow("armor 50") << "Armor" << 0 << "50" << false << 0x32 << "Causes \"chaos\" ";
+    QTest::newRow("armor 5 without an entry, retyped") << "Armor" << 5 << "5" << false << 5 << "5";
+    QTest::newRow("the second of two shared labels, retyped") << "Weapon" << 38 << "Random 'stop'" << false << 38
+                                                               << "Random 'stop'";
+    QTest::newRow("the second of two shared labels, Enter") << "Weapon" << 38 << "" << true << 38 << "Random 'stop'";
+    QTest::newRow("a shared label typed over another entry") << "Weapon" << 0 << "Random 'stop'" << false << 36
+                                                              << "Random 'stop'";
+}
+
+void WeaponArmorTest::typedTextIsSavedAsTyped()
+{
+    QFETCH(QString, window);
+    QFETCH(int, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, enter);
+    QFETCH(int, saved);
+    QFETCH(QString, shown);
+    const Kind& kind = kindOf(window);
+    const int row = 6;
+    const int position = kind.base + kind.size * row + kind.effectOffset;
+    Session s;
+    s.image.poke(position, {std::uint8_t(stored)});
+    QWidget* w = s.openEditor(kind.listIndex, window);
+    clickRow(child<QListWidget>(w, "List1"), row);
+    auto* combo2 = child<QComboBox>(w, "Combo2");
+    QLineEdit* edit = combo2->lineEdit();
+    focusForTyping(edit);
+    if (!typed.isEmpty()) {
+        typeIntoCombo(combo2, typed);
+        QCOMPARE(edit->text(), typed);
+    }
+    if (enter)
+        QTest::keyClick(edit, Qt::Key_Return);
+    const Bytes before = s.image.bytes();
+    clickSave(w);
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    QCOMPARE(s.image.bytesAt(position, 1), Bytes{std::uint8_t(saved)});
+    const std::vector<std::size_t> changed = changedOffsets(before, s.image.bytes());
+    QVERIFY(changed.empty() || changed == offsetRange(position, 1));
+    QCOMPARE(combo2->currentText(), shown);
+}
+
 void WeaponArmorTest::typedTextThatNamesNoEntryRefusesTheSave_data()
 {
     QTest::addColumn<QString>("window");
@@ -372,7 +428,7 @@ void WeaponArmorTest::typedTextThatNamesNoEntryRefusesTheSave()
     QCOMPARE(s.image.bytes(), before);
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].contains(label));
-    QVERIFY(!child<QLabel>(w, "bar")->text().startsWith("Saved"));
+    QVERIFY(child<QLabel>(w, "bar")->text().startsWith("Not saved: "));
 }
 
 void WeaponArmorTest::refusedFieldWritesNothing()

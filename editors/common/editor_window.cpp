@@ -4,11 +4,11 @@
 #include "editors/common/platform.h"
 #include "editors/common/status_line.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QListWidget>
-
-#include <memory>
+#include <QRegularExpression>
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -20,6 +20,32 @@ int selectedRow(const QListWidget* list)
     const QList<QListWidgetItem*> selected = list->selectedItems();
     return selected.isEmpty() ? -1 : list->row(selected.first());
 }
+
+namespace {
+
+// Notes which entry was selected when a mouse button went down on a list, so
+// that a click can tell whether its press selected the entry or found it
+// selected already (by an earlier click or by the program, as on opening).
+class PressWatcher : public QObject {
+public:
+    explicit PressWatcher(QListWidget* list) : QObject(list), m_list(list) { list->viewport()->installEventFilter(this); }
+
+    int rowBeforePress() const { return m_row; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            m_row = selectedRow(m_list);
+        return false;
+    }
+
+private:
+    QListWidget* m_list;
+    int m_row = -1;
+};
+
+}  // namespace
 
 EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int clientWidthTwips,
                            int clientHeightTwips)
@@ -36,6 +62,7 @@ RomImage EditorWindow::image() const { return RomImage(m_host.romPath().toStdStr
 QLabel* EditorWindow::makeStatusLine(int widthTwips, const QColor& background)
 {
     auto* bar = new StatusLine(this);
+    m_statusLine = bar;
     bar->setObjectName(QStringLiteral("bar"));
     // 240 high, not 255: the list starts 240 twips down and the two must not overlap
     bar->setGeometry(twipsRect(0, 0, widthTwips, 240));
@@ -74,35 +101,42 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
     return *record;
 }
 
-bool EditorWindow::writeEntry(const Table& table, int index, const Bytes& record)
+Status EditorWindow::writeEntry(const Table& table, int index, const Bytes& record)
 {
     auto position = recordPosition(table, index);
-    if (!position) {
-        complain(position.error());
-        return false;
-    }
-    if (record.size() != table.recordSize) {
-        complain(QStringLiteral("internal error: a %1 record has %2 bytes").arg(table.recordSize).arg(record.size()));
-        return false;
-    }
-    const Status written = image().write(*position, record);
-    if (!written) {
-        complain(written.error());
-        return false;
-    }
-    return true;
+    if (!position)
+        return Status::failure(position.error());
+    if (record.size() != table.recordSize)
+        return Status::failure("internal error: a " + std::to_string(table.recordSize) + "-byte record has "
+                               + std::to_string(record.size()) + " bytes");
+    return image().write(*position, record);
+}
+
+void EditorWindow::onClickOfSelected(QListWidget* list, std::function<void()> again)
+{
+    auto* watcher = new PressWatcher(list);
+    connect(list, &QListWidget::itemClicked, this, [watcher, list, again](QListWidgetItem* item) {
+        if (list->row(item) == watcher->rowBeforePress())
+            again();
+    });
 }
 
 void EditorWindow::retryFailedReads(QListWidget* list, std::function<bool()> failed, std::function<void()> read)
 {
-    auto selectedByThisClick = std::make_shared<bool>(false);
-    connect(list, &QListWidget::itemSelectionChanged, this, [selectedByThisClick] { *selectedByThisClick = true; });
-    connect(list, &QListWidget::itemClicked, this, [selectedByThisClick, failed, read] {
-        const bool justRead = *selectedByThisClick;
-        *selectedByThisClick = false;
-        if (!justRead && failed())
+    onClickOfSelected(list, [failed, read] {
+        if (failed())
             read();
     });
 }
 
 void EditorWindow::complain(const QString& reason) { m_host.platform().showMessage(this, reason); }
+
+void EditorWindow::refuseSave(const QString& reason)
+{
+    // one line: the paragraphs of a longer reason joined
+    QString line = reason;
+    line.replace(QRegularExpression(QStringLiteral("\\s*\\n+\\s*")), QStringLiteral(": "));
+    if (m_statusLine)
+        m_statusLine->setText(QStringLiteral("Not saved: ") + line);
+    complain(reason);
+}

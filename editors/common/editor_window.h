@@ -44,17 +44,25 @@ protected:
     // Reads entry `index` of `table`; on failure the user is told why and
     // nothing is returned.
     std::optional<Bytes> readEntry(const Table& table, int index);
-    // Writes a whole record of `table` at entry `index`; on failure the user is
-    // told why and nothing is written.
-    bool writeEntry(const Table& table, int index, const Bytes& record);
+    // Writes a whole record of `table` at entry `index`, or nothing and the
+    // reason why (for refuseSave).
+    Status writeEntry(const Table& table, int index, const Bytes& record);
 
-    // Clicking the selected entry again retries a read that failed (a click
-    // whose press selected the entry has just read it and reads no more).
+    // Runs `again` when a click lands on the entry that was selected already
+    // (a click whose press selected the entry has run the selection's handler
+    // and runs nothing more).
+    void onClickOfSelected(QListWidget* list, std::function<void()> again);
+    // Clicking the selected entry again retries a read that failed.
     void retryFailedReads(QListWidget* list, std::function<bool()> failed, std::function<void()> read);
 
     void complain(const QString& reason);
     void complain(const std::string& reason) { complain(QString::fromStdString(reason)); }
+    // A Save that wrote nothing: the user is told why, and the status line
+    // says so, so that no earlier "Saved ..." is left standing in it.
+    void refuseSave(const QString& reason);
+    void refuseSave(const std::string& reason) { refuseSave(QString::fromStdString(reason)); }
 
 private:
     EditorHost& m_host;
+    QLabel* m_statusLine = nullptr;
 };

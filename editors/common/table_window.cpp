@@ -18,7 +18,16 @@ void TableWindow::bind(QLabel* bar, QListWidget* list, QPushButton* save, const 
     m_list = list;
     m_form = std::make_unique<RecordForm>(m_table, this, leftToWindow);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &TableWindow::List1_Click);
-    retryFailedReads(m_list, [this] { return !m_record; }, [this] { List1_Click(); });
+    // a click on the entry already selected (the one a window opens on among
+    // them) reads nothing again, which would drop the edits shown, but says
+    // which entry it is, as a click on any other does; after a failed read it retries
+    onClickOfSelected(m_list, [this] {
+        const int index = selectedRow(m_list);
+        if (!m_record)
+            List1_Click();
+        else if (index >= 0)
+            m_bar->setText(readCaption(index));
+    });
     connect(save, &QPushButton::clicked, this, &TableWindow::Save_Click);
 }
 
@@ -51,18 +60,20 @@ void TableWindow::Save_Click()
 {
     const int index = selectedRow(m_list);
     if (!m_record || index < 0) {
-        complain(QStringLiteral("Nothing was saved: no record is shown. Select an entry that can be read first."));
+        refuseSave(QStringLiteral("no record is shown. Select an entry that can be read first."));
         return;
     }
     auto record = m_form->collect(*m_record);
     if (record)
         record = collectOwnFields(*record);
     if (!record) {
-        complain(record.error());
+        refuseSave(record.error());
         return;
     }
-    if (!writeEntry(m_table, index, *record))
+    if (const Status written = writeEntry(m_table, index, *record); !written) {
+        refuseSave(written.error());
         return;
+    }
     m_record = *record;
     m_bar->setText(savedCaption(m_list->item(index)->text()));
 }

@@ -7,17 +7,31 @@ ValueCombo::ValueCombo(const QString& objectName, QWidget* parent) : QComboBox(p
     setObjectName(objectName);
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // Qt's inline completion would turn "2" into the first label starting
+    // with 2, and Save would store that label's value: typed text stays as typed
+    setCompleter(nullptr);
+    // with duplicates allowed, Enter does not look the text up itself (case
+    // blind, first match wins); it resolves it by the list's own rule below
+    setDuplicatesEnabled(true);
+    connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (auto choice = resolveTypedValue(m_entries, {currentIndex(), m_value}, currentText().toStdString(), {}))
+            takeChoice(*choice);
+    });
     connect(this, &QComboBox::currentIndexChanged, this, &ValueCombo::choose);
     // picking the entry that is already current (after typing) is a choice too
     connect(this, &QComboBox::activated, this, &ValueCombo::choose);
 }
 
-void ValueCombo::addEntry(const QString& label, int value) { addItem(label, value); }
+void ValueCombo::addEntry(const QString& label, int value)
+{
+    addItem(label, value);
+    m_entries.push_back({label.toStdString(), value});
+}
 
 void ValueCombo::addEntries(const QStringList& labels)
 {
     for (int i = 0; i < labels.size(); ++i)
-        addItem(labels[i], i);
+        addEntry(labels[i], i);
 }
 
 void ValueCombo::choose(int index)
@@ -38,43 +52,34 @@ void ValueCombo::selectEntry(int index)
         setCurrentIndex(index);
 }
 
+void ValueCombo::takeChoice(const ValueChoice& choice)
+{
+    if (choice.entry >= 0) {
+        selectEntry(choice.entry);
+        return;
+    }
+    m_value = choice.value;
+    setEditText(QString::number(choice.value));
+}
+
 void ValueCombo::showStored(int stored)
 {
     m_value = stored;
-    const QString number = QString::number(stored);
     for (int i = 0; i < count(); ++i) {
-        if (QString::number(itemData(i).toInt()) == number) {
+        if (itemData(i).toInt() == stored) {
             selectEntry(i);
             return;
         }
     }
     setCurrentIndex(-1);
-    setEditText(number);
+    setEditText(QString::number(stored));
 }
 
 Result<int> ValueCombo::resolveTyped(const QString& label)
 {
-    const QString typed = currentText();
-    const int current = currentIndex();
-    if (current >= 0 && typed == itemText(current))
-        return m_value;
-    if (current < 0 && typed == QString::number(m_value))
-        return m_value;  // a stored number that no entry stands for, kept as read
-    const QString trimmedText = typed.trimmed();
-    for (int i = 0; i < count(); ++i) {
-        if (itemText(i) == typed || itemText(i).trimmed() == trimmedText) {
-            selectEntry(i);
-            return m_value;
-        }
-    }
-    for (int i = 0; i < count(); ++i) {
-        if (QString::number(itemData(i).toInt()) == trimmedText) {
-            selectEntry(i);
-            return m_value;
-        }
-    }
-    return Result<int>::failure(QStringLiteral("%1: \"%2\" is not an entry of the list. Choose an entry, or type the label "
-                                               "or the number of one.")
-                                    .arg(label, typed)
-                                    .toStdString());
+    auto choice = resolveTypedValue(m_entries, {currentIndex(), m_value}, currentText().toStdString(), label.toStdString());
+    if (!choice)
+        return Result<int>::failure(choice.error());
+    takeChoice(*choice);
+    return m_value;
 }

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "rom/result.h"
+#include "rom/value_list.h"
 
 #include <QComboBox>
 
+#include <vector>
+
 // An editable drop-down whose entries each stand for a stored whole number.
 // The combo keeps the value of the entry chosen last (or read); Save writes
-// that value. Text typed into the edit part is resolved at Save: the label or
-// number of an entry selects that entry, anything else is refused.
+// that value. Text typed into the edit part stays exactly as typed (no
+// completion) and is resolved at Save, or at Enter, by resolveTypedValue:
+// the label or number of an entry selects that entry, anything else is refused.
 class ValueCombo : public QComboBox {
     Q_OBJECT
 public:
@@ -33,6 +37,8 @@ signals:
 private:
     void choose(int index);
     void selectEntry(int index);
+    void takeChoice(const ValueChoice& choice);
 
+    std::vector<ValueListEntry> m_entries;  // the entries again, for the core's resolve rule
     int m_value = 0;
 };

@@ -77,6 +77,6 @@ void EnemyPage::showRecord(const std::optional<Bytes>& record)
 Result<Bytes> EnemyPage::collect() const
 {
     if (!m_record)
-        return Result<Bytes>::failure("Nothing was saved: this page shows no record. Select an enemy that can be read first.");
+        return Result<Bytes>::failure("this page shows no record. Select an enemy that can be read first.");
     return m_form->collect(*m_record);
 }

@@ -215,7 +215,7 @@ void MonsterWindow::namebox_Change()
     const auto at = static_cast<std::int32_t>(*position);
     const Status written = WriteGameText(image(), at, m_namebox->text().toStdString(), tables::enemyNames.recordSize);
     if (!written) {
-        complain(written.error());
+        refuseSave(written.error());
         return;
     }
     if (auto name = ReadGameText(image(), at, tables::enemyNames.recordSize))
@@ -254,16 +254,18 @@ void MonsterWindow::Save4_Click() { savePage(*m_rewards); }
 void MonsterWindow::savePage(EnemyPage& page)
 {
     if (m_displayed < 0) {
-        complain(QStringLiteral("Nothing was saved: no enemy is shown. Select an enemy first."));
+        refuseSave(QStringLiteral("no enemy is shown. Select an enemy first."));
         return;
     }
     auto record = page.collect();
     if (!record) {
-        complain(record.error());
+        refuseSave(record.error());
         return;
     }
-    if (!writeEntry(page.table(), m_displayed, *record))
+    if (const Status written = writeEntry(page.table(), m_displayed, *record); !written) {
+        refuseSave(written.error());
         return;
+    }
     page.keep(*record);
     m_bar->setText(QStringLiteral("Saved -- ") + m_lists->entryText(m_displayed) + QStringLiteral(" -- to ROM."));
 }

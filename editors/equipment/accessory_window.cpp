@@ -138,28 +138,35 @@ void AccessoryWindow::Save_Click()
 {
     const int index = selectedRow(m_list);
     if (!m_effect || !m_equip || index < 0) {
-        complain(QStringLiteral("Nothing was saved: no accessory is shown. Select an accessory that can be read first."));
+        refuseSave(QStringLiteral("no accessory is shown. Select an accessory that can be read first."));
         return;
     }
     // both records are converted before either is written, so a refused
     // field leaves both as they are
     auto effect = m_effectForm->collect(*m_effect);
     if (!effect) {
-        complain(effect.error());
+        refuseSave(effect.error());
         return;
     }
     auto equip = m_equipForm->collect(*m_equip);
     if (!equip) {
-        complain(equip.error());
+        refuseSave(equip.error());
         return;
     }
     // the equip record lies farther into the image: when the file is too short
     // for it, it is refused before the effect record is touched
-    if (!writeEntry(tables::accessoryEquip, index, *equip))
+    if (const Status written = writeEntry(tables::accessoryEquip, index, *equip); !written) {
+        refuseSave(written.error());
         return;
+    }
     m_equip = *equip;
-    if (!writeEntry(tables::accessoryEffects, index, *effect))
+    if (const Status written = writeEntry(tables::accessoryEffects, index, *effect); !written) {
+        const QString label = m_list->item(index)->text();
+        m_bar->setText(QStringLiteral("Partly saved: only the equip record of %1 was written").arg(label));
+        complain(QStringLiteral("The equip record of %1 was written, its effect record was not: %2")
+                     .arg(label, QString::fromStdString(written.error())));
         return;
+    }
     m_effect = *effect;
     m_bar->setText(QStringLiteral("Saved ") + m_list->item(index)->text() + QStringLiteral(" to ROM!"));
 }

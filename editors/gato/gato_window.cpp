@@ -123,16 +123,18 @@ void GatoWindow::preread_Click()
 void GatoWindow::Save_Click()
 {
     if (m_text1->text().isEmpty()) {
-        complain(QStringLiteral("Nothing was saved: no enemy is chosen. Choose the enemy to meet in Gato's place first."));
+        refuseSave(QStringLiteral("no enemy is chosen. Choose the enemy to meet in Gato's place first."));
         return;
     }
     const auto chosen = byteFromText(m_text1->text().toStdString(), "The chosen enemy");
     if (!chosen) {
-        complain(chosen.error());
+        refuseSave(chosen.error());
         return;
     }
-    if (!writeEntry(tables::gatoSlot, 0, Bytes{*chosen}))
+    if (const Status written = writeEntry(tables::gatoSlot, 0, Bytes{*chosen}); !written) {
+        refuseSave(written.error());
         return;
+    }
     m_bar->setText(QStringLiteral("Gato is now ") + m_lists->entryText(*chosen) + QStringLiteral(" !"));
 }
 

@@ -11,10 +11,19 @@ void pickEntry(QComboBox* combo, int index)
     emit combo->activated(index);
 }
 
+void focusForTyping(QWidget* control)
+{
+    QWidget* window = control->window();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        qWarning("the window %s did not become active", qPrintable(window->objectName()));
+    control->setFocus();
+}
+
 void typeIntoCombo(QComboBox* combo, const QString& text)
 {
     QLineEdit* edit = combo->lineEdit();
-    edit->setFocus();
+    focusForTyping(edit);
     edit->selectAll();
     if (text.isEmpty())
         QTest::keyClick(edit, Qt::Key_Backspace);

@@ -71,7 +71,7 @@ Bytes SampleImage::bytesAt(std::uint32_t position, std::size_t count) const
 
 void SampleImage::poke(std::uint32_t position, const Bytes& bytes)
 {
-    const Status written = RomImage(m_path.toStdString()).write(position, bytes);
+    const Status written = RomImage(m_path.toStdString(), IdentityCheck::Skipped).write(position, bytes);
     if (!written)
         qFatal("cannot poke the sample image: %s", written.error().c_str());
 }

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "rom/result.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens an existing regular file for binary reading, or reading and writing;
+// never creates one. Anything else at the path (a folder, a named pipe, a
+// device) is refused without waiting on it: the open itself does not block,
+// and the file's kind is checked on the opened handle, so that nothing can be
+// put in its place between the check and the use. The reason says what is
+// wrong, without the path (the caller names it).
+Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting);
+
+// A reason for a failed file call, from its errno.
+std::string fileErrorReason(int err);
