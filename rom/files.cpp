@@ -1,5 +1,7 @@
 #include "rom/files.h"
 
+#include "rom/regular_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,31 +105,20 @@ Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint6
 {
     using R = Result<std::vector<std::uint8_t>>;
     const std::string name = path.string();
-    std::error_code ec;
-    const auto status = fs::status(path, ec);
-    if (ec || !fs::exists(status))
-        return R::failure("cannot read " + name + ": no such file");
-    if (fs::is_directory(status))
-        return R::failure("cannot read " + name + ": it is a folder, not a file");
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f)
-        return R::failure("cannot read " + name + ": " + reasonFromErrno(errno));
+    auto file = openRegularFile(path, false);
+    if (!file)
+        return R::failure("cannot read " + name + ": " + file.error());
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[1 << 16];
     std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (bytes.size() + n > limit) {
-            std::fclose(f);
+    while ((n = std::fread(chunk, 1, sizeof chunk, file->get())) > 0) {
+        if (bytes.size() + n > limit)
             return R::failure("cannot read " + name + ": it is larger than " + std::to_string(limit >> 20)
                               + " MiB, far too large for an image or a patch");
-        }
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
-    const bool failed = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (failed)
-        return R::failure("cannot read " + name + ": " + reasonFromErrno(err));
+    if (std::ferror(file->get()))
+        return R::failure("cannot read " + name + ": " + fileErrorReason(errno));
     return bytes;
 }
 

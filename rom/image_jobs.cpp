@@ -27,7 +27,10 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path)
         return fixed;
     const auto fields = checksumFieldBytes(facts.computedChecksum);
     const auto position = std::uint32_t(facts.imageStart() + kComplementPosition);
-    if (Status written = RomImage(path).write(position, fields); !written)
+    // the write checks the identity again in its own open, where it sits
+    // without a copier header; a headered image was checked just above
+    const RomImage image(path, facts.copierHeader ? IdentityCheck::Skipped : IdentityCheck::Required);
+    if (Status written = image.write(position, fields); !written)
         return R::failure(written.error());
     fixed.written = true;
     return fixed;
