@@ -1,6 +1,6 @@
 #include "rom/patch_jobs.h"
 
-#include "rom/formats/byte_runs.h"
+#include "rom/formats/byte_stretches.h"
 #include "rom/image_facts.h"
 
 #include <cstdio>
@@ -46,7 +46,7 @@ Result<PatchMade> createPatchFile(const fs::path& original, const fs::path& modi
         return R::failure("cannot make the patch: " + patch.error());
     if (Status written = writeNewFile(output, *patch, existing); !written)
         return R::failure(written.error());
-    return PatchMade{patch->size(), differingRuns(*source, *target).size()};
+    return PatchMade{patch->size(), differingStretches(*source, *target).size()};
 }
 
 Result<PatchApplied> applyPatchFile(const fs::path& image, const fs::path& patch, const fs::path& output,

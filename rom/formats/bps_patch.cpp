@@ -1,6 +1,6 @@
 #include "rom/formats/bps_patch.h"
 
-#include "rom/formats/byte_runs.h"
+#include "rom/formats/byte_stretches.h"
 #include "rom/formats/crc32.h"
 
 #include <cstdio>
@@ -92,7 +92,7 @@ private:
 
 // Writes one stretch of differing bytes: literal bytes as target reads, long
 // repeats of one byte as that byte plus a target copy of it.
-void appendChangedBytes(Bytes& out, Span target, ByteRun run, std::int64_t& targetRelative)
+void appendChangedBytes(Bytes& out, Span target, ByteStretch run, std::int64_t& targetRelative)
 {
     const Span bytes = target.subspan(run.offset, run.length);
     std::size_t at = 0;
@@ -103,7 +103,7 @@ void appendChangedBytes(Bytes& out, Span target, ByteRun run, std::int64_t& targ
         out.insert(out.end(), bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(end));
         at = end;
     };
-    for (const ByteRun& repeat : repeatedRuns(bytes, kMinRepeat)) {
+    for (const ByteStretch& repeat : repeatedStretches(bytes, kMinRepeat)) {
         literal(repeat.offset + 1);  // the repeated byte itself is read once
         const auto from = std::int64_t(run.offset + repeat.offset);
         appendAction(out, TargetCopy, repeat.length - 1);
@@ -140,12 +140,12 @@ std::vector<std::uint8_t> createBps(Span source, Span target, std::string_view m
 
     // unchanged bytes between two changes go in as literals when that is
     // shorter than a source read and a second target read
-    const auto runs = joinCloseRuns(differingRuns(source, target), [](std::size_t gap) {
+    const auto runs = joinCloseStretches(differingStretches(source, target), [](std::size_t gap) {
         return gap < numberSize(std::uint64_t(gap - 1) << 2) + 1;
     });
     std::size_t output = 0;
     std::int64_t targetRelative = 0;
-    for (const ByteRun& run : runs) {
+    for (const ByteStretch& run : runs) {
         if (run.offset > output)
             appendAction(out, SourceRead, run.offset - output);
         appendChangedBytes(out, target, run, targetRelative);

@@ -1,6 +1,6 @@
 #include "rom/formats/ips_patch.h"
 
-#include "rom/formats/byte_runs.h"
+#include "rom/formats/byte_stretches.h"
 
 #include <algorithm>
 #include <cstring>
@@ -41,7 +41,7 @@ std::size_t repeatLength(Span bytes, std::size_t at, std::size_t end)
 }
 
 // One changed stretch as records, none of which starts at the "EOF" offset.
-void appendRecords(Bytes& out, Span target, ByteRun run)
+void appendRecords(Bytes& out, Span target, ByteStretch run)
 {
     std::size_t at = run.offset == kIpsEofOffset ? run.offset - 1 : run.offset;
     const std::size_t end = run.end();
@@ -83,8 +83,8 @@ Result<std::vector<std::uint8_t>> createIps(Span source, Span target)
         return Result<Bytes>::failure("an IPS patch reaches only the first 16 MiB, and this image has "
                                       + std::to_string(larger) + " bytes: make a BPS patch instead");
     Bytes out{'P', 'A', 'T', 'C', 'H'};
-    const auto runs = joinCloseRuns(differingRuns(source, target), [](std::size_t gap) { return gap < kHeaderCost; });
-    for (const ByteRun& run : runs)
+    const auto runs = joinCloseStretches(differingStretches(source, target), [](std::size_t gap) { return gap < kHeaderCost; });
+    for (const ByteStretch& run : runs)
         appendRecords(out, target, run);
     out.insert(out.end(), {'E', 'O', 'F'});
     if (target.size() < source.size())

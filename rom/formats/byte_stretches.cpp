@@ -1,4 +1,4 @@
-#include "rom/formats/byte_runs.h"
+#include "rom/formats/byte_stretches.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,9 +31,9 @@ std::size_t firstEqual(const std::uint8_t* a, const std::uint8_t* b, std::size_t
 
 }  // namespace
 
-std::vector<ByteRun> differingRuns(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
+std::vector<ByteStretch> differingStretches(std::span<const std::uint8_t> source, std::span<const std::uint8_t> target)
 {
-    std::vector<ByteRun> runs;
+    std::vector<ByteStretch> runs;
     const std::size_t common = std::min(source.size(), target.size());
     std::size_t at = 0;
     while (at < common) {
@@ -52,10 +52,10 @@ std::vector<ByteRun> differingRuns(std::span<const std::uint8_t> source, std::sp
     return runs;
 }
 
-std::vector<ByteRun> joinCloseRuns(const std::vector<ByteRun>& runs, const std::function<bool(std::size_t)>& worthJoining)
+std::vector<ByteStretch> joinCloseStretches(const std::vector<ByteStretch>& runs, const std::function<bool(std::size_t)>& worthJoining)
 {
-    std::vector<ByteRun> joined;
-    for (const ByteRun& run : runs) {
+    std::vector<ByteStretch> joined;
+    for (const ByteStretch& run : runs) {
         if (!joined.empty() && worthJoining(run.offset - joined.back().end()))
             joined.back().length = run.end() - joined.back().offset;
         else
@@ -64,9 +64,9 @@ std::vector<ByteRun> joinCloseRuns(const std::vector<ByteRun>& runs, const std::
     return joined;
 }
 
-std::vector<ByteRun> repeatedRuns(std::span<const std::uint8_t> bytes, std::size_t minimum)
+std::vector<ByteStretch> repeatedStretches(std::span<const std::uint8_t> bytes, std::size_t minimum)
 {
-    std::vector<ByteRun> runs;
+    std::vector<ByteStretch> runs;
     std::size_t at = 0;
     while (at < bytes.size()) {
         std::size_t end = at + 1;
