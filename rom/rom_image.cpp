@@ -3,6 +3,7 @@
 #include "rom/regular_file.h"
 #include "rom/tables.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -60,7 +61,17 @@ Status checkIdentity(std::FILE* f, std::uint64_t size)
 
 RomImage::RomImage(std::filesystem::path path, IdentityCheck check) : m_path(std::move(path)), m_check(check) {}
 
-Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
+Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const { return readBytes(position, count); }
+
+Result<Bytes> RomImage::readAll() const { return readBytes(0, std::nullopt); }
+
+Status RomImage::check() const
+{
+    const auto nothing = read(0, 0);
+    return nothing ? success() : Status::failure(nothing.error());
+}
+
+Result<Bytes> RomImage::readBytes(std::uint32_t position, std::optional<std::size_t> wanted) const
 {
     auto file = openExisting(m_path, false, "read");
     if (!file)
@@ -72,6 +83,7 @@ Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
     if (m_check == IdentityCheck::Required)
         if (const Status identified = checkIdentity(file->get(), *size); !identified)
             return Result<Bytes>::failure("cannot read " + name + ": " + identified.error());
+    const std::size_t count = wanted ? *wanted : static_cast<std::size_t>(*size - std::min<std::uint64_t>(position, *size));
     if (std::uint64_t(position) + count > *size)
         return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(*size) + ", before the bytes "
                                       + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));

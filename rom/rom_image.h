@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -27,10 +28,18 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
     Result<Bytes> read(std::uint32_t position, std::size_t count) const;
+    // The checks of every read (a regular file, the game's identity), reading nothing.
+    Status check() const;
+    // The whole file in one read, after the same check: for the tools that
+    // look at every table at once (dump, diff, import).
+    Result<Bytes> readAll() const;
     // Writes all bytes in one call, or nothing when the file cannot take them.
     Status write(std::uint32_t position, std::span<const std::uint8_t> bytes) const;
 
 private:
+    // `count` bytes from `position`, or (none) every byte to the file's end
+    Result<Bytes> readBytes(std::uint32_t position, std::optional<std::size_t> count) const;
+
     std::filesystem::path m_path;
     IdentityCheck m_check;
 };

@@ -1,6 +1,7 @@
 #include "editors/common/labels.h"
 
-#include <QFile>
+#include "rom/label_data.h"
+
 #include <QHash>
 
 QStringList labelList(const QString& name)
@@ -9,16 +10,8 @@ QStringList labelList(const QString& name)
     if (auto it = cache.constFind(name); it != cache.constEnd())
         return *it;
     QStringList lines;
-    QFile file(QStringLiteral(":/data/%1.txt").arg(name));
-    if (file.open(QIODevice::ReadOnly)) {
-        const QString all = QString::fromUtf8(file.readAll());
-        lines = all.split(QLatin1Char('\n'));
-        if (!lines.isEmpty() && lines.last().isEmpty())
-            lines.removeLast();
-        for (QString& line : lines)
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
-    }
+    for (const std::string& line : builtinLabels(name.toStdString()))
+        lines << QString::fromStdString(line);
     cache.insert(name, lines);
     return lines;
 }

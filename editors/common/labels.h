@@ -3,7 +3,7 @@
 #include <QStringList>
 
 // The list texts supplied with the program, one per line, from data/<name>.txt
-// (compiled in as a resource). Trailing blanks are part of a text.
+// (compiled into the core). Trailing blanks are part of a text.
 QStringList labelList(const QString& name);
 
 // A single-line text from data/<name>.txt.

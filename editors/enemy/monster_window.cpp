@@ -6,7 +6,7 @@
 #include "editors/enemy/rewards_page.h"
 #include "editors/enemy/sprite_creation_page.h"
 #include "editors/enemy/stats_page.h"
-#include "rom/game_text.h"
+#include "rom/enemy_names.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -190,9 +190,7 @@ bool MonsterWindow::ReadRewards(std::int16_t index) { return readPage(*m_rewards
 
 bool MonsterWindow::readName(std::int16_t index)
 {
-    auto position = recordPosition(tables::enemyNames, index);
-    auto name = position ? ReadGameText(image(), static_cast<std::int32_t>(*position), tables::enemyNames.recordSize)
-                         : Result<std::string>::failure(position.error());
+    auto name = readEnemyName(image(), index);
     if (!name) {
         complain(name.error());
         return false;
@@ -207,18 +205,12 @@ void MonsterWindow::namebox_Change()
 {
     if (m_displayed < 0 || !m_namebox->isEnabled())
         return;
-    auto position = recordPosition(tables::enemyNames, m_displayed);
-    if (!position) {
-        complain(position.error());
-        return;
-    }
-    const auto at = static_cast<std::int32_t>(*position);
-    const Status written = WriteGameText(image(), at, m_namebox->text().toStdString(), tables::enemyNames.recordSize);
+    const Status written = writeEnemyName(image(), m_displayed, m_namebox->text().toStdString());
     if (!written) {
         refuseSave(written.error());
         return;
     }
-    if (auto name = ReadGameText(image(), at, tables::enemyNames.recordSize))
+    if (auto name = readEnemyName(image(), m_displayed))
         m_lists->renameEntry(m_displayed, QString::fromStdString(*name));
 }
 
