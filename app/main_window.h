@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class AppShell;
+class PatchActions;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -17,6 +18,8 @@ public:
 
     void Form_Load();
     void Load_Click();
+    // Identifies and accepts an image as Load does, without the dialog.
+    void loadImage(const QString& path);
     void List1_Click();
     void OpenEditor(std::int16_t index);
     void Gato1_Click();
@@ -45,5 +48,6 @@ private:
     QMenu* m_other = nullptr;
     RecentMenu* m_recent = nullptr;
     SettingsMenu* m_settings = nullptr;
+    PatchActions* m_patches = nullptr;
     QString m_fileName;  // the file checked last: chosen, dropped or named, or on Cancel the accepted one
 };

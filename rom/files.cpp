@@ -1,0 +1,167 @@
+#include "rom/files.h"
+
+#include "rom/regular_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string reasonFromErrno(int err)
+{
+    switch (err) {
+    case ENOENT: return "no such file or folder";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EROFS: return "the file system is read-only";
+    case ENOSPC: return "the disk is full";
+    case EDQUOT: return "the disk quota is used up";
+    case EFBIG: return "the file would pass the size limit for files (ulimit -f)";
+    case EISDIR: return "it is a folder, not a file";
+    default: return std::strerror(err);
+    }
+}
+
+// A file size limit raises SIGXFSZ, which would end the program without a
+// word; while writing, it is ignored so that write() reports EFBIG instead.
+class IgnoreFileSizeSignal {
+public:
+    IgnoreFileSizeSignal()
+    {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGXFSZ, &ignore, &m_previous);
+    }
+    ~IgnoreFileSizeSignal() { sigaction(SIGXFSZ, &m_previous, nullptr); }
+    IgnoreFileSizeSignal(const IgnoreFileSizeSignal&) = delete;
+    IgnoreFileSizeSignal& operator=(const IgnoreFileSizeSignal&) = delete;
+
+private:
+    struct sigaction m_previous {};
+};
+
+// A new, exclusive file next to `path` (same folder, so the rename stays on
+// one file system); its descriptor, or -1 with errno set.
+int createTemporary(const fs::path& path, fs::path& temporary, mode_t mode)
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".%d-%u-%08x.part", int(getpid()), counter++, unsigned(random()));
+        temporary = path.parent_path() / ("." + path.filename().string() + suffix);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// Renames the finished temporary file to its name; 0 or an errno value.
+int placeFile(const fs::path& temporary, const fs::path& path, Existing existing)
+{
+    if (existing == Existing::Replace)
+        return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+    // refuses an output that appeared meanwhile, where the file system can
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::access(path.c_str(), F_OK) == 0)
+        return EEXIST;
+    return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint64_t limit)
+{
+    using R = Result<std::vector<std::uint8_t>>;
+    const std::string name = path.string();
+    auto file = openRegularFile(path, false);
+    if (!file)
+        return R::failure("cannot read " + name + ": " + file.error());
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file->get())) > 0) {
+        if (bytes.size() + n > limit)
+            return R::failure("cannot read " + name + ": it is larger than " + std::to_string(limit >> 20)
+                              + " MiB, far too large for an image or a patch");
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    if (std::ferror(file->get()))
+        return R::failure("cannot read " + name + ": " + fileErrorReason(errno));
+    return bytes;
+}
+
+Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, Existing existing)
+{
+    const std::string name = path.string();
+    auto refuse = [&](const std::string& why) { return Status::failure("cannot write " + name + ": " + why); };
+    if (name.empty())
+        return Status::failure("no output file is named");
+    struct stat old {};
+    const bool exists = ::lstat(path.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        return refuse("it is a folder, not a file");
+    if (exists && existing == Existing::Refuse)
+        return refuse("the file already exists");
+    // a replaced file keeps its permissions; a new one gets the usual ones
+    const mode_t mode = (exists && S_ISREG(old.st_mode)) ? (old.st_mode & 07777) : 0666;
+
+    IgnoreFileSizeSignal quiet;
+    fs::path temporary;
+    const int fd = createTemporary(path, temporary, mode);
+    if (fd < 0)
+        return refuse(reasonFromErrno(errno));
+    int err = 0;
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && exists && S_ISREG(old.st_mode))
+        ::fchmodat(AT_FDCWD, temporary.c_str(), mode, 0);  // past the umask; failure is harmless
+    if (err == 0)
+        err = placeFile(temporary, path, existing);
+    if (err != 0)
+        ::unlink(temporary.c_str());
+    if (err == EEXIST)
+        return refuse("the file already exists");
+    if (err != 0)
+        return refuse(reasonFromErrno(err) + "; nothing was written");
+    return success();
+}
+
+bool sameFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
