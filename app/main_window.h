@@ -18,8 +18,6 @@ public:
 
     void Form_Load();
     void Load_Click();
-    // Identifies and accepts an image as Load does, without the dialog.
-    void loadImage(const QString& path);
     void List1_Click();
     void OpenEditor(std::int16_t index);
     void Gato1_Click();
