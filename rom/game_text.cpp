@@ -1,5 +1,7 @@
 #include "rom/game_text.h"
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -76,6 +78,20 @@ void encodeGameText(std::string_view text, std::span<std::uint8_t> slot)
             }
         }
     }
+}
+
+Status checkGameText(std::string_view text, std::size_t length, std::string_view label)
+{
+    const auto chars = characters(text);
+    if (chars.size() > length)
+        return Status::failure(std::string(label) + " \"" + std::string(text) + "\" has " + std::to_string(chars.size())
+                               + " characters; the slot holds " + std::to_string(length) + ".");
+    const auto& table = CharTable();
+    for (std::string_view c : chars)
+        if (std::none_of(table.begin(), table.end(), [c](std::string_view code) { return !code.empty() && code == c; }))
+            return Status::failure(std::string(label) + " \"" + std::string(text) + "\": the character \"" + std::string(c)
+                                   + "\" has no code in the game's text.");
+    return success();
 }
 
 Result<std::string> ReadGameText(const RomImage& image, std::int32_t position, std::int16_t count)

@@ -19,6 +19,11 @@ std::string decodeGameText(std::span<const std::uint8_t> bytes);
 // already at its place unchanged.
 void encodeGameText(std::string_view text, std::span<std::uint8_t> slot);
 
+// Whether the codec can store `text` in a slot of `length` bytes exactly as
+// given: no longer than the slot, and every character one of the game's.
+// The reason names `label`.
+Status checkGameText(std::string_view text, std::size_t length, std::string_view label);
+
 Result<std::string> ReadGameText(const RomImage& image, std::int32_t position, std::int16_t count);
 // Writes the whole slot in one call.
 Status WriteGameText(const RomImage& image, std::int32_t position, std::string_view text, std::int16_t length);

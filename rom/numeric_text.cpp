@@ -91,10 +91,12 @@ std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\
 
 }  // namespace
 
-std::optional<double> numericValue(std::string_view text)
+std::optional<double> numericValue(std::string_view text, Notation notation)
 {
     std::string_view s = trimmed(text);
     if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h'))
+        return hexValue(s.substr(2));
+    if (notation == Notation::Tool && s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
         return hexValue(s.substr(2));
     if (!isDecimal(s))
         return std::nullopt;
@@ -126,7 +128,7 @@ std::optional<std::int64_t> roundHalfEven(double value)
     return static_cast<std::int64_t>(r);
 }
 
-std::string applyEntryRule(EntryRule rule, std::string_view text)
+std::string applyEntryRule(EntryRule rule, std::string_view text, Notation notation)
 {
     switch (rule) {
     case EntryRule::None:
@@ -134,7 +136,7 @@ std::string applyEntryRule(EntryRule rule, std::string_view text)
     case EntryRule::ClampedByte:
         if (text.empty())
             return "0";
-        if (auto v = numericValue(text); v && *v >= 255.0)
+        if (auto v = numericValue(text, notation); v && *v >= 255.0)
             return "255";
         break;
     case EntryRule::OpenEnded:
@@ -142,20 +144,21 @@ std::string applyEntryRule(EntryRule rule, std::string_view text)
             return "0";
         break;
     case EntryRule::NonNegative:
-        if (auto v = numericValue(text); v && *v < 0.0)
+        if (auto v = numericValue(text, notation); v && *v < 0.0)
             return "0";
         break;
     }
     return std::string(text);
 }
 
-Result<std::int64_t> wholeFromText(std::string_view text, std::string_view label, std::int64_t min, std::int64_t max)
+Result<std::int64_t> wholeFromText(std::string_view text, std::string_view label, std::int64_t min, std::int64_t max,
+                                   Notation notation)
 {
     const auto reason = [&] {
         return std::string(label) + " must be a whole number from " + std::to_string(min) + " to " + std::to_string(max)
                + "; it holds " + quoted(text) + ".";
     };
-    const auto value = numericValue(text);
+    const auto value = numericValue(text, notation);
     if (!value)
         return Result<std::int64_t>::failure(reason());
     const auto whole = roundHalfEven(*value);
@@ -164,17 +167,17 @@ Result<std::int64_t> wholeFromText(std::string_view text, std::string_view label
     return *whole;
 }
 
-Result<std::uint8_t> byteFromText(std::string_view text, std::string_view label)
+Result<std::uint8_t> byteFromText(std::string_view text, std::string_view label, Notation notation)
 {
-    auto v = wholeFromText(text, label, 0, 255);
+    auto v = wholeFromText(text, label, 0, 255, notation);
     if (!v)
         return Result<std::uint8_t>::failure(v.error());
     return static_cast<std::uint8_t>(*v);
 }
 
-Result<std::uint16_t> wordFromText(std::string_view text, std::string_view label)
+Result<std::uint16_t> wordFromText(std::string_view text, std::string_view label, Notation notation)
 {
-    auto v = wholeFromText(text, label, 0, 65535);
+    auto v = wholeFromText(text, label, 0, 65535, notation);
     if (!v)
         return Result<std::uint16_t>::failure(std::string(kWordConversionError) + "\n\n" + v.error());
     return static_cast<std::uint16_t>(*v);

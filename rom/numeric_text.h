@@ -7,10 +7,18 @@
 #include <string>
 #include <string_view>
 
+// The notations a typed number may take: the windows' own, or those and "0x"
+// hexadecimal, which the command-line tool takes besides.
+enum class Notation : std::uint8_t {
+    Window,
+    Tool,
+};
+
 // The numeric value of a field's text: decimal with an optional sign, point and
-// exponent, blanks around it ignored; a text starting with "&H" is hexadecimal.
-// No value for anything else (letters, a lone sign or point, blanks only).
-std::optional<double> numericValue(std::string_view text);
+// exponent, blanks around it ignored; a text starting with "&H" (with the tool's
+// notation also "0x") is hexadecimal. No value for anything else (letters, a
+// lone sign or point, blanks only).
+std::optional<double> numericValue(std::string_view text, Notation notation = Notation::Window);
 
 // Nearest whole number, an exact half going to the even neighbour (2.5 -> 2, 3.5 -> 4).
 std::optional<std::int64_t> roundHalfEven(double value);
@@ -25,12 +33,13 @@ enum class EntryRule : std::uint8_t {
 
 // The text a field ends up with after its rule has run on `text`
 // (the rule's own nested re-run on the text it sets changes nothing further).
-std::string applyEntryRule(EntryRule rule, std::string_view text);
+std::string applyEntryRule(EntryRule rule, std::string_view text, Notation notation = Notation::Window);
 
 // Save-time conversions. The reason names the field's label and the range.
-Result<std::int64_t> wholeFromText(std::string_view text, std::string_view label, std::int64_t min, std::int64_t max);
-Result<std::uint8_t> byteFromText(std::string_view text, std::string_view label);
+Result<std::int64_t> wholeFromText(std::string_view text, std::string_view label, std::int64_t min, std::int64_t max,
+                                   Notation notation = Notation::Window);
+Result<std::uint8_t> byteFromText(std::string_view text, std::string_view label, Notation notation = Notation::Window);
 // 0..65535, shown unsigned and stored as a 16-bit word
-Result<std::uint16_t> wordFromText(std::string_view text, std::string_view label);
+Result<std::uint16_t> wordFromText(std::string_view text, std::string_view label, Notation notation = Notation::Window);
 
 inline constexpr std::string_view kWordConversionError = "Error in conversion from Unsigned to nSigned Integer";

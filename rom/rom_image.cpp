@@ -3,6 +3,7 @@
 #include "rom/regular_file.h"
 #include "rom/tables.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -66,6 +67,18 @@ Result<Bytes> RomImage::read(std::uint32_t position, std::size_t count) const
     return std::move(readEach({&range, 1}).front());
 }
 
+Result<Bytes> RomImage::readAll() const
+{
+    const Range whole{0, std::nullopt};
+    return std::move(readEach({&whole, 1}).front());
+}
+
+Status RomImage::check() const
+{
+    const auto nothing = read(0, 0);
+    return nothing ? success() : Status::failure(nothing.error());
+}
+
 std::vector<Result<Bytes>> RomImage::readEach(std::span<const Range> ranges) const
 {
     // one opening, one size and one identity check for all ranges; a failure
@@ -90,19 +103,21 @@ std::vector<Result<Bytes>> RomImage::readEach(std::span<const Range> ranges) con
         if (!opened)
             results.push_back(Result<Bytes>::failure(opened.error()));
         else
-            results.push_back(readOpen(opened->first.get(), opened->second, range.position, range.count));
+            results.push_back(readOpen(opened->first.get(), opened->second, range));
     }
     return results;
 }
 
-Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const
+Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, const Range& range) const
 {
     const std::string name = m_path.string();
+    const std::uint32_t position = range.position;
+    const std::size_t count = range.count ? *range.count : static_cast<std::size_t>(size - std::min<std::uint64_t>(position, size));
     if (std::uint64_t(position) + count > size)
         return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(size) + ", before the bytes "
                                       + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
     Bytes bytes(count);
-    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0 || std::fread(bytes.data(), 1, count, file) != count)
+    if (count > 0 && (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0 || std::fread(bytes.data(), 1, count, file) != count))
         return Result<Bytes>::failure("cannot read " + name + ": " + fileErrorReason(errno));
     return bytes;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -28,10 +29,15 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
     Result<Bytes> read(std::uint32_t position, std::size_t count) const;
+    // The checks of every read (a regular file, the game's identity), reading nothing.
+    Status check() const;
+    // The whole file in one read, after the same check: for the tools that
+    // look at every table at once (dump, diff, import).
+    Result<Bytes> readAll() const;
 
     struct Range {
         std::uint32_t position;
-        std::size_t count;
+        std::optional<std::size_t> count;  // none: every byte to the file's end
     };
     // Reads several ranges within one opening of the file, each as read()
     // would: one result per range, in order.
@@ -40,7 +46,8 @@ public:
     Status write(std::uint32_t position, std::span<const std::uint8_t> bytes) const;
 
 private:
-    Result<Bytes> readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const;
+    // One range of the file opened by readEach, whose size is `size`.
+    Result<Bytes> readOpen(std::FILE* file, std::uint64_t size, const Range& range) const;
 
     std::filesystem::path m_path;
     IdentityCheck m_check;

@@ -7,6 +7,7 @@ namespace {
 
 using enum Width;
 using R = EntryRule;
+using L = ValueListId;
 
 constexpr Field kSpriteFields[] = {
     {"Text1", 0, Byte, "Sprite Starting Location", R::ClampedByte},
@@ -55,7 +56,7 @@ constexpr Field kStatsFields[] = {
     {"s19", 19, Byte, "Fire Defense", R::ClampedByte},
     {"s20", 20, Byte, "Immunity Bytflag?", R::ClampedByte},
     {"s21", 21, Byte, "Death Animation", R::ClampedByte},
-    {"s22", 22, Byte, "Hit Effect"},
+    {"s22", 22, Byte, "Hit Effect", R::None, -1, L::HitEffects},
 };
 
 constexpr Field kAiFields[] = {
@@ -65,8 +66,8 @@ constexpr Field kAiFields[] = {
 constexpr Field kRewardFields[] = {
     {"r1", 0, Word, "Experience Points", R::OpenEnded},
     {"r2", 2, Word, "Gil", R::OpenEnded},
-    {"r3", 4, Byte, "Dropped Item"},
-    {"r4", 5, Byte, "Charmed Item"},
+    {"r3", 4, Byte, "Dropped Item", R::None, -1, L::ItemBytes},
+    {"r4", 5, Byte, "Charmed Item", R::None, -1, L::ItemBytes},
     {"r5", 6, Byte, "Tech Points", R::ClampedByte},
 };
 
@@ -74,14 +75,14 @@ constexpr Field kWeaponFields[] = {
     {"Text1", 0, Byte, "Attack", R::ClampedByte},
     {"Text2", 1, Byte, "???, Always 0", R::ClampedByte},
     {"Text3", 2, Byte, "Critical Hit %", R::ClampedByte},
-    {"Combo2", 3, Byte, "Inflicted Status"},
-    {"Combo1", 4, Byte, "Does Weapon Inflict Status?"},
+    {"Combo2", 3, Byte, "Inflicted Status", R::None, -1, L::WeaponEffects},
+    {"Combo1", 4, Byte, "Does Weapon Inflict Status?", R::None, -1, L::Inflicts},
 };
 
 constexpr Field kArmorFields[] = {
     {"Text1", 0, Byte, "Defense", R::ClampedByte},
-    {"Combo2", 1, Byte, "Inflicted Status"},
-    {"Combo1", 2, Byte, "Does Armor Inflict Status?"},
+    {"Combo2", 1, Byte, "Inflicted Status", R::None, -1, L::ArmorEffects},
+    {"Combo1", 2, Byte, "Does Armor Inflict Status?", R::None, -1, L::Inflicts},
 };
 
 constexpr Field kAccessoryEffectFields[] = {
@@ -160,7 +161,7 @@ constexpr Field kConsumableFields[] = {
 };
 
 constexpr Field kGatoFields[] = {
-    {"Text1", 0, Byte, "Gato"},
+    {"Text1", 0, Byte, "Gato", R::None, -1, L::Enemies},
 };
 
 constexpr Field kChestFields[] = {
@@ -172,21 +173,21 @@ constexpr Field kChestFields[] = {
 }  // namespace
 
 namespace tables {
-const Table characterSprites{"character sprites", 0x24F200, 5, 7, kSpriteFields};
-const Table npcSprites{"NPC sprites", 0x24F223, 5, 256, kSpriteFields};
-const Table enemySpriteCreation{"enemy sprite creation", 0x24F800, 10, 256, kSpriteCreationFields};
-const Table enemyNames{"enemy names", 0x0C6700, 11, 256, kNameFields};
-const Table enemyStats{"enemy stats", 0x0C4900, 23, 256, kStatsFields};
-const Table enemyAiPointers{"enemy AI pointers", 0x0C8D08, 2, 256, kAiFields};
-const Table enemyRewards{"enemy rewards", 0x0C6000, 7, 256, kRewardFields};
-const Table weapons{"weapons", 0x0C0462, 5, 86, kWeaponFields};
-const Table armor{"armor", 0x0C067E, 3, 58, kArmorFields};
-const Table accessoryEffects{"accessory effects", 0x0C072C, 4, 40, kAccessoryEffectFields};
-const Table accessoryEquip{"accessory equip", 0x0C0C1C, 4, 40, kAccessoryEquipFields};
-const Table itemSecondary{"item secondary", 0x0C08A4, 6, 148, kItemSecondaryFields};
-const Table consumables{"consumables", 0x0C0CBC, 3, 72, kConsumableFields};
-const Table gatoSlot{"Gato slot", 0x3802F0, 1, 1, kGatoFields};
-const Table chests{"chests", 0x35F602, 4, 256, kChestFields};
+const Table characterSprites{"character sprites", 0x24F200, 5, 7, kSpriteFields, "characters"};
+const Table npcSprites{"NPC sprites", 0x24F223, 5, 256, kSpriteFields, "npcs"};
+const Table enemySpriteCreation{"enemy sprite creation", 0x24F800, 10, 256, kSpriteCreationFields, "enemy-sprites"};
+const Table enemyNames{"enemy names", 0x0C6700, 11, 256, kNameFields, "enemy-names"};
+const Table enemyStats{"enemy stats", 0x0C4900, 23, 256, kStatsFields, "enemy-stats"};
+const Table enemyAiPointers{"enemy AI pointers", 0x0C8D08, 2, 256, kAiFields, "enemy-ai"};
+const Table enemyRewards{"enemy rewards", 0x0C6000, 7, 256, kRewardFields, "enemy-rewards"};
+const Table weapons{"weapons", 0x0C0462, 5, 86, kWeaponFields, "weapons"};
+const Table armor{"armor", 0x0C067E, 3, 58, kArmorFields, "armor"};
+const Table accessoryEffects{"accessory effects", 0x0C072C, 4, 40, kAccessoryEffectFields, "accessory-effects"};
+const Table accessoryEquip{"accessory equip", 0x0C0C1C, 4, 40, kAccessoryEquipFields, "accessory-equip"};
+const Table itemSecondary{"item secondary", 0x0C08A4, 6, 148, kItemSecondaryFields, "item-secondary"};
+const Table consumables{"consumables", 0x0C0CBC, 3, 72, kConsumableFields, "consumables"};
+const Table gatoSlot{"Gato slot", 0x3802F0, 1, 1, kGatoFields, "gato"};
+const Table chests{"chests", 0x35F602, 4, 256, kChestFields, "chests"};
 
 std::span<const Table* const> all()
 {

@@ -2,6 +2,7 @@
 
 #include "rom/numeric_text.h"
 #include "rom/result.h"
+#include "rom/value_lists.h"
 
 #include <cstdint>
 #include <span>
@@ -24,6 +25,7 @@ struct Field {
     std::string_view label;  // the label or caption beside the control
     EntryRule rule = EntryRule::None;
     std::int8_t bit = -1;    // 0..7 for Width::Bit
+    ValueListId list = ValueListId::None;  // the list a drop-down chooses the value from
 };
 
 struct Table {
@@ -32,6 +34,7 @@ struct Table {
     std::uint16_t recordSize;
     std::uint16_t count;
     std::span<const Field> fields;
+    std::string_view key;  // the table's name on the command line: "enemy-stats"
 
     const Field* field(std::string_view fieldName) const;
 };

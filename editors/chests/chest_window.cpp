@@ -4,6 +4,8 @@
 #include "editors/common/labels.h"
 #include "editors/common/place_tips.h"
 #include "editors/common/value_combo.h"
+#include "editors/common/value_entries.h"
+#include "rom/chest_contents.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -19,15 +21,7 @@ namespace {
 constexpr int kWidth = 4935;
 constexpr int kContents = 2;  // offset of the contents word in a chest record
 
-constexpr std::uint16_t kGoldFlag = 0x8000;
-constexpr std::uint16_t kEventFlag = 0x4000;
-constexpr std::uint16_t kGoldMask = 0x7FFF;
-constexpr std::uint16_t kItemMask = 0x01FF;
-constexpr std::uint16_t kItemUnshownBits = 0x3E00;  // bits 9..13 of an item chest
-constexpr int kMaxItem = 511;
-constexpr int kMaxGoldOrEvent = 32767;
-
-const QString kItemCaption = QStringLiteral("If Chest holds an Item");
+const QString kItemCaption = QString::fromUtf8(kChestItemCaption.data(), qsizetype(kChestItemCaption.size()));
 
 QStringList chestEntries(int count)
 {
@@ -116,7 +110,7 @@ void ChestWindow::makeValueFrames(QWidget* frame1)
     combo1->addItems(items);
     combo1->setGeometry(twipsRect(120, 240, 2535, 315));
     m_c3 = new ValueCombo(QStringLiteral("c3"), frame5);
-    m_c3->addEntries(items);  // entry i stands for item number i
+    addValueEntries(m_c3, ValueListId::Items);  // entry i stands for item number i
     m_c3->setGeometry(twipsRect(120, 240, 2535, 315));
     makePlaceholder(combo1, m_c3);
     connect(m_c3, &ValueCombo::chosen, this, &ChestWindow::c3_Click);
@@ -178,34 +172,15 @@ void ChestWindow::c3_Change(const QString& text)
 
 void ChestWindow::showOwnFields(const Bytes& record)
 {
-    const std::uint16_t word = wordAt(record, kContents);
-    int value = 0;
-    // bit 15 first: a word with bits 15 and 14 set is gold, bit 14 part of the amount
-    if (word & kGoldFlag) {
-        value = word & kGoldMask;
-        m_gold->setChecked(true);
-        m_events->setChecked(false);
-        m_item->setChecked(false);
-        m_c3->hide();
-        m_text1->show();
-    } else if (word & kEventFlag) {
-        value = word;
-        m_events->setChecked(true);
-        m_gold->setChecked(false);
-        m_item->setChecked(false);
-        m_text1->hide();
-        m_c3->hide();
-    } else {
-        value = word & kItemMask;
-        m_item->setChecked(true);
-        m_events->setChecked(false);
-        m_gold->setChecked(false);
-        m_text1->hide();
-        m_c3->show();
-    }
-    m_text1->setText(QString::number(value));
+    const ChestContents contents = decodeChestContents(wordAt(record, kContents));
+    m_gold->setChecked(contents.type == ChestType::Gold);
+    m_events->setChecked(contents.type == ChestType::Event);
+    m_item->setChecked(contents.type == ChestType::Item);
+    m_c3->setVisible(contents.type == ChestType::Item);
+    m_text1->setVisible(contents.type == ChestType::Gold);
+    m_text1->setText(QString::number(contents.value));
     if (!m_c3->isHidden())
-        m_c3->showStored(value);  // its entry, or the bare number past the list; drops text typed before
+        m_c3->showStored(contents.value);  // its entry, or the bare number past the list; drops text typed before
 }
 
 // Text typed into the shown item drop-down takes effect at Save, as a pick
@@ -219,17 +194,11 @@ Status ChestWindow::applyTypedItem()
     const int current = m_c3->currentIndex();
     if (typed == (current >= 0 ? m_c3->itemText(current) : QString::number(m_c3->value())))
         return success();  // nothing typed since the last pick or read
-    if (m_c3->resolveTyped(kItemCaption))
-        return success();  // the entry is picked and c3_Click has filled the value box
-    const auto number = wholeFromText(typed.toStdString(), "", 0, kMaxItem);
-    if (!number)
-        return Status::failure(QStringLiteral("%1: \"%2\" is neither an entry of the list nor an item number from 0 to %3. "
-                                              "Choose an entry, or type the label or the number of one.")
-                                   .arg(kItemCaption, typed)
-                                   .arg(kMaxItem)
-                                   .toStdString());
-    m_c3->showStored(static_cast<int>(*number));
-    m_text1->setText(QString::number(*number));
+    const auto item = resolveChestItem(typed.toStdString(), m_c3->value());
+    if (!item)
+        return Status::failure(item.error());
+    m_c3->showStored(*item);
+    m_text1->setText(QString::number(*item));
     return success();
 }
 
@@ -238,23 +207,11 @@ Result<Bytes> ChestWindow::collectOwnFields(Bytes record)
     const Status typed = applyTypedItem();
     if (!typed)
         return Result<Bytes>::failure(typed.error());
-    const std::uint16_t before = wordAt(record, kContents);
-    const bool gold = isChecked(m_gold);
-    const bool event = isChecked(m_events);
-    std::uint16_t word = (gold ? kGoldFlag : 0) | (event ? kEventFlag : 0);
-    // the value must fit the type being saved: the type bit 15 (or 14) must
-    // not come from the value, nor an item number spill into the type bits
-    const char* what = gold ? "The gold amount" : event ? "The event word" : "The item number";
-    const int max = gold || event ? kMaxGoldOrEvent : kMaxItem;
-    const auto value = wholeFromText(m_text1->text().toStdString(), what, 0, max);
-    if (!value)
-        return Result<Bytes>::failure(value.error());
-    word |= static_cast<std::uint16_t>(*value);
-    // an item chest keeps the bits that the window does not show
-    const bool wasItem = (before & (kGoldFlag | kEventFlag)) == 0;
-    if (!gold && !event && wasItem)
-        word |= before & kItemUnshownBits;
-    putWord(record, kContents, word);
+    const auto word = encodeChestContents(isChecked(m_gold), isChecked(m_events), m_text1->text().toStdString(),
+                                          wordAt(record, kContents));
+    if (!word)
+        return Result<Bytes>::failure(word.error());
+    putWord(record, kContents, *word);
     return record;
 }
 

@@ -3,6 +3,7 @@
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
 #include "editors/common/status_line.h"
+#include "rom/record_io.h"
 
 #include <QEvent>
 #include <QFont>
@@ -111,12 +112,7 @@ QListWidget* EditorWindow::makeList(const QString& objectName, const QRect& geom
 
 std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
 {
-    auto position = recordPosition(table, index);
-    if (!position) {
-        complain(position.error());
-        return std::nullopt;
-    }
-    auto record = image().read(*position, table.recordSize);
+    auto record = readRecord(image(), table, index);
     if (!record) {
         complain(record.error());
         return std::nullopt;
@@ -126,13 +122,7 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
 
 Status EditorWindow::writeEntry(const Table& table, int index, const Bytes& record)
 {
-    auto position = recordPosition(table, index);
-    if (!position)
-        return Status::failure(position.error());
-    if (record.size() != table.recordSize)
-        return Status::failure("internal error: a " + std::to_string(table.recordSize) + "-byte record has "
-                               + std::to_string(record.size()) + " bytes");
-    return image().write(*position, record);
+    return writeRecord(image(), table, index, record);
 }
 
 void EditorWindow::onClickOfSelected(QListWidget* list, std::function<void()> again)

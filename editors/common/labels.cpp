@@ -1,8 +1,8 @@
 #include "editors/common/labels.h"
 
 #include "editors/common/label_set.h"
+#include "rom/label_data.h"
 
-#include <QFile>
 #include <QHash>
 
 #include <optional>
@@ -15,12 +15,8 @@ QStringList builtInList(const QString& name)
     if (auto it = cache.constFind(name); it != cache.constEnd())
         return *it;
     QStringList lines;
-    QFile file(QStringLiteral(":/data/%1.txt").arg(name));
-    if (file.open(QIODevice::ReadOnly)) {
-        // our own files are UTF-8; a fault here would show as an empty list
-        if (auto read = splitLabelLines(file.readAll()))
-            lines = *read;
-    }
+    for (const std::string& line : builtinLabels(name.toStdString()))
+        lines << QString::fromStdString(line);
     cache.insert(name, lines);
     return lines;
 }

@@ -5,8 +5,8 @@
 #include <QStringList>
 
 // The list texts, one per line: those supplied with the program in
-// data/<name>.txt (compiled in as a resource), or those of the user's label
-// set where one is in use. Trailing blanks are part of a text.
+// data/<name>.txt (compiled into the core), or those of the user's label set
+// where one is in use. Trailing blanks are part of a text.
 QStringList labelList(const QString& name);
 
 // A single-line text from data/<name>.txt.

@@ -1,7 +1,7 @@
 #include "editors/enemy/enemy_lists.h"
 
 #include "editors/common/labels.h"
-#include "rom/game_text.h"
+#include "rom/enemy_names.h"
 #include "rom/tables.h"
 
 #include <QCheckBox>
@@ -52,7 +52,8 @@ Status EnemyLists::followBox(const RomImage& image)
     m_list2->clear();
     m_list1->hide();
     m_list2->show();
-    m_list2->addItems(*names);
+    for (const std::string& name : *names)
+        m_list2->addItem(QString::fromStdString(name));
     return success();
 }
 
@@ -61,19 +62,3 @@ void EnemyLists::renameEntry(int index, const QString& name)
     if (QListWidgetItem* item = m_list2->item(index))
         item->setText(name);
 }
-
-Result<QStringList> readEnemyNames(const RomImage& image)
-{
-    QStringList names;
-    for (int i = 0; i < tables::enemyNames.count; ++i) {
-        auto position = recordPosition(tables::enemyNames, i);
-        if (!position)
-            return Result<QStringList>::failure(position.error());
-        auto name = ReadGameText(image, static_cast<std::int32_t>(*position), tables::enemyNames.recordSize);
-        if (!name)
-            return Result<QStringList>::failure(name.error());
-        names << QString::fromStdString(*name);
-    }
-    return names;
-}
-

@@ -40,6 +40,3 @@ private:
     QListWidget* m_list2;
     QCheckBox* m_preread;
 };
-
-// The 256 enemy names as the image holds them, decoded (trailing blanks kept).
-Result<QStringList> readEnemyNames(const RomImage& image);

@@ -7,6 +7,7 @@
 #include "editors/enemy/rewards_page.h"
 #include "editors/enemy/sprite_creation_page.h"
 #include "editors/enemy/stats_page.h"
+#include "rom/enemy_names.h"
 #include "rom/game_text.h"
 
 #include <QCheckBox>
@@ -245,18 +246,12 @@ void MonsterWindow::namebox_Change()
 {
     if (m_displayed < 0 || !m_nameShown || !m_namebox->isEnabled())
         return;
-    auto position = recordPosition(tables::enemyNames, m_displayed);
-    if (!position) {
-        complain(position.error());
-        return;
-    }
-    const auto at = static_cast<std::int32_t>(*position);
-    const Status written = WriteGameText(image(), at, m_namebox->text().toStdString(), tables::enemyNames.recordSize);
+    const Status written = writeEnemyName(image(), m_displayed, m_namebox->text().toStdString());
     if (!written) {
         refuseSave(written.error());
         return;
     }
-    if (auto name = ReadGameText(image(), at, tables::enemyNames.recordSize))
+    if (auto name = readEnemyName(image(), m_displayed))
         m_lists->renameEntry(m_displayed, QString::fromStdString(*name));
 }
 

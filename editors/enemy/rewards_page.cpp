@@ -1,16 +1,9 @@
 #include "editors/enemy/rewards_page.h"
 
 #include "editors/common/entry_field.h"
-#include "editors/common/labels.h"
 #include "editors/common/value_combo.h"
+#include "editors/common/value_entries.h"
 #include "rom/tables.h"
-
-void addItemEntries(ValueCombo* list)
-{
-    const QStringList labels = labelList(QStringLiteral("items"));
-    for (int i = 0; i < labels.size(); ++i)
-        list->addEntry(labels[i], i < 256 ? i : 0);  // an item byte cannot name the last four
-}
 
 RewardsPage::RewardsPage(QWidget* parent)
     : EnemyPage(QStringLiteral("reward"), QStringLiteral("Rewards"), tables::enemyRewards, QStringLiteral("Save4"),
@@ -21,7 +14,7 @@ RewardsPage::RewardsPage(QWidget* parent)
     m_dropped = addList("r3", 120, 2, 1800, 3600);
     m_charmed = addList("r4", 120, 3, 1800, 3600);
     addField("r5", 120, 4, 1800, 1200);
-    addItemEntries(m_dropped);
-    addItemEntries(m_charmed);
+    addValueEntries(m_dropped, ValueListId::ItemBytes);
+    addValueEntries(m_charmed, ValueListId::ItemBytes);
     bindFields();
 }

@@ -18,7 +18,3 @@ private:
     ValueCombo* m_dropped;
     ValueCombo* m_charmed;
 };
-
-// Fills a 260-entry item list: entries 0..255 stand for items 0..255, the
-// four entries after them for 0.
-void addItemEntries(ValueCombo* list);

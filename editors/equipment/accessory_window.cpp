@@ -4,6 +4,7 @@
 #include "editors/common/entry_field.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
+#include "rom/accessory_records.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -123,13 +124,15 @@ void AccessoryWindow::List1_Click()
 
 void AccessoryWindow::ReadRecord(std::int16_t index)
 {
-    m_effect = readEntry(tables::accessoryEffects, index);
-    m_equip = m_effect ? readEntry(tables::accessoryEquip, index) : std::nullopt;
-    if (!m_effect || !m_equip) {
-        m_effect.reset();
-        m_equip.reset();
+    m_effect.reset();
+    m_equip.reset();
+    auto records = readAccessory(image(), index);
+    if (!records) {
+        complain(records.error());
         return;
     }
+    m_effect = records->effect;
+    m_equip = records->equip;
     m_effectForm->show(*m_effect);
     m_equipForm->show(*m_equip);
     m_effectForm->showPlaces(index);
@@ -155,21 +158,23 @@ void AccessoryWindow::Save_Click()
         refuseSave(equip.error());
         return;
     }
-    // the equip record lies farther into the image: when the file is too short
-    // for it, it is refused before the effect record is touched
-    if (const Status written = writeEntry(tables::accessoryEquip, index, *equip); !written) {
-        refuseSave(written.error());
-        return;
-    }
-    m_equip = *equip;
-    if (const Status written = writeEntry(tables::accessoryEffects, index, *effect); !written) {
+    // the equip record lies farther into the image and goes first: when the
+    // file is too short for it, the effect record is not touched either
+    const WrittenRecords written = writeAccessory(image(), index, {*effect, *equip});
+    if (written.count == 1) {
+        m_equip = *equip;
         const QString label = m_list->item(index)->text();
         m_bar->setText(QStringLiteral("Partly saved: only the equip record of %1 was written").arg(label));
         complain(QStringLiteral("The equip record of %1 was written, its effect record was not: %2")
-                     .arg(label, QString::fromStdString(written.error())));
+                     .arg(label, QString::fromStdString(written.status.error())));
+        return;
+    }
+    if (!written.status) {
+        refuseSave(written.status.error());
         return;
     }
     m_effect = *effect;
+    m_equip = *equip;
     m_bar->setText(QStringLiteral("Saved ") + m_list->item(index)->text() + QStringLiteral(" to ROM!"));
 }
 

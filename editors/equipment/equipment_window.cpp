@@ -3,6 +3,7 @@
 #include "editors/common/entry_field.h"
 #include "editors/common/labels.h"
 #include "editors/common/value_combo.h"
+#include "editors/common/value_entries.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -17,15 +18,12 @@ constexpr int kSaveFrameHeight = 855;
 
 QString fromView(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
-ValueCombo* makeValueCombo(const QString& name, std::span<const ValueEntry> entries, QWidget* parent)
+ValueCombo* makeValueCombo(const QString& name, ValueListId list, QWidget* parent)
 {
     auto* combo = new ValueCombo(name, parent);
-    for (const ValueEntry& entry : entries)
-        combo->addEntry(QString::fromUtf8(entry.label), entry.value);
+    addValueEntries(combo, list);
     return combo;
 }
-
-constexpr ValueEntry kInflicts[] = {{"No", 0}, {"Yes", 1}};
 
 }  // namespace
 
@@ -55,11 +53,8 @@ EquipmentWindow::EquipmentWindow(EditorHost& host, const EquipmentEditorConfig& 
         label->setGeometry(twipsRect(120, row.top, config.controlLeftTwips - 165, 255));
         const QString name = QString::fromLatin1(row.field);
         QWidget* control = nullptr;
-        if (name == QLatin1String("Combo1")) {
-            control = makeValueCombo(name, kInflicts, frame1);
-            control->setGeometry(twipsRect(config.controlLeftTwips, row.top, row.controlWidth, 315));
-        } else if (name == QLatin1String("Combo2")) {
-            control = makeValueCombo(name, config.statusEffects, frame1);
+        if (field->list != ValueListId::None) {
+            control = makeValueCombo(name, field->list, frame1);
             control->setGeometry(twipsRect(config.controlLeftTwips, row.top, row.controlWidth, 315));
         } else {
             control = new EntryField(name, field->rule, frame1);
@@ -86,48 +81,9 @@ QString EquipmentWindow::readCaption(int index) const { return m_numberPrefix + 
 
 namespace {
 
-constexpr ValueEntry kWeaponEffects[] = {
-    {"None", 0},
-    {"Damage can vary", 2},
-    {"1.5x hit on Mg enemies", 12},
-    {"2x hit for Mg enemies", 13},
-    {"Attack up when ally falls", 22},
-    {"Cuts enemy's HP by 1/2", 24},
-    {"Attack changes below 10 HP", 25},
-    {"Random 'stop'", 36},
-    {"Random 'stop'", 38},
-    {"Random 'slow'", 39},
-    {"Random 'stop' on machines", 40},
-    {"Random 'chaos'", 41},
-    {"Unused ( random 'chaos' ?)", 46},
-    {"4x damage at critical", 47},
-    {"Unused (causes 9999 damage at critical)", 56},
-};
-
 constexpr EquipmentRow kWeaponRows[] = {
     {"Text1", 240, 1815, 615},  {"Text2", 600, 1815, 615},   {"Text3", 960, 1575, 615},
     {"Combo2", 1320, 1575, 3375}, {"Combo1", 1680, 2055, 735},
-};
-
-// two labels end in a blank, four quote the status they name
-constexpr ValueEntry kArmorEffects[] = {
-    {"None", 0},
-    {"Cuts physical damage by 1/3 ", 23},
-    {"Absorbs 50% of lightning hits", 26},
-    {"Absorbs 50% of shadow hits", 27},
-    {"Absorbs 50% of water hits", 28},
-    {"Absorbs 50% of fire hits", 29},
-    {"Absorbs lightning hits", 31},
-    {"Absorbs shadow hits", 32},
-    {"Absorbs water hits", 33},
-    {"Absorbs fire hits", 34},
-    {"Prevents \"chaos\"", 42},
-    {"Prevents \"lock\"", 43},
-    {"Prevents \"stop\" and \"slow\"", 44},
-    {"Protects status", 45},
-    {"Cuts magic attacks by 1/3", 49},
-    {"Causes \"chaos\" ", 50},
-    {"50% less time between attacks", 51},
 };
 
 constexpr EquipmentRow kArmorRows[] = {
@@ -141,14 +97,12 @@ constexpr EquipmentRow kArmorRows[] = {
 QWidget* createWeaponWindow(EditorHost& host)
 {
     return new EquipmentWindow(host, {QStringLiteral("Weapon"), QStringLiteral("Weapon "), &tables::weapons, 0,
-                                      QStringLiteral("Weapon Number "), 5775, 5415, 2055, 2280, kWeaponRows,
-                                      kWeaponEffects});
+                                      QStringLiteral("Weapon Number "), 5775, 5415, 2055, 2280, kWeaponRows});
 }
 
 QWidget* createArmorWindow(EditorHost& host)
 {
     // the armor list is the item numbers 90..147: body armor, an empty slot, helmets
     return new EquipmentWindow(host, {QStringLiteral("Armor"), QStringLiteral("Armor "), &tables::armor, 90,
-                                      QStringLiteral("Armor Number "), 4935, 4815, 1455, 2040, kArmorRows,
-                                      kArmorEffects});
+                                      QStringLiteral("Armor Number "), 4935, 4815, 1455, 2040, kArmorRows});
 }

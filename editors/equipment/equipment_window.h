@@ -6,12 +6,6 @@
 
 class ValueCombo;
 
-// One entry of a value drop-down: the label shown and the byte it stands for.
-struct ValueEntry {
-    const char* label;
-    int value;
-};
-
 // A row of the record frame: the caption label and the control of one field,
 // text field or value drop-down (positions in twips inside the frame).
 struct EquipmentRow {
@@ -33,8 +27,7 @@ struct EquipmentEditorConfig {
     int heightTwips;
     int frameHeightTwips;  // Frame1, under the list
     int controlLeftTwips;
-    std::span<const EquipmentRow> rows;
-    std::span<const ValueEntry> statusEffects;  // Combo2
+    std::span<const EquipmentRow> rows;  // drop-downs take their entries from their field's value list
 };
 
 class EquipmentWindow : public TableWindow {

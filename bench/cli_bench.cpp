@@ -1,0 +1,202 @@
+// The project's benchmark: the core's operations and the command-line tool as
+// a whole process, on a generated 4 MiB image. Run with ./forge bench.
+#include "cli/dump_format.h"
+#include "cli/import_reader.h"
+#include "rom/edit_plan.h"
+#include "rom/field_keys.h"
+#include "rom/record_io.h"
+#include "rom/sample_image.h"
+#include "rom/table_blocks.h"
+#include "rom/tables.h"
+#include "rom/value_lists.h"
+
+#include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<const Table*> declaredTables();
+
+// A folder with the sample image and two full dumps that differ in 500 fields.
+struct Fixture {
+    fs::path folder;
+    fs::path image;
+    fs::path dumpA;  // the sample as it is
+    fs::path dumpB;  // 500 fields changed
+    std::string textA;
+    std::string textB;
+
+    Fixture()
+    {
+        folder = fs::temp_directory_path() / ("veldra-bench-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+        image = folder / "sample.sfc";
+        fs::remove(image);
+        if (!writeSampleImage(image))
+            std::abort();
+        std::vector<const KeyedTable*> all;
+        for (const KeyedTable& t : keyedTables())
+            all.push_back(&t);
+        textA = dumpJson(image.string(), fs::file_size(image), *TableBlocks::read(RomImage(image), declaredTables()), all);
+        auto json = nlohmann::ordered_json::parse(textA);
+        // 250 enemies, two fields each
+        auto& stats = json["tables"]["enemy-stats"];
+        for (int i = 0; i < 250; ++i) {
+            for (const char* key : {"level", "speed"}) {
+                const int v = stats[i][key].get<int>();
+                stats[i][key] = v == 100 ? 101 : 100;
+            }
+        }
+        textB = json.dump();
+        dumpA = folder / "a.json";
+        dumpB = folder / "b.json";
+        std::ofstream(dumpA) << textA;
+        std::ofstream(dumpB) << textB;
+    }
+
+    ~Fixture() { fs::remove_all(folder); }
+};
+
+std::vector<const Table*> declaredTables()
+{
+    const auto all = tables::all();
+    return {all.begin(), all.end()};
+}
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+// Runs the tool and waits for it; its output goes nowhere.
+int runTool(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    std::string program = VELDRA_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0)
+        return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void BM_ReadRecord(benchmark::State& state)
+{
+    const RomImage image(fixture().image);
+    int i = 0;
+    for (auto _ : state) {
+        auto record = readRecord(image, tables::enemyStats, i++ % 256);
+        benchmark::DoNotOptimize(record);
+    }
+}
+BENCHMARK(BM_ReadRecord);
+
+void BM_ResolveItemLabel(benchmark::State& state)
+{
+    const auto items = valueList(ValueListId::ItemBytes);
+    const std::string label = items[231].label;  // far down the list
+    for (auto _ : state) {
+        auto value = resolveStoredValue(items, label, 0, "Dropped Item", Notation::Tool);
+        benchmark::DoNotOptimize(value);
+    }
+}
+BENCHMARK(BM_ResolveItemLabel);
+
+void BM_StoreTypedValue(benchmark::State& state)
+{
+    const Bytes image = *RomImage(fixture().image).readAll();  // planned over the whole file's bytes
+    const KeyedTable& stats = *findKeyedTable("enemy-stats");
+    const std::vector<FieldEdit> edits{{&stats, 7, stats.find("hp"), "&H1F4", {}}};
+    for (auto _ : state) {
+        auto plan = planEdits(image, edits);
+        benchmark::DoNotOptimize(plan);
+    }
+}
+BENCHMARK(BM_StoreTypedValue);
+
+void BM_DumpEveryTableJson(benchmark::State& state)
+{
+    std::vector<const KeyedTable*> all;
+    for (const KeyedTable& t : keyedTables())
+        all.push_back(&t);
+    for (auto _ : state) {
+        const auto blocks = TableBlocks::read(RomImage(fixture().image), declaredTables());
+        std::string text = dumpJson(fixture().image.string(), fs::file_size(fixture().image), *blocks, all);
+        benchmark::DoNotOptimize(text);
+    }
+}
+BENCHMARK(BM_DumpEveryTableJson)->Unit(benchmark::kMillisecond);
+
+// Reads, checks and writes a full dump that changes 500 fields; every other
+// run changes them back.
+void BM_ImportFullDump(benchmark::State& state)
+{
+    static bool toB = true;  // the image stays changed from one run of this to the next
+    for (auto _ : state) {
+        const ImportReading reading = readJsonImport(toB ? fixture().textB : fixture().textA);
+        const auto blocks = TableBlocks::read(RomImage(fixture().image), declaredTables());
+        const EditPlan plan = planEdits(blocks->reader(), reading.edits);
+        if (plan.changes.size() != 250 || !applyPlan(RomImage(fixture().image), plan))
+            state.SkipWithError("the import did not change 500 fields");
+        toB = !toB;
+    }
+}
+BENCHMARK(BM_ImportFullDump)->Unit(benchmark::kMillisecond);
+
+void BM_ProcessDumpAllJson(benchmark::State& state)
+{
+    for (auto _ : state)
+        if (runTool({"dump", fixture().image.string()}) != 0)
+            state.SkipWithError("dump failed");
+}
+BENCHMARK(BM_ProcessDumpAllJson)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProcessSetOneField(benchmark::State& state)
+{
+    static int hp = 0;
+    for (auto _ : state)
+        if (runTool({"set", fixture().image.string(), "enemy-stats", "7", "hp=" + std::to_string(1000 + (hp++ % 2))}) != 0)
+            state.SkipWithError("set failed");
+}
+BENCHMARK(BM_ProcessSetOneField)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProcessImport500Fields(benchmark::State& state)
+{
+    static bool toB = true;  // the image stays changed from one run of this to the next
+    for (auto _ : state) {
+        if (runTool({"import", fixture().image.string(), (toB ? fixture().dumpB : fixture().dumpA).string()}) != 0)
+            state.SkipWithError("import failed");
+        toB = !toB;
+    }
+}
+BENCHMARK(BM_ProcessImport500Fields)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

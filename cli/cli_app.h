@@ -1,0 +1,9 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// The whole tool: parses `args` (without the program name), runs the chosen
+// command and returns its exit code. Results go to `out`, messages to `err`.
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "cli/command.h"
+#include "rom/edit_plan.h"
+
+#include <string>
+#include <vector>
+
+// Runs a batch of edits for set and import: every value is checked first and
+// every refusal listed (then nothing is written); else each change is printed
+// as "table[index].key: old -> new" and the changed records are written in
+// place, unless `dryRun`.
+struct EditOptions {
+    bool dryRun = false;
+    bool summary = false;  // end with a count of the changes
+};
+
+// `earlier` are refusals found before (in the shape of an import file), listed first.
+int runEdits(CommandIo& io, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
+             const EditOptions& options, const std::vector<Refusal>& earlier = {});
+
+// Lists refusals and ends the command with exit status 1.
+[[noreturn]] void refuseAll(const std::vector<Refusal>& refusals);

@@ -1,0 +1,89 @@
+// veldra-cli import IMAGE FILE [--table TABLE] [--dry-run]
+#include "cli/command_support.h"
+#include "cli/commands.h"
+#include "cli/edit_runner.h"
+#include "cli/import_reader.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string readTextFile(const std::string& path)
+{
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status))
+        failRefused("cannot open " + path + ": no such file");
+    if (!std::filesystem::is_regular_file(status))
+        failRefused("cannot open " + path + ": it is not a regular file");
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in)
+        failRefused("cannot read " + path);
+    return std::move(text).str();
+}
+
+bool endsWith(std::string_view s, std::string_view end)
+{
+    return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
+}
+
+class ImportCommand : public Command {
+public:
+    CLI::App* add(CLI::App& app) override
+    {
+        CLI::App* sub = app.add_subcommand("import", "Store the values of a JSON file in the dump's shape, or of a CSV "
+                                                     "file of one table. Every value is checked first; one refusal "
+                                                     "writes nothing.");
+        sub->add_option("IMAGE", m_image, "The ROM image")->required();
+        sub->add_option("FILE", m_file, "A .json dump (any subset) or a .csv of one table")->required();
+        sub->add_option("--table", m_table, "The table of a CSV file (else the file's name, <table>.csv)");
+        sub->add_flag("--dry-run", m_dryRun, "Check and print the changes, write nothing");
+        return sub;
+    }
+
+    int run(CommandIo& io) override
+    {
+        const std::string name = std::filesystem::path(m_file).filename().string();
+        const bool csv = !m_table.empty() || endsWith(name, ".csv") || endsWith(name, ".CSV");
+        std::string table = m_table;
+        if (csv && table.empty()) {
+            table = name.substr(0, name.size() - 4);
+            if (!findKeyedTable(table))
+                failUsage("cannot tell the table of " + name + ": give --table, or name the file <table>.csv");
+        }
+        if (csv)
+            tableArgument(table);  // an unknown table is a fault of the command line
+        const RomImage image(m_image);
+        if (Status identified = image.check(); !identified)
+            failRefused(identified.error());
+        const std::string text = readTextFile(m_file);
+        const ImportReading reading = csv ? readCsvImport(text, table) : readJsonImport(text);
+        // only the tables the file names are read from the image
+        std::vector<const Table*> named;
+        for (const FieldEdit& edit : reading.edits)
+            if (named.empty() || named.back() != edit.table->table)
+                named.push_back(edit.table->table);
+        auto blocks = TableBlocks::read(image, named);
+        if (!blocks)
+            failRefused(blocks.error());
+        return runEdits(io, image, blocks->reader(), reading.edits, {m_dryRun, true}, reading.refusals);
+    }
+
+    std::string usage() const override { return "veldra-cli import IMAGE FILE [--table TABLE] [--dry-run]"; }
+
+private:
+    std::string m_image;
+    std::string m_file;
+    std::string m_table;
+    bool m_dryRun = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> makeImportCommand() { return std::make_unique<ImportCommand>(); }

@@ -1,0 +1,23 @@
+#include "rom/accessory_records.h"
+
+#include "rom/record_io.h"
+
+Result<AccessoryRecords> readAccessory(const RomImage& image, int index)
+{
+    auto effect = readRecord(image, tables::accessoryEffects, index);
+    if (!effect)
+        return Result<AccessoryRecords>::failure(effect.error());
+    auto equip = readRecord(image, tables::accessoryEquip, index);
+    if (!equip)
+        return Result<AccessoryRecords>::failure(equip.error());
+    return AccessoryRecords{*effect, *equip};
+}
+
+WrittenRecords writeAccessory(const RomImage& image, int index, const AccessoryRecords& records)
+{
+    const RecordWrite writes[] = {
+        {&tables::accessoryEffects, index, records.effect},
+        {&tables::accessoryEquip, index, records.equip},
+    };
+    return writeRecords(image, writes);
+}

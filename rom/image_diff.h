@@ -1,0 +1,47 @@
+#pragma once
+
+#include "rom/field_values.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// What differs between two images of the game: every field of every table,
+// then the bytes that no table covers.
+
+struct FieldDifference {
+    const KeyedTable* table;
+    int index;
+    const KeyedField* field;
+    FieldValue a;
+    FieldValue b;
+    const std::string* labelA;  // list entries, where the field has them
+    const std::string* labelB;
+};
+
+// Bytes first..last (inclusive) differ; bytes past the end of the shorter
+// image count as differing.
+struct ByteRun {
+    std::uint64_t first;
+    std::uint64_t last;
+};
+
+// A record whose bytes differ although every field reads the same (a name
+// whose bytes the codec shows alike, such as the two apostrophes).
+struct UnshownDifference {
+    const KeyedTable* table;
+    int index;
+    ByteRun bytes;
+};
+
+struct ImageDiff {
+    std::vector<FieldDifference> fields;
+    std::vector<UnshownDifference> unshown;
+    std::vector<ByteRun> outside;  // runs of differing bytes outside every table
+    bool sizesDiffer = false;
+
+    bool equal() const { return fields.empty() && unshown.empty() && outside.empty() && !sizesDiffer; }
+};
+
+// Fields are compared for the records that both images hold whole.
+ImageDiff diffImages(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
