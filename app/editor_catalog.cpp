@@ -1,6 +1,7 @@
 #include "app/about_dialog.h"
 #include "app/app_shell.h"
 #include "app/history_window.h"
+#include "app/image_info_window.h"
 #include "editors/chests/chest_window.h"
 #include "editors/common/window_finish.h"
 #include "editors/enemy/monster_window.h"
@@ -35,4 +36,5 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
     registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return finished(createConsumablesWindow(host)); });
     registry.add(QStringLiteral("Chests"), [&host] { return finished(createChestWindow(host)); });
     registry.add(QStringLiteral("Gato"), [&host] { return finished(createGatoWindow(host)); });
+    registry.add(QStringLiteral("ImageInfo"), [] { return new ImageInfoWindow; });
 }

@@ -5,6 +5,7 @@
 #include "app/image_copy.h"
 #include "app/recent_menu.h"
 #include "app/settings_menu.h"
+#include "app/patch_actions.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/platform.h"
@@ -99,7 +100,10 @@ void MainWindow::makeMenus()
     file->addMenu(m_recent);
     connect(m_recent, &RecentMenu::chosen, this, &MainWindow::loadImage);
     file->addSeparator();
-    addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click)->setShortcut(Qt::CTRL | Qt::Key_Q);
+    QAction* exit = addAction(file, QStringLiteral("Exit"), &MainWindow::Exit_Click);
+    exit->setShortcut(Qt::CTRL | Qt::Key_Q);
+    m_patches = new PatchActions(m_shell, this, [this](const QString& path) { loadImage(path); });
+    m_patches->addTo(file, exit);
     makeEditMenu();
     m_other = menuBar()->addMenu(QStringLiteral("Other"));
     m_other->setObjectName(QStringLiteral("Other"));
@@ -192,7 +196,15 @@ void MainWindow::Load_Click()
 void MainWindow::loadImage(const QString& path)
 {
     m_fileName = QFileInfo(path).absoluteFilePath();
-    const auto value = readIdentityValue(m_fileName.toStdString());
+    auto value = readIdentityValue(m_fileName.toStdString());
+    if (value && *value != kIdentityValue) {
+        // a headered image: its copy without the header is loaded instead
+        const QString copy = m_patches->offerCopyWithoutHeader(m_fileName);
+        if (!copy.isEmpty()) {
+            m_fileName = QFileInfo(copy).absoluteFilePath();
+            value = readIdentityValue(m_fileName.toStdString());
+        }
+    }
     if (value)
         m_fecal->setText(QString::number(*value));
     if (!value || *value != kIdentityValue) {

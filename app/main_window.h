@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 class AppShell;
+class PatchActions;
 class QAction;
 class QLabel;
 class QListWidget;
@@ -55,5 +56,6 @@ private:
     QAction* m_redoSave = nullptr;
     RecentMenu* m_recent = nullptr;
     SettingsMenu* m_settings = nullptr;
+    PatchActions* m_patches = nullptr;
     QString m_fileName;  // the file checked last: chosen, dropped or named, or on Cancel the accepted one
 };

@@ -9,7 +9,8 @@ void failRefused(std::string message) { throw CommandFailure{kExitRefused, std::
 std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
-    for (auto make : {makeTablesCommand, makeDumpCommand, makeGetCommand, makeSetCommand, makeImportCommand, makeDiffCommand})
+    for (auto make : {makeTablesCommand, makeDumpCommand, makeGetCommand, makeSetCommand, makeImportCommand, makeDiffCommand,
+                      makeInfoCommand, makeChecksumCommand, makeStripHeaderCommand, makePatchCommand})
         commands.push_back(make());
     return commands;
 }

@@ -39,7 +39,9 @@ say "dependencies: apt can install them on a bare system"
 if [ "$install" = "--install" ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$(realpath "$deb")" >/dev/null
   version=$(cd / && QT_QPA_PLATFORM=offscreen veldra-forge --version)
+  tool=""
+  if grep -qxF ./usr/bin/veldra-cli <<<"$contents"; then tool=$(cd / && veldra-cli --version); fi
   DEBIAN_FRONTEND=noninteractive apt-get purge -y -q veldra-forge >/dev/null
   [ -n "$version" ] || fail "the installed veldra-forge printed no version"
-  say "installed, ran '$version', removed"
+  say "installed, ran '$version'${tool:+ and '$tool'}, removed"
 fi

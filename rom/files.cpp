@@ -2,25 +2,71 @@
 
 #include "rom/regular_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <random>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string reason(int err) { return err == ENOSPC ? "the disk is full" : err == EFBIG ? "the file is too large" : std::strerror(err); }
-
-// The mode a newly created file gets from the process's umask.
-mode_t newFileMode()
+std::string reasonFromErrno(int err)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    switch (err) {
+    case ENOENT: return "no such file or folder";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EROFS: return "the file system is read-only";
+    case ENOSPC: return "the disk is full";
+    case EDQUOT: return "the disk quota is used up";
+    case EFBIG: return "the file would pass the size limit for files (ulimit -f)";
+    case EISDIR: return "it is a folder, not a file";
+    default: return std::strerror(err);
+    }
+}
+
+// A file size limit raises SIGXFSZ, which would end the program without a
+// word; while writing, it is ignored so that write() reports EFBIG instead.
+class IgnoreFileSizeSignal {
+public:
+    IgnoreFileSizeSignal()
+    {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGXFSZ, &ignore, &m_previous);
+    }
+    ~IgnoreFileSizeSignal() { sigaction(SIGXFSZ, &m_previous, nullptr); }
+    IgnoreFileSizeSignal(const IgnoreFileSizeSignal&) = delete;
+    IgnoreFileSizeSignal& operator=(const IgnoreFileSizeSignal&) = delete;
+
+private:
+    struct sigaction m_previous {};
+};
+
+// A new, exclusive file next to `path` (same folder, so the rename stays on
+// one file system); its descriptor, or -1 with errno set.
+int createTemporary(const fs::path& path, fs::path& temporary, mode_t mode)
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".%d-%u-%08x.part", int(getpid()), counter++, unsigned(random()));
+        temporary = path.parent_path() / ("." + path.filename().string() + suffix);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes)
@@ -33,9 +79,24 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes)
                 continue;
             return false;
         }
-        done += static_cast<std::size_t>(n);
+        done += std::size_t(n);
     }
     return true;
+}
+
+// Renames the finished temporary file to its name; 0 or an errno value.
+int placeFile(const fs::path& temporary, const fs::path& path, Existing existing)
+{
+    if (existing == Existing::Replace)
+        return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+    // refuses an output that appeared meanwhile, where the file system can
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (::access(path.c_str(), F_OK) == 0)
+        return EEXIST;
+    return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -43,69 +104,59 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes)
 Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint64_t limit)
 {
     using R = Result<std::vector<std::uint8_t>>;
-    // a regular file only, opened without blocking on a pipe put in its place
+    const std::string name = path.string();
     auto file = openRegularFile(path, false);
     if (!file)
-        return R::failure("cannot read " + path.string() + ": " + file.error());
-    std::FILE* f = file->get();
-    if (std::fseek(f, 0, SEEK_END) != 0)
-        return R::failure("cannot read " + path.string() + ": " + fileErrorReason(errno));
-    const long size = std::ftell(f);
-    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0)
-        return R::failure("cannot read " + path.string() + ": " + fileErrorReason(errno));
-    if (std::uint64_t(size) > limit)
-        return R::failure("cannot read " + path.string() + ": it is larger than " + std::to_string(limit >> 20) + " MiB");
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    const bool whole = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fgetc(f) == EOF;
-    if (!whole)
-        return R::failure("cannot read " + path.string() + ": its size changed while it was read");
+        return R::failure("cannot read " + name + ": " + file.error());
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file->get())) > 0) {
+        if (bytes.size() + n > limit)
+            return R::failure("cannot read " + name + ": it is larger than " + std::to_string(limit >> 20)
+                              + " MiB, far too large for an image or a patch");
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    if (std::ferror(file->get()))
+        return R::failure("cannot read " + name + ": " + fileErrorReason(errno));
     return bytes;
 }
 
 Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, Existing existing)
 {
     const std::string name = path.string();
-    std::error_code ec;
-    const auto status = fs::symlink_status(path, ec);
-    if (fs::exists(status)) {
-        if (existing == Existing::Refuse)
-            return Status::failure("cannot write " + name + ": the file already exists");
-        if (fs::is_directory(fs::status(path, ec)))
-            return Status::failure("cannot write " + name + ": it is a folder");
-    }
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temp.data());
+    auto refuse = [&](const std::string& why) { return Status::failure("cannot write " + name + ": " + why); };
+    if (name.empty())
+        return Status::failure("no output file is named");
+    struct stat old {};
+    const bool exists = ::lstat(path.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        return refuse("it is a folder, not a file");
+    if (exists && existing == Existing::Refuse)
+        return refuse("the file already exists");
+    // a replaced file keeps its permissions; a new one gets the usual ones
+    const mode_t mode = (exists && S_ISREG(old.st_mode)) ? (old.st_mode & 07777) : 0666;
+
+    IgnoreFileSizeSignal quiet;
+    fs::path temporary;
+    const int fd = createTemporary(path, temporary, mode);
     if (fd < 0)
-        return Status::failure("cannot write " + name + ": cannot create a file in " + folder.string() + ": "
-                               + std::strerror(errno));
-    // mkstemp makes the file private; give it the mode any new file would get
-    ::fchmod(fd, newFileMode());
-    const bool complete = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    if (::close(fd) != 0 || !complete) {
-        const int err = complete ? errno : writeError;
-        ::unlink(temp.c_str());
-        return Status::failure("cannot write " + name + ": " + reason(err) + "; nothing was written");
-    }
-    // link() refuses an existing name where rename() would replace it, so a
-    // file made meanwhile at the output's name is never overwritten by surprise
-    bool placed = false;
-    if (existing == Existing::Replace) {
-        placed = ::rename(temp.c_str(), name.c_str()) == 0;
-    } else {
-        placed = ::link(temp.c_str(), name.c_str()) == 0;
-        // a file system without hard links: check, then rename
-        if (!placed && (errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK) && !fs::exists(fs::symlink_status(path, ec)))
-            placed = ::rename(temp.c_str(), name.c_str()) == 0;
-    }
-    const int placeError = errno;
-    std::error_code ignored;
-    if (fs::exists(fs::symlink_status(temp, ignored)))
-        ::unlink(temp.c_str());
-    if (!placed)
-        return Status::failure("cannot write " + name + ": " + (placeError == EEXIST ? std::string("the file already exists")
-                                                                                     : reason(placeError)));
+        return refuse(reasonFromErrno(errno));
+    int err = 0;
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
+        err = errno;
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0 && exists && S_ISREG(old.st_mode))
+        ::fchmodat(AT_FDCWD, temporary.c_str(), mode, 0);  // past the umask; failure is harmless
+    if (err == 0)
+        err = placeFile(temporary, path, existing);
+    if (err != 0)
+        ::unlink(temporary.c_str());
+    if (err == EEXIST)
+        return refuse("the file already exists");
+    if (err != 0)
+        return refuse(reasonFromErrno(err) + "; nothing was written");
     return success();
 }
 

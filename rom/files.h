@@ -7,7 +7,8 @@
 #include <span>
 #include <vector>
 
-// Whole-file reads and all-or-nothing writes of new files (a copy of the image).
+// Whole-file reads of inputs and all-or-nothing writes of new files, for the
+// commands that make a file (patches, patched images, copies without header).
 
 // Inputs larger than this are refused rather than read into memory.
 inline constexpr std::uint64_t kMaxInputSize = 64u << 20;
@@ -18,9 +19,9 @@ Result<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& pat
 enum class Existing { Refuse, Replace };
 
 // Writes `bytes` to a temporary file in the output's folder and renames it into
-// place only once it is complete and flushed: a failure (disk full, file size
-// limit, permission) leaves neither a partial output nor a changed old file.
-// An existing output is refused unless `existing` says Replace.
+// place only once it is complete and flushed, so that a failure (disk full,
+// file size limit, permission) leaves neither a partial output nor a changed
+// old one. An existing output is refused unless `existing` says Replace.
 Status writeNewFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                     Existing existing = Existing::Refuse);
 

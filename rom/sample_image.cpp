@@ -1,8 +1,10 @@
 #include "rom/sample_image.h"
 
 #include "rom/game_text.h"
+#include "rom/image_facts.h"
 #include "rom/tables.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -83,6 +85,17 @@ void fillChests(Bytes& image, Noise& noise)
     }
 }
 
+// A plausible internal header with a checksum that matches the contents.
+void fillInternalHeader(Bytes& image)
+{
+    const std::string_view title = "VELDRA SAGA SAMPLE   ";
+    std::copy(title.begin(), title.end(), image.begin() + kInternalHeaderPosition);
+    image[kMapModePosition] = 0x31;  // fast, high-mapped
+    image[kRomSizePosition] = 0x0C;  // 1 KiB << 12 = 4 MiB
+    const auto fields = checksumFieldBytes(computeChecksum(image));
+    std::copy(fields.begin(), fields.end(), image.begin() + kComplementPosition);
+}
+
 }  // namespace
 
 Bytes makeSampleImage()
@@ -99,6 +112,7 @@ Bytes makeSampleImage()
     fillEnemies(image, noise);
     fillChests(image, noise);
     image[tables::gatoSlot.base] = 0x92;
+    fillInternalHeader(image);  // last: the checksum covers everything above
     return image;
 }
 

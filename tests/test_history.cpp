@@ -409,7 +409,7 @@ void HistoryTest::aFileSizeLimitLeavesNoPartialFile()
         const Status written = writeNewFile(out.toStdString(), Bytes(64 * 1024, 0xAB));
         return written ? std::string("written") : written.error();
     });
-    QVERIFY2(contains(said, "too large") && contains(said, "nothing was written"), said.c_str());
+    QVERIFY2(contains(said, "size limit") && contains(said, "nothing was written"), said.c_str());
     QVERIFY(!QFile::exists(out));
     QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());  // no temporary left
 }

@@ -14,23 +14,25 @@ RecordForm::RecordForm(const Table& table, QWidget* root, const QStringList& lef
         if (field.width == Width::Text || leftToWindow.contains(name))
             continue;
         if (auto* control = root->findChild<QWidget*>(name))
-            m_bindings.push_back({&field, control});
+            m_bindings.push_back({&field, control, qobject_cast<QCheckBox*>(control), qobject_cast<ValueCombo*>(control),
+                                  qobject_cast<QLineEdit*>(control)});
     }
 }
 
 void RecordForm::show(std::span<const std::uint8_t> record) const
 {
-    for (const auto& [field, control] : m_bindings) {
+    for (const Binding& binding : m_bindings) {
+        const Field* field = binding.field;
         const std::uint8_t byte = record[field->offset];
         if (field->width == Width::Bit) {
-            if (auto* box = qobject_cast<QCheckBox*>(control))
+            if (QCheckBox* box = binding.box)
                 box->setChecked((byte >> field->bit) & 1);
             continue;
         }
         const int value = field->width == Width::Word ? wordAt(record, field->offset) : byte;
-        if (auto* combo = qobject_cast<ValueCombo*>(control)) {
+        if (ValueCombo* combo = binding.combo) {
             combo->showStored(value);
-        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        } else if (QLineEdit* edit = binding.edit) {
             // the same text again changes nothing (no change signal either),
             // but a line edit would lay it out anew: skip it
             const QString text = QString::number(value);
@@ -42,7 +44,9 @@ void RecordForm::show(std::span<const std::uint8_t> record) const
 
 Result<Bytes> RecordForm::collect(Bytes record) const
 {
-    for (const auto& [field, control] : m_bindings) {
+    for (const Binding& binding : m_bindings) {
+        const Field* field = binding.field;
+        QWidget* control = binding.control;
         const std::string label(field->label);
         if (field->width == Width::Bit) {
             if (auto* box = qobject_cast<QCheckBox*>(control)) {
@@ -79,8 +83,8 @@ Result<Bytes> RecordForm::collect(Bytes record) const
 void RecordForm::showPlaces(int index) const
 {
     if (m_tips.empty())
-        for (const auto& [field, control] : m_bindings)
-            m_tips.emplace_back(control, m_table, *field);
+        for (const Binding& binding : m_bindings)
+            m_tips.emplace_back(binding.control, m_table, *binding.field);
     for (const PlaceTip& tip : m_tips)
         tip.show(index);
 }

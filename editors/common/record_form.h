@@ -6,7 +6,10 @@
 
 #include <QStringList>
 
+class QCheckBox;
+class QLineEdit;
 class QWidget;
+class ValueCombo;
 
 // Binds the controls of a window to the fields of one table by object name and
 // moves a record between the two: entry fields for bytes and words, check
@@ -31,9 +34,14 @@ public:
     void showPlaces(int index) const;
 
 private:
+    // the control, and the same as the kind it is, found once (a read runs
+    // through every binding)
     struct Binding {
         const Field* field;
         QWidget* control;
+        QCheckBox* box;
+        ValueCombo* combo;
+        QLineEdit* edit;
     };
     const Table& m_table;
     std::vector<Binding> m_bindings;

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QFormLayout;
+class QLabel;
+class QPushButton;
+
+// The facts of one file: size, copier header, identity, internal header and
+// checksum, with a button that writes the computed checksum when the stored
+// one is stale. Read afresh whenever the window comes forward, since the
+// editors' saves change the sum.
+class ImageInfoWindow : public QWidget {
+    Q_OBJECT
+public:
+    ImageInfoWindow();
+
+    void showFacts(const QString& path);
+    QString path() const { return m_path; }
+
+    void FixChecksum_Click();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void refresh();
+
+    QString m_path;
+    QLabel* m_file;
+    QFormLayout* m_facts;
+    QPushButton* m_fix;
+    QLabel* m_status;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "rom/files.h"
+#include "rom/image_facts.h"
+
+#include <filesystem>
+
+// The image facts of a file on disk, and the two commands that act on them.
+
+// Reads any file and tells what it is; fails only when it cannot be read.
+Result<ImageFacts> readImageFacts(const std::filesystem::path& path);
+
+struct ChecksumFixed {
+    std::uint16_t before = 0;  // the checksum stored before
+    std::uint16_t after = 0;   // the checksum stored now
+    bool written = false;      // false when it matched already
+};
+
+// Writes the computed checksum and its complement (4 bytes, in place) into an
+// image of the game, with or without copier header. Nothing else changes.
+Result<ChecksumFixed> fixChecksumFile(const std::filesystem::path& path);
+
+// A copy of a headered image without its 512-byte copier header; the original
+// stays as it is.
+Status stripHeaderFile(const std::filesystem::path& image, const std::filesystem::path& output,
+                       Existing existing = Existing::Refuse);
