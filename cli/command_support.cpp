@@ -1,6 +1,7 @@
 #include "cli/command_support.h"
 
-#include "cli/output_file.h"
+#include "cli/commands.h"
+#include "rom/files.h"
 
 #include <charconv>
 #include <ostream>
@@ -61,6 +62,9 @@ void writeResult(CommandIo& io, std::string_view data, const OutputOptions& outp
     std::error_code ec;
     if (!imagePath.empty() && std::filesystem::equivalent(output.file, imagePath, ec))
         failRefused("--output names the image itself: " + output.file);
-    if (Status written = writeNewFile(output.file, data, output.force); !written)
-        failRefused(written.error());
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
+    if (Status written = writeNewFile(output.file, std::span(bytes, data.size()),
+                                      output.force ? Existing::Replace : Existing::Refuse);
+        !written)
+        failWrite(written.error(), output.force);
 }

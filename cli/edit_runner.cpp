@@ -29,7 +29,7 @@ void refuseAll(const std::vector<Refusal>& refusals)
     failRefused(message);
 }
 
-int runEdits(CommandIo& io, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
+int runEdits(CommandIo& io, SaveHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier)
 {
     const EditPlan plan = planEdits(read, edits);
@@ -49,7 +49,7 @@ int runEdits(CommandIo& io, const RomImage& image, const RecordReader& read, con
     }
     // the changes are told once they are in the file (or, in a dry run, at once)
     if (!options.dryRun && !plan.changes.empty())
-        if (Status written = applyPlan(image, plan); !written)
+        if (Status written = applyPlan(image, plan, &history, options.source); !written)
             failRefused(written.error());
     io.out << lines;
     if (options.summary)

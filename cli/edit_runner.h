@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "rom/edit_plan.h"
+#include "rom/history/save_history.h"
 
 #include <string>
 #include <vector>
@@ -13,10 +14,12 @@
 struct EditOptions {
     bool dryRun = false;
     bool summary = false;  // end with a count of the changes
+    std::string source;    // the command, as the save history names it ("veldra-cli set")
 };
 
 // `earlier` are refusals found before (in the shape of an import file), listed first.
-int runEdits(CommandIo& io, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
+// The written records are kept in `history` (the run's own) as one save.
+int runEdits(CommandIo& io, SaveHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier = {});
 
 // Lists refusals and ends the command with exit status 1.

@@ -72,12 +72,14 @@ public:
         auto blocks = TableBlocks::read(image, named);
         if (!blocks)
             failRefused(blocks.error());
-        return runEdits(io, image, blocks->reader(), reading.edits, {m_dryRun, true}, reading.refusals);
+        return runEdits(io, m_history, image, blocks->reader(), reading.edits, {m_dryRun, true, "veldra-cli import"},
+                        reading.refusals);
     }
 
     std::string usage() const override { return "veldra-cli import IMAGE FILE [--table TABLE] [--dry-run]"; }
 
 private:
+    SaveHistory m_history;  // the saves of this run
     std::string m_image;
     std::string m_file;
     std::string m_table;

@@ -40,8 +40,8 @@ public:
         const RomImage image(m_image);
         if (Status identified = image.check(); !identified)
             failRefused(identified.error());
-        return runEdits(io, image, [&image](const Table& t, int i) { return readRecord(image, t, i); }, edits,
-                        {m_dryRun, false});
+        return runEdits(io, m_history, image, [&image](const Table& t, int i) { return readRecord(image, t, i); },
+                        edits, {m_dryRun, false, "veldra-cli set"});
     }
 
     std::string usage() const override
@@ -50,6 +50,7 @@ public:
     }
 
 private:
+    SaveHistory m_history;  // the saves of this run
     std::string m_image;
     std::string m_table;
     std::string m_index;

@@ -1,5 +1,7 @@
 #include "rom/edit_plan.h"
 
+#include "rom/history/checked_write.h"
+#include "rom/history/save_history.h"
 #include "rom/record_io.h"
 
 #include <algorithm>
@@ -106,22 +108,28 @@ EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdi
     return planEdits(recordsOf(image), edits, notation);
 }
 
-Status applyPlan(const RomImage& image, const EditPlan& plan)
+Status applyPlan(const RomImage& image, const EditPlan& plan, SaveHistory* history, std::string_view source)
 {
     if (!plan.refusals.empty())
         return Status::failure("nothing was written: " + std::to_string(plan.refusals.size()) + " values were refused");
     if (plan.changes.empty())
         return success();
-    std::vector<RecordWrite> writes;
+    std::vector<ExpectedWrite> writes;
     writes.reserve(plan.changes.size());
     for (const RecordChange& change : plan.changes)
-        writes.push_back({change.table->table, change.index, change.after});
+        writes.push_back({change.table->table, change.index, change.before, change.after});
     // every write checks the file's identity in its own open, as the windows' do
-    const WrittenRecords written = writeRecords(image, writes);
-    if (!written.status && written.count > 0)
-        return Status::failure(written.status.error() + " (" + std::to_string(written.count) + " of "
-                               + std::to_string(writes.size()) + " changed records were written before this)");
-    return written.status;
+    if (CheckedWrite written = writeCheckedAll(image, writes); !written)
+        return Status::failure(std::move(written.message));
+    if (history) {
+        SaveEntry entry;
+        entry.source = std::string(source);
+        entry.time = std::chrono::system_clock::now();
+        for (const RecordChange& change : plan.changes)
+            entry.records.push_back({change.table->table, change.index, change.before, change.after});
+        history->record(std::move(entry));
+    }
+    return success();
 }
 
 std::vector<FieldChange> fieldChanges(const KeyedTable& table, std::span<const std::uint8_t> before,

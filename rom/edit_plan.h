@@ -8,6 +8,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A batch of typed values for fields of the image (from `set` or `import`),
@@ -59,9 +60,15 @@ EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, N
 EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdit> edits,
                    Notation notation = Notation::Tool);
 
+class SaveHistory;
+
 // Writes the changed records in place, each whole, through the windows' road;
-// refuses a plan that has refusals.
-Status applyPlan(const RomImage& image, const EditPlan& plan);
+// refuses a plan that has refusals. The records are written all or none, and
+// only where the file still holds what the plan was made from: a record
+// another program changed in between is refused with nothing written. With a
+// `history`, the save is kept there as one entry made by `source`.
+Status applyPlan(const RomImage& image, const EditPlan& plan, SaveHistory* history = nullptr,
+                 std::string_view source = {});
 
 struct FieldChange {
     const KeyedField* field;

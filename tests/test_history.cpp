@@ -1,3 +1,5 @@
+#include "rom/edit_plan.h"
+#include "rom/field_keys.h"
 #include "rom/files.h"
 #include "rom/history/checked_write.h"
 #include "rom/history/field_changes.h"
@@ -82,6 +84,7 @@ private slots:
     void aWriteStoppedPartWayPutsTheRecordBack_data();
     void aWriteStoppedPartWayPutsTheRecordBack();
     void filesChangedBetweenReadAndSave();
+    void aToolBatchIsSavedWholeOrRefused();
 };
 
 void HistoryTest::checkedWriteWritesOnlyOverTheExpectedBytes()
@@ -483,6 +486,45 @@ void HistoryTest::filesChangedBetweenReadAndSave()
     const CheckedWrite folder = writeChecked(f.image, t, 2, read, mine);
     QVERIFY2(!folder && contains(folder.message, "folder"), folder.message.c_str());
     QVERIFY(QFileInfo(f.path).isDir());
+}
+
+// The command-line tool's road: values planned against the file, then written.
+void HistoryTest::aToolBatchIsSavedWholeOrRefused()
+{
+    Fixture f;
+    const KeyedTable& weapons = *findKeyedTable("weapons");
+    const KeyedField& attack = *weapons.find("attack");
+    const std::vector<FieldEdit> edits{{&weapons, 3, &attack, "77", {}}, {&weapons, 9, &attack, "78", {}}};
+    const auto plan = [&] {
+        const Bytes all = fileBytes(f.path);
+        return planEdits(all, edits);
+    };
+
+    // another program changes the second record after the plan was made:
+    // neither record is written
+    const EditPlan stale = plan();
+    QCOMPARE(stale.changes.size(), std::size_t(2));
+    Bytes other = f.record(*weapons.table, 9);
+    other[0] ^= 0x40;
+    f.poke(*weapons.table, 9, other);
+    const Bytes changedByOther = fileBytes(f.path);
+    SaveHistory history;
+    const Status refused = applyPlan(f.image, stale, &history, "veldra-cli set");
+    QVERIFY(!refused);
+    QVERIFY2(contains(refused.error(), "entry 9 of the weapons table was changed"), refused.error().c_str());
+    QCOMPARE(fileBytes(f.path), changedByOther);
+    QVERIFY(history.entries().empty());
+
+    // planned afresh it goes through and is one save in the run's history,
+    // which takes both records back at once
+    const EditPlan fresh = plan();
+    QVERIFY(applyPlan(f.image, fresh, &history, "veldra-cli set"));
+    QCOMPARE(history.entries().size(), std::size_t(1));
+    QCOMPARE(history.entries()[0].records.size(), std::size_t(2));
+    QCOMPARE(history.entries()[0].source, std::string("veldra-cli set"));
+    QCOMPARE(readFieldValue(attack, f.record(*weapons.table, 3)), FieldValue(std::int64_t(77)));
+    QVERIFY(history.undo(f.image));
+    QCOMPARE(fileBytes(f.path), changedByOther);
 }
 
 QTEST_GUILESS_MAIN(HistoryTest)

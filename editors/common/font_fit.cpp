@@ -151,20 +151,6 @@ Need needOf(const QWidget* w)
     return {};
 }
 
-QRect titleRect(const QGroupBox* box)
-{
-    QStyleOptionGroupBox opt;
-    opt.initFrom(box);
-    opt.text = box->title();
-    opt.lineWidth = 1;
-    opt.midLineWidth = 0;
-    opt.textAlignment = Qt::Alignment(box->alignment());
-    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    if (box->isFlat())
-        opt.features |= QStyleOptionFrame::Flat;
-    return box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
-}
-
 // Only the plain containers are entered: the inside of a list, drop-down or
 // field is the toolkit's own business.
 bool isContainer(const QWidget* w)
@@ -203,6 +189,20 @@ QRect mapRect(const QRect& r, const StretchMap& xs, const StretchMap& ys)
 }
 
 }  // namespace
+
+QRect titleRect(const QGroupBox* box)
+{
+    QStyleOptionGroupBox opt;
+    opt.initFrom(box);
+    opt.text = box->title();
+    opt.lineWidth = 1;
+    opt.midLineWidth = 0;
+    opt.textAlignment = Qt::Alignment(box->alignment());
+    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    if (box->isFlat())
+        opt.features |= QStyleOptionFrame::Flat;
+    return box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+}
 
 void expectTexts(QWidget* control, const QStringList& texts)
 {

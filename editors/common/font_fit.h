@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QRect>
 #include <QStringList>
 
+class QGroupBox;
 class QListWidget;
 class QWidget;
 
@@ -23,3 +25,6 @@ void expectTexts(QWidget* control, const QStringList& texts);
 // The row of the list entry with the longest text (0 for an empty list): the
 // captions that quote an entry are widest for it.
 int longestRow(const QListWidget* list);
+
+// Where the style draws a frame's title, in the frame's own coordinates.
+QRect titleRect(const QGroupBox* box);

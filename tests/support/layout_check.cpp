@@ -1,6 +1,7 @@
 #include "tests/support/layout_check.h"
 
 #include "editors/common/entry_field.h"
+#include "editors/common/font_fit.h"
 
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -102,20 +103,6 @@ void judgePushButton(const QPushButton* button, Judge& judge)
     judge.tooNarrow(button, button->text(), content + margins, button->width());
     const int contentHeight = std::max(button->text().isEmpty() ? 0 : fm.height(), hasIcon ? button->iconSize().height() : 0);
     judge.tooLow(button, contentHeight + 2 * frame, button->height());
-}
-
-QRect titleRect(const QGroupBox* box)
-{
-    QStyleOptionGroupBox opt;
-    opt.initFrom(box);
-    opt.text = box->title();
-    opt.lineWidth = 1;
-    opt.midLineWidth = 0;
-    opt.textAlignment = Qt::Alignment(box->alignment());
-    opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    if (box->isFlat())
-        opt.features |= QStyleOptionFrame::Flat;
-    return box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
 }
 
 void judgeGroupBox(const QGroupBox* box, Judge& judge)
