@@ -49,6 +49,27 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
     return FileHandle(f);
 }
 
+std::optional<std::uint64_t> openFileSize(std::FILE* f)
+{
+    if (std::fseek(f, 0, SEEK_END) != 0)
+        return std::nullopt;
+    const long size = std::ftell(f);
+    if (size < 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(size);
+}
+
+bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
+{
+    if (std::fseek(f, static_cast<long>(position), SEEK_SET) != 0)
+        return false;
+    if (std::fread(out, 1, count, f) == count)
+        return true;
+    if (!std::ferror(f))
+        errno = EIO;
+    return false;
+}
+
 #else
 
 Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting)
@@ -67,10 +88,7 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
         ::close(fd);
         return Result<FileHandle>::failure(S_ISDIR(st.st_mode) ? kFolder : kNotRegular);
     }
-    // a regular file never blocks; the stream is given the handle in its usual mode
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // a regular file never blocks, so O_NONBLOCK may stay: it changes nothing for one
     std::FILE* f = ::fdopen(fd, forWriting ? "r+b" : "rb");
     if (!f) {
         const int err = errno;
@@ -78,6 +96,33 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
         return Result<FileHandle>::failure(fileErrorReason(err));
     }
     return FileHandle(f);
+}
+
+std::optional<std::uint64_t> openFileSize(std::FILE* f)
+{
+    struct stat st {};
+    if (::fstat(::fileno(f), &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
+{
+    const int fd = ::fileno(f);
+    while (count > 0) {
+        const ssize_t n = ::pread(fd, out, count, static_cast<off_t>(position));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;  // the file ended before the bytes asked for
+            return false;
+        }
+        out += n;
+        position += static_cast<std::uint64_t>(n);
+        count -= static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 #endif

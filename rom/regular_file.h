@@ -2,9 +2,11 @@
 
 #include "rom/result.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 struct FileCloser {
@@ -22,3 +24,13 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
 
 // A reason for a failed file call, from its errno.
 std::string fileErrorReason(int err);
+
+// The size of an open file; nothing, with errno set, when it cannot be told.
+std::optional<std::uint64_t> openFileSize(std::FILE* f);
+
+// Reads exactly `count` bytes at `position` of an open file, straight from the
+// file: no stream buffer filled around them, no seek. A record switch in an
+// editor reads several small records in one opening, and each buffered read
+// would fetch a whole block. False, with errno set (EIO for a file that ends
+// early), when not all could be read.
+bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count);

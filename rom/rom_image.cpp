@@ -29,12 +29,10 @@ Result<FileHandle> openExisting(const std::filesystem::path& path, bool forWriti
 
 Result<std::uint64_t> fileSize(std::FILE* f)
 {
-    if (std::fseek(f, 0, SEEK_END) != 0)
-        return Result<std::uint64_t>::failure("cannot seek");
-    const long size = std::ftell(f);
-    if (size < 0)
-        return Result<std::uint64_t>::failure("cannot tell its size");
-    return static_cast<std::uint64_t>(size);
+    const auto size = openFileSize(f);
+    if (!size)
+        return Result<std::uint64_t>::failure("cannot tell its size: " + fileErrorReason(errno));
+    return *size;
 }
 
 // Whether the open file of `size` bytes holds the game's identity value. The
@@ -47,7 +45,7 @@ Status checkIdentity(std::FILE* f, std::uint64_t size)
         return Status::failure(std::string(notAnImage) + " (it is too short to hold the identity value at "
                                + hex(kIdentityPosition) + ")");
     std::uint8_t b[4];
-    if (std::fseek(f, static_cast<long>(kIdentityPosition), SEEK_SET) != 0 || std::fread(b, 1, 4, f) != 4)
+    if (!readFileAt(f, kIdentityPosition, b, 4))
         return Status::failure(fileErrorReason(errno));
     const std::uint32_t value = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16
                                 | std::uint32_t(b[3]) << 24;
@@ -114,7 +112,7 @@ Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, std::uint3
         return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(size) + ", before the bytes "
                                       + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
     Bytes bytes(count);
-    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0 || std::fread(bytes.data(), 1, count, file) != count)
+    if (count > 0 && !readFileAt(file, position, bytes.data(), count))
         return Result<Bytes>::failure("cannot read " + name + ": " + fileErrorReason(errno));
     return bytes;
 }
