@@ -2,7 +2,7 @@
 // many line edits and a 256-entry list, on a generated image, offscreen.
 // Run with ./forge bench; the last lines give the ratio of the two.
 #include "app/app_shell.h"
-#include "editors/common/platform.h"
+#include "app/quiet_platform.h"
 #include "rom/sample_image.h"
 
 #include <benchmark/benchmark.h>
@@ -23,19 +23,6 @@
 #include <vector>
 
 namespace {
-
-// Nothing here asks the user anything; a message would mean a fault.
-class QuietPlatform : public Platform {
-public:
-    QString chooseImageFile(QWidget*, const QString&) override { return {}; }
-    QString chooseOpenFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString chooseFolder(QWidget*, const QString&) override { return {}; }
-    bool ask(QWidget*, const QString&) override { return false; }
-    void showMessage(QWidget*, const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-    bool openTextFile(const QString&) override { return false; }
-    void quit() override {}
-};
 
 // The program on a sample image with the enemy window open.
 struct EnemyFixture {

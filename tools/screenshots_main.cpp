@@ -2,7 +2,7 @@
 // veldra-forge-screenshots FOLDER
 #include "app/app_shell.h"
 #include "app/main_window.h"
-#include "editors/common/platform.h"
+#include "app/quiet_platform.h"
 #include "rom/sample_image.h"
 
 #include <QAbstractButton>
@@ -15,20 +15,6 @@
 #include <iostream>
 
 namespace {
-
-// Nothing here asks the user anything; a message would mean a fault.
-class QuietPlatform : public Platform {
-public:
-    QString chooseImageFile(QWidget*, const QString&) override { return {}; }
-    QString chooseOpenFile(QWidget*, const QString&, const QString&) override { return {}; }
-    QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString chooseFolder(QWidget*, const QString&) override { return {}; }
-    bool ask(QWidget*, const QString&) override { return false; }
-    void showMessage(QWidget*, const QString& text) override { std::cerr << text.toStdString() << "\n"; ++messages; }
-    bool openTextFile(const QString&) override { return false; }
-    void quit() override {}
-    int messages = 0;
-};
 
 bool save(QWidget* window, const QDir& folder, const QString& name)
 {
