@@ -18,7 +18,7 @@ constexpr int kSaveFrameTop = 3255;
 
 EnemyPage::EnemyPage(const QString& objectName, const QString& caption, const Table& table, const QString& saveName,
                      QWidget* parent)
-    : QGroupBox(caption, parent), m_table(table)
+    : CachedGroupBox(caption, parent), m_table(table)
 {
     setObjectName(objectName);
     auto* saveFrame = new QFrame(this);

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "editors/common/cached_group_box.h"
 #include "editors/common/record_form.h"
-
-#include <QGroupBox>
 
 #include <memory>
 #include <optional>
@@ -16,7 +15,7 @@ class ValueCombo;
 // controls bound to the table's fields by name, and its own Save button in a
 // frame at the foot. The page keeps the record it shows as read; a page whose
 // read failed holds none, is greyed out and has nothing to save.
-class EnemyPage : public QGroupBox {
+class EnemyPage : public CachedGroupBox {
     Q_OBJECT
 public:
     EnemyPage(const QString& objectName, const QString& caption, const Table& table, const QString& saveName,
