@@ -2,6 +2,7 @@
 
 #include "editors/common/platform.h"
 #include "rom/files.h"
+#include "rom/rom_image.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,7 +22,8 @@ void saveImageCopy(QWidget* parent, Platform& platform, const QString& romPath)
                                          .arg(QDir::toNativeSeparators(chosen)));
         return;
     }
-    const auto bytes = readWholeFile(romPath.toStdString());
+    // read as every editor reads: a file that is no longer the game is not copied
+    const auto bytes = RomImage(romPath.toStdString()).readAll();
     if (!bytes) {
         platform.showMessage(parent, QStringLiteral("No copy was written: ") + QString::fromStdString(bytes.error()));
         return;

@@ -261,6 +261,19 @@ void MainWindowTest::saveCopyNeverReplacesTheImageBeingEdited()
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].startsWith("No copy was written:"));
     QVERIFY(!QFileInfo::exists(QFileInfo(s.image.path()).dir().filePath("missing")));
+
+    // the file was changed into something that is not the game since Load:
+    // there is no image left to copy, and no copy is made of what is there
+    s.image.poke(kIdentityPosition, Bytes{0, 0, 0, 0});
+    const QString copy = QFileInfo(s.image.path()).dir().filePath("copy.sfc");
+    s.platform.messages.clear();
+    s.platform.saveAnswers << copy;
+    action(s, "SaveCopy")->trigger();
+    QCOMPARE(s.platform.messages.size(), 1);
+    QVERIFY2(s.platform.messages[0].startsWith("No copy was written:")
+                 && s.platform.messages[0].contains("not a Veldra Saga ROM"),
+             qPrintable(s.platform.messages[0]));
+    QVERIFY(!QFileInfo::exists(copy));
 }
 
 void MainWindowTest::everyWindowExistsAtMostOnce()
