@@ -6,6 +6,7 @@
 #include "rom/sample_image.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QSettings>
@@ -18,7 +19,9 @@ namespace {
 
 bool save(QWidget* window, const QDir& folder, const QString& name)
 {
-    QApplication::processEvents();
+    // a window that fills itself on activation shows its new rows a turn later
+    for (int turn = 0; turn < 3; ++turn)
+        QApplication::processEvents();
     const QString path = folder.filePath(name + QStringLiteral(".png"));
     if (!window || !window->grab().save(path)) {
         std::cerr << "cannot write " << path.toStdString() << "\n";
@@ -43,7 +46,7 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QApplication::setOrganizationName(QStringLiteral("veldra-forge-screenshots"));
 
-    QTemporaryDir work;
+    QTemporaryDir work(QDir::temp().filePath(QStringLiteral("veldra-sample-XXXXXX")));
     const QString image = work.filePath(QStringLiteral("sample.sfc"));
     if (const Status written = writeSampleImage(image.toStdString()); !written) {
         std::cerr << written.error() << "\n";
@@ -73,6 +76,12 @@ int main(int argc, char** argv)
             }
         }
         window->close();
+    }
+    // File > Image Info..., on the image loaded
+    if (auto* action = shell.mainWindow().findChild<QAction*>(QStringLiteral("ImageInfo"))) {
+        action->trigger();
+        if (QWidget* info = shell.windows().find(QStringLiteral("ImageInfo")))
+            ok = save(info, folder, QStringLiteral("imageinfo")) && ok;
     }
     shell.windows().closeAll();
     return ok && platform.messages == 0 ? 0 : 1;
