@@ -3,30 +3,12 @@
 #include "cli/commands.h"
 #include "cli/edit_runner.h"
 #include "cli/import_reader.h"
+#include "rom/files.h"
 
 #include <CLI/CLI.hpp>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
-
-std::string readTextFile(const std::string& path)
-{
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status))
-        failRefused("cannot open " + path + ": no such file");
-    if (!std::filesystem::is_regular_file(status))
-        failRefused("cannot open " + path + ": it is not a regular file");
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in)
-        failRefused("cannot read " + path);
-    return std::move(text).str();
-}
 
 bool endsWith(std::string_view s, std::string_view end)
 {
@@ -62,7 +44,10 @@ public:
         const RomImage image(m_image);
         if (Status identified = image.check(); !identified)
             failRefused(identified.error());
-        const std::string text = readTextFile(m_file);
+        const auto bytes = readWholeFile(m_file);
+        if (!bytes)
+            failRefused(bytes.error());
+        const std::string text(bytes->begin(), bytes->end());
         const ImportReading reading = csv ? readCsvImport(text, table) : readJsonImport(text);
         // only the tables the file names are read from the image
         std::vector<const Table*> named;
