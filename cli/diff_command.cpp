@@ -3,25 +3,18 @@
 #include "cli/commands.h"
 #include "cli/value_text.h"
 #include "rom/image_diff.h"
+#include "rom/image_facts_text.h"
 
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
 #include <ostream>
 
 namespace {
 
-std::string hex(std::uint64_t value)
-{
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%06llX", static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 std::string runText(const ByteRun& run)
 {
     const std::uint64_t n = run.last - run.first + 1;
-    return hex(run.first) + "-" + hex(run.last) + " (" + std::to_string(n) + (n == 1 ? " byte)" : " bytes)");
+    return hexWord(run.first, 6) + "-" + hexWord(run.last, 6) + " (" + std::to_string(n) + (n == 1 ? " byte)" : " bytes)");
 }
 
 class DiffCommand : public Command {

@@ -3,6 +3,7 @@
 #include "cli/value_text.h"
 #include "rom/chest_contents.h"
 #include "rom/field_keys.h"
+#include "rom/image_facts_text.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,13 +11,6 @@
 #include <ostream>
 
 namespace {
-
-std::string hex(std::uint32_t value)
-{
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%06X", value);
-    return buffer;
-}
 
 Json jsonValues(const KeyedField& field)
 {
@@ -60,7 +54,7 @@ std::string textTable(const KeyedTable& table)
 {
     const Table& t = *table.table;
     std::string text = std::string(table.key()) + ": " + std::to_string(t.count) + " entries of "
-                       + std::to_string(t.recordSize) + " bytes at " + hex(t.base) + "\n";
+                       + std::to_string(t.recordSize) + " bytes at " + hexWord(t.base, 6) + "\n";
     for (const KeyedField& f : table.fields) {
         char line[256];
         std::string place = "+" + std::to_string(f.field->offset) + " " + std::string(f.width);

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-std::string hexWord(std::uint32_t value, int digits)
+std::string hexWord(std::uint64_t value, int digits)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%0*X", digits, value);
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%0*llX", digits, static_cast<unsigned long long>(value));
     return buf;
 }
 

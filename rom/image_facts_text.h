@@ -13,5 +13,5 @@ struct FactLine {
 
 std::vector<FactLine> factLines(const ImageFacts& facts);
 
-// "0x1234"
-std::string hexWord(std::uint32_t value, int digits = 4);
+// "0x1234"; "0x0C4917" with 6 digits
+std::string hexWord(std::uint64_t value, int digits = 4);
