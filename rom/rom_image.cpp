@@ -55,6 +55,29 @@ Status checkIdentity(std::FILE* f, std::uint64_t size)
     return success();
 }
 
+// The image opened for reading or writing, its size told and its identity
+// checked in that same open; the reason names the file and what was tried.
+struct OpenImage {
+    FileHandle file;
+    std::uint64_t size = 0;
+};
+
+Result<OpenImage> openChecked(const std::filesystem::path& path, IdentityCheck check, bool forWriting)
+{
+    const char* verb = forWriting ? "write" : "read";
+    auto file = openExisting(path, forWriting, verb);
+    if (!file)
+        return Result<OpenImage>::failure(file.error());
+    const std::string cannot = std::string("cannot ") + verb + " " + path.string() + ": ";
+    auto size = fileSize(file->get());
+    if (!size)
+        return Result<OpenImage>::failure(cannot + size.error());
+    if (check == IdentityCheck::Required)
+        if (const Status identified = checkIdentity(file->get(), *size); !identified)
+            return Result<OpenImage>::failure(cannot + identified.error());
+    return OpenImage{std::move(file.value()), *size};
+}
+
 }  // namespace
 
 RomImage::RomImage(std::filesystem::path path, IdentityCheck check) : m_path(std::move(path)), m_check(check) {}
@@ -77,29 +100,16 @@ std::vector<Result<Bytes>> RomImage::readEach(std::span<const Range> ranges) con
 {
     // one opening, one size and one identity check for all ranges; a failure
     // there fails each of them with the same reason
-    const auto opened = [this]() -> Result<std::pair<FileHandle, std::uint64_t>> {
-        using Opened = Result<std::pair<FileHandle, std::uint64_t>>;
-        auto file = openExisting(m_path, false, "read");
-        if (!file)
-            return Opened::failure(file.error());
-        const std::string name = m_path.string();
-        auto size = fileSize(file->get());
-        if (!size)
-            return Opened::failure("cannot read " + name + ": " + size.error());
-        if (m_check == IdentityCheck::Required)
-            if (const Status identified = checkIdentity(file->get(), *size); !identified)
-                return Opened::failure("cannot read " + name + ": " + identified.error());
-        return std::pair<FileHandle, std::uint64_t>(std::move(file.value()), *size);
-    }();
+    const auto opened = openChecked(m_path, m_check, false);
     std::vector<Result<Bytes>> results;
     results.reserve(ranges.size());
     for (const Range& range : ranges) {
         if (!opened)
             results.push_back(Result<Bytes>::failure(opened.error()));
         else
-            results.push_back(readOpen(opened->first.get(), opened->second, range.position,
-                                       range.count == kToEnd ? static_cast<std::size_t>(opened->second
-                                                                   - std::min<std::uint64_t>(range.position, opened->second))
+            results.push_back(readOpen(opened->file.get(), opened->size, range.position,
+                                       range.count == kToEnd ? static_cast<std::size_t>(opened->size
+                                                                   - std::min<std::uint64_t>(range.position, opened->size))
                                                              : range.count));
     }
     return results;
@@ -119,24 +129,20 @@ Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, std::uint3
 
 Status RomImage::write(std::uint32_t position, std::span<const std::uint8_t> bytes) const
 {
-    auto file = openExisting(m_path, true, "write");
-    if (!file)
-        return Status::failure(file.error());
+    auto opened = openChecked(m_path, m_check, true);
+    if (!opened)
+        return Status::failure(opened.error());
     const std::string name = m_path.string();
-    auto size = fileSize(file->get());
-    if (!size)
-        return Status::failure("cannot write " + name + ": " + size.error());
-    if (m_check == IdentityCheck::Required)
-        if (const Status identified = checkIdentity(file->get(), *size); !identified)
-            return Status::failure("cannot write " + name + ": " + identified.error());
+    std::FILE* file = opened->file.get();
+    const std::uint64_t size = opened->size;
     // never grow the file: a record that does not fit is not written at all
-    if (std::uint64_t(position) + bytes.size() > *size)
-        return Status::failure("cannot write " + name + ": the file ends at " + hex(*size) + ", before the bytes "
+    if (std::uint64_t(position) + bytes.size() > size)
+        return Status::failure("cannot write " + name + ": the file ends at " + hex(size) + ", before the bytes "
                                + hex(position) + ".." + hex(std::uint64_t(position) + bytes.size() - 1));
-    if (std::fseek(file->get(), static_cast<long>(position), SEEK_SET) != 0
-        || std::fwrite(bytes.data(), 1, bytes.size(), file->get()) != bytes.size() || std::fflush(file->get()) != 0)
+    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0
+        || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0)
         return Status::failure("cannot write " + name + ": " + fileErrorReason(errno));
-    std::FILE* raw = file.value().release();
+    std::FILE* raw = opened.value().file.release();
     if (std::fclose(raw) != 0)
         return Status::failure("cannot write " + name + ": " + fileErrorReason(errno));
     return success();
