@@ -18,8 +18,9 @@ class ImageInfoWindow : public QWidget {
 public:
     explicit ImageInfoWindow(EditorHost& host);
 
-    // Shows the image being edited, or `path` while none is loaded.
-    void showFacts(const QString& path = {});
+    // Shows `path`: the image being edited, or while none is loaded any file
+    // the user chose (shown, never written).
+    void showFacts(const QString& path);
     QString path() const { return m_path; }
 
     void FixChecksum_Click();
