@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rom/regular_file.h"
 #include "rom/result.h"
 
 #include <cstdint>
@@ -42,8 +43,17 @@ public:
     // Reads several ranges within one opening of the file, each as read()
     // would: one result per range, in order.
     std::vector<Result<Bytes>> readEach(std::span<const Range> ranges) const;
-    // Writes all bytes in one call, or nothing when the file cannot take them.
+    // Writes all bytes in one call, or nothing when the file cannot take them,
+    // under the writers' lock (see Writer).
     Status write(std::uint32_t position, std::span<const std::uint8_t> bytes) const;
+
+    class Writer;
+    // The image opened once for writing, its identity checked, and the
+    // writers' exclusive lock held until the Writer goes: what is read through
+    // it cannot be changed by another writer (a window, the tool) before what
+    // is written through it. A writer that still holds the lock after a few
+    // seconds makes this fail with a reason naming the file.
+    Result<Writer> openForWriting() const;
 
 private:
     // a Range count meaning every byte from its position to the file's end
@@ -52,6 +62,24 @@ private:
 
     std::filesystem::path m_path;
     IdentityCheck m_check;
+};
+
+class RomImage::Writer {
+public:
+    const std::filesystem::path& path() const { return m_path; }
+    std::uint64_t size() const { return m_size; }
+    Result<Bytes> read(std::uint32_t position, std::size_t count) const;
+    // Every byte, or a failure saying so; bytes before the failure may have
+    // gone in (a size limit or a full disk stops a write part-way).
+    Status write(std::uint32_t position, std::span<const std::uint8_t> bytes) const;
+
+private:
+    friend class RomImage;
+    Writer(std::filesystem::path path, FileHandle file, std::uint64_t size)
+        : m_path(std::move(path)), m_file(std::move(file)), m_size(size) {}
+    std::filesystem::path m_path;
+    FileHandle m_file;
+    std::uint64_t m_size;
 };
 
 // Little-endian words inside a record buffer.
