@@ -22,6 +22,7 @@ export class Grid {
     private readonly lists: HTMLElement,
     private readonly events: GridEvents,
   ) {
+    element.addEventListener('focusin', (e) => this.onFocus(e));
     element.addEventListener('keydown', (e) => this.onKey(e));
     element.addEventListener('focusout', (e) => this.onLeave(e));
     element.addEventListener('change', (e) => this.onToggle(e));
@@ -79,81 +80,136 @@ export class Grid {
         `data-table="${table.key}" data-index="${index}" data-key="${field.key}" ` +
         `aria-labelledby="row-${index} col-${c}"`;
       if (cell === null) {
-        html += `<td><input ${common} disabled value="" title="the image ends before this entry"></td>`;
+        html += '<td aria-disabled="true" title="the image ends before this entry"></td>';
       } else if (field.kind === 'bit') {
         html += `<td><input type="checkbox" ${common}${cell === true ? ' checked' : ''}></td>`;
       } else {
-        const text = escapeHtml(String(cell));
-        const list = listId(table, field);
-        const extra = field.settable ? (list ? ` list="${list}"` : '') : ' readonly aria-readonly="true"';
-        const width = field.kind === 'name' || field.values ? ' class="wide"' : '';
-        html += `<td><input type="text" ${common}${extra}${width} value="${text}" data-shown="${text}" spellcheck="false" autocomplete="off"></td>`;
+        // a text cell is plain text until it is edited: one input at a time
+        // keeps a table of thousands of cells quick to show
+        const kind = field.settable ? ' tabindex="0"' : ' aria-readonly="true"';
+        const wide = field.kind === 'name' || field.values ? ' class="wide"' : '';
+        html += `<td ${common}${kind}${wide}>${escapeHtml(String(cell))}</td>`;
       }
     });
     return html + '</tr>';
   }
 
-  private inputsOf(index: number): HTMLInputElement[] {
+  private cellsOf(index: number): HTMLTableCellElement[] {
     const row = this.element.tBodies[0]?.rows[index];
-    return row ? Array.from(row.querySelectorAll('input')) : [];
+    return row ? Array.from(row.cells).slice(1) : [];
   }
 
   private fillRow(index: number, cells: Cell[] | null): void {
     if (!cells) return;
-    this.inputsOf(index).forEach((input, c) => {
+    this.cellsOf(index).forEach((td, c) => {
       const cell = cells[c];
-      if (input.type === 'checkbox') input.checked = cell === true;
-      else {
-        input.value = String(cell);
-        input.dataset.shown = String(cell);
+      const box = td.querySelector<HTMLInputElement>('input[type=checkbox]');
+      if (box) {
+        box.checked = cell === true;
+        return;
       }
-      this.clearRefusal(input);
+      this.shown.set(td, String(cell));
+      const editor = this.editorOf(td);
+      if (editor) editor.value = String(cell);
+      else td.textContent = String(cell);
+      this.clearRefusal(td);
     });
   }
 
-  private cellOf(target: EventTarget | null): HTMLInputElement | null {
-    return target instanceof HTMLInputElement && target.dataset.key && !target.readOnly && !target.disabled
-      ? target
-      : null;
+  // What a text cell shows of the image (its text, unless a refused value is kept there).
+  private readonly shown = new WeakMap<HTMLTableCellElement, string>();
+  private shownText(td: HTMLTableCellElement): string {
+    return this.shown.get(td) ?? td.textContent ?? '';
+  }
+
+  private editorOf(td: HTMLTableCellElement): HTMLInputElement | null {
+    return td.querySelector<HTMLInputElement>('input.editor');
+  }
+
+  private textCellOf(target: EventTarget | null): HTMLTableCellElement | null {
+    const element = target instanceof HTMLElement ? target : null;
+    const td = element?.closest('td');
+    return td && td.dataset.key && td.hasAttribute('tabindex') && this.element.contains(td) ? td : null;
+  }
+
+  // A focused text cell opens its editor with the text it shows.
+  private onFocus(e: FocusEvent): void {
+    const td = this.textCellOf(e.target);
+    if (!td || e.target !== td || this.editorOf(td)) return;
+    if (!this.shown.has(td)) this.shown.set(td, td.textContent ?? '');
+    const input = document.createElement('input');
+    input.type = 'text';
+    input.className = 'editor';
+    input.value = td.firstChild?.nodeType === Node.TEXT_NODE ? (td.firstChild.textContent ?? '') : this.shownText(td);
+    input.spellcheck = false;
+    input.autocomplete = 'off';
+    for (const name of ['aria-labelledby', 'aria-invalid', 'aria-describedby']) {
+      const value = td.getAttribute(name);
+      if (value !== null) input.setAttribute(name, value);
+    }
+    const table = this.table?.fields.find((f) => f.key === td.dataset.key);
+    const list = this.table && table ? listId(this.table, table) : null;
+    if (list) input.setAttribute('list', list);
+    if (td.firstChild?.nodeType === Node.TEXT_NODE) td.firstChild.remove();
+    td.prepend(input);
+    td.tabIndex = -1;  // Shift+Tab from the editor goes to the cell before, not to this one
+    input.focus();
+    input.select();
   }
 
   private onKey(e: KeyboardEvent): void {
-    const input = this.cellOf(e.target);
-    if (!input || input.type === 'checkbox') return;
+    const td = this.textCellOf(e.target);
+    const input = td ? this.editorOf(td) : null;
+    if (!td || !input || e.target !== input) return;
     if (e.key === 'Enter') {
       e.preventDefault();
-      this.store(input, input.value);
+      this.storeText(td, input.value);
+      input.select();
     } else if (e.key === 'Escape') {
       e.preventDefault();
-      input.value = input.dataset.shown ?? '';
-      this.clearRefusal(input);
+      input.value = this.shownText(td);
+      this.clearRefusal(td);
+      input.select();
     }
   }
 
+  // Leaving a cell stores what it holds and closes its editor.
   private onLeave(e: FocusEvent): void {
-    const input = this.cellOf(e.target);
-    if (!input || input.type === 'checkbox') return;
-    if (input.value !== input.dataset.shown) this.store(input, input.value);
+    const td = this.textCellOf(e.target);
+    const input = td ? this.editorOf(td) : null;
+    if (!td || !input || e.target !== input) return;
+    if (input.value !== this.shownText(td)) this.storeText(td, input.value);
+    const text = input.value;
+    input.remove();
+    td.prepend(document.createTextNode(td.hasAttribute('aria-invalid') ? text : this.shownText(td)));
+    td.tabIndex = 0;
   }
 
   private onToggle(e: Event): void {
-    const input = this.cellOf(e.target);
-    if (input && input.type === 'checkbox') this.store(input, input.checked ? 'true' : 'false');
+    const box = e.target;
+    if (!(box instanceof HTMLInputElement) || box.type !== 'checkbox' || !box.dataset.key) return;
+    const { table, index, key } = box.dataset;
+    const answer = this.core.store(table!, Number(index), key!, box.checked ? 'true' : 'false');
+    if (!answer.ok) {
+      box.checked = !box.checked;
+      return;
+    }
+    this.fillRow(Number(index), answer.cells);
+    if (answer.changed) this.events.stored();
   }
 
   // Stores typed text; a refused value stays in the cell, marked, with the reason.
-  store(input: HTMLInputElement, text: string): boolean {
-    const { table, index, key } = input.dataset;
+  private storeText(td: HTMLTableCellElement, text: string): boolean {
+    const { table, index, key } = td.dataset;
     if (!table || index === undefined || !key) return false;
-    if (input.type !== 'checkbox' && text === input.dataset.shown) {
-      this.clearRefusal(input);
+    if (text === this.shownText(td)) {
+      this.clearRefusal(td);
       return true;
     }
     performance.mark('store-start');
     const answer = this.core.store(table, Number(index), key, text);
     if (!answer.ok) {
-      if (input.type === 'checkbox') input.checked = !input.checked;
-      this.showRefusal(input, answer.reason);
+      this.showRefusal(td, text, answer.reason);
       return false;
     }
     this.fillRow(Number(index), answer.cells);
@@ -162,30 +218,36 @@ export class Grid {
     return true;
   }
 
-  private showRefusal(input: HTMLInputElement, reason: string): void {
-    input.setAttribute('aria-invalid', 'true');
-    let note = input.parentElement?.querySelector<HTMLElement>('.reason');
+  private showRefusal(td: HTMLTableCellElement, text: string, reason: string): void {
+    td.dataset.refused = text;
+    let note = td.querySelector<HTMLElement>('.reason');
     if (!note) {
       note = document.createElement('span');
       note.className = 'reason';
       note.id = `reason-${++this.reasonCount}`;
-      note.setAttribute('role', 'status');
-      input.after(note);
+      td.append(note);
     }
     note.textContent = reason;
-    input.setAttribute('aria-describedby', note.id);
+    for (const element of [td, this.editorOf(td)]) {
+      element?.setAttribute('aria-invalid', 'true');
+      element?.setAttribute('aria-describedby', note.id);
+    }
   }
 
-  private clearRefusal(input: HTMLInputElement): void {
-    if (!input.hasAttribute('aria-invalid')) return;
-    input.removeAttribute('aria-invalid');
-    input.removeAttribute('aria-describedby');
-    input.parentElement?.querySelector('.reason')?.remove();
+  private clearRefusal(td: HTMLTableCellElement): void {
+    if (!td.hasAttribute('aria-invalid')) return;
+    delete td.dataset.refused;
+    for (const element of [td, this.editorOf(td)]) {
+      element?.removeAttribute('aria-invalid');
+      element?.removeAttribute('aria-describedby');
+    }
+    td.querySelector('.reason')?.remove();
+    if (!this.editorOf(td)) td.textContent = this.shownText(td);
   }
 }
 
 // The datalist a cell offers: the field's value list, or the chest types.
-function listId(_table: TableInfo, field: FieldInfo): string | null {
-  if (field.kind === 'chest-type') return 'list-chest-types';
+function listId(table: TableInfo, field: FieldInfo): string | null {
+  if (field.kind === 'chest-type' && table.chestTypes.length) return 'list-chest-types';
   return field.list !== null && field.values ? `list-${field.list}` : null;
 }

@@ -3,7 +3,7 @@
 import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import {
-  cell, chooseTable, differingPositions, downloadFrom, makeSample, openBrowser, openImage, readFileSync,
+  cell, cellText, chooseTable, differingPositions, downloadFrom, makeSample, openBrowser, openImage, readFileSync,
   recordRanges, scratch, site, tool, toolReason, toolSet, typeInto, writeFileSync,
 } from './support.mjs';
 
@@ -27,7 +27,7 @@ after(async () => {
 async function freshPage(image = sample) {
   await browser.load();
   await openImage(page, image);
-  await page.locator('#grid input').first().waitFor();
+  await page.locator('#grid [data-key]').first().waitFor();
 }
 
 // one edit of each kind of field: a byte, a word, a bit, a list label, a name, a chest
@@ -63,14 +63,14 @@ describe('the web edition', () => {
     for (const table of tables) {
       await chooseTable(page, table.name);
       assert.equal(await page.locator('#grid tbody tr').count(), table.count, table.name);
-      const keys = await page.locator('#grid tbody tr').first().locator('input')
-        .evaluateAll((inputs) => inputs.map((i) => i.dataset.key));
+      const keys = await page.locator('#grid tbody tr').first().locator('[data-key]')
+        .evaluateAll((cells) => cells.map((c) => c.dataset.key));
       assert.deepEqual(keys, table.fields.map((f) => f.key), table.name);
     }
     // a row's first cell names the entry as the window's list does; a list field shows its label
     await chooseTable(page, 'weapons');
     assert.equal(await page.locator('#grid tbody tr').nth(4).locator('th').innerText(), '{Sword} Sword 4');
-    assert.equal(await cell(page, 'weapons', 2, 'inflicted-status').inputValue(), '4x damage at critical');
+    assert.equal(await cellText(page, 'weapons', 2, 'inflicted-status'), '4x damage at critical');
     assert.equal(await page.getByRole('grid').count(), 1);
   });
 
@@ -87,7 +87,7 @@ describe('the web edition', () => {
     assert.deepEqual(outside, []);
     // the cell shows what was stored, read back from the image
     await chooseTable(page, 'enemy-stats');
-    assert.equal(await cell(page, 'enemy-stats', 7, 'hp').inputValue(), '500');
+    assert.equal(await cellText(page, 'enemy-stats', 7, 'hp'), '500');
     // a name given to Download image is used
     await page.getByLabel('File name').fill('my hack.sfc');
     assert.equal((await downloadFrom(page, 'Download image', files.dir)).name, 'my hack.sfc');
@@ -104,15 +104,21 @@ describe('the web edition', () => {
     ];
     for (const [table, index, key, text] of refusals) {
       await typeInto(page, table, index, key, text);
-      const input = cell(page, table, index, key);
+      const input = page.locator('#grid input.editor');
       assert.equal(await input.getAttribute('aria-invalid'), 'true', `${table}.${key}`);
       assert.equal(await input.inputValue(), text);
       const reason = await page.locator(`#${await input.getAttribute('aria-describedby')}`).textContent();
       assert.equal(reason, toolReason(sample, table, index, `${key}=${text}`));
-      // Escape gives the cell back what the image holds
-      await input.press('Escape');
+      // leaving the cell keeps the refused text there, marked; Escape in it gives back what the image holds
+      await page.getByLabel('Filter').focus();
+      assert.equal(await cell(page, table, index, key).getAttribute('aria-invalid'), 'true');
+      assert.equal(await cellText(page, table, index, key), text);
+      await cell(page, table, index, key).click();
+      await page.keyboard.press('Escape');
       assert.equal(await input.getAttribute('aria-invalid'), null);
       assert.notEqual(await input.inputValue(), text);
+      await page.getByLabel('Filter').focus();
+      assert.equal(await cell(page, table, index, key).getAttribute('aria-invalid'), null);
     }
     assert.equal(await page.locator('#changes li').count(), 0);
     assert.ok((await downloadFrom(page, 'Download image', files.dir)).bytes.equals(readFileSync(sample)));
@@ -138,7 +144,7 @@ describe('the web edition', () => {
     assert.ok((await downloadFrom(page, 'Download image', files.dir)).bytes.equals(readFileSync(sample)));
     await redo.click();
     await chooseTable(page, 'weapons');
-    assert.equal(await cell(page, 'weapons', 4, 'attack').inputValue(), '120');
+    assert.equal(await cellText(page, 'weapons', 4, 'attack'), '120');
     const once = toolSet(sample, files.path('once.sfc'), [['weapons', 4, 'attack=120']]);
     assert.ok((await downloadFrom(page, 'Download image', files.dir)).bytes.equals(once));
     // a new change forgets the change still undone
@@ -204,7 +210,7 @@ describe('the web edition', () => {
     }
     // with an image open, a refused file leaves it open
     await openImage(page, sample);
-    await page.locator('#grid input').first().waitFor();
+    await page.locator('#grid [data-key]').first().waitFor();
     await openImage(page, files.path('noise.bin'));
     await page.getByRole('alert').waitFor();
     assert.match(await page.getByRole('alert').textContent(), /\(still editing sample\.sfc\)$/);
@@ -217,7 +223,7 @@ describe('the web edition', () => {
     await openImage(page, files.path('headered.smc'));
     await page.getByText('carries a 512-byte copier header').waitFor();
     await page.getByRole('button', { name: 'Open without the header' }).click();
-    await page.locator('#grid input').first().waitFor();
+    await page.locator('#grid [data-key]').first().waitFor();
     const image = await downloadFrom(page, 'Download image', files.dir);
     assert.ok(image.bytes.equals(readFileSync(sample)));
   });
@@ -240,20 +246,21 @@ describe('the web edition', () => {
   test('works with the keyboard alone: Tab between cells, Enter stores, Escape cancels', async () => {
     await freshPage();
     await chooseTable(page, 'weapons');
-    const attack = cell(page, 'weapons', 4, 'attack');
-    await attack.focus();
+    const focusedKey = () => page.evaluate(() => document.activeElement.closest('td')?.dataset.key);
+    await cell(page, 'weapons', 4, 'attack').focus();
     await page.keyboard.press('Tab');
-    assert.equal(await page.evaluate(() => document.activeElement.dataset.key), 'always-0');
+    assert.equal(await focusedKey(), 'always-0');
     await page.keyboard.press('Shift+Tab');
-    await page.keyboard.press('ControlOrMeta+a');
-    await page.keyboard.type('77');
+    assert.equal(await focusedKey(), 'attack');
+    await page.keyboard.type('77');  // the cell's text is selected: typing replaces it
     await page.keyboard.press('Escape');
-    assert.equal(await attack.inputValue(), '80');
+    assert.equal(await cellText(page, 'weapons', 4, 'attack'), '80');
     await page.keyboard.press('ControlOrMeta+a');
     await page.keyboard.type('12');
     await page.keyboard.press('Tab');  // leaving the cell stores it
     assert.equal(await page.locator('#changes li').allInnerTexts().then((l) => l.join()), 'weapons[4].attack: 80 -> 12');
-    assert.equal(await page.evaluate(() => document.activeElement.dataset.key), 'always-0');
+    assert.equal(await focusedKey(), 'always-0');
+    assert.equal(await cellText(page, 'weapons', 4, 'attack'), '12');
   });
 
   test('image info shows the facts of veldra-cli info; Fix checksum writes what checksum --fix writes', async () => {

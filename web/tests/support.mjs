@@ -93,23 +93,31 @@ export async function openImage(page, path) {
   await page.getByLabel('Open image').setInputFiles(path);
 }
 
+// The editable cell of a field: a text cell, or a bit's check box.
 export function cell(page, table, index, key) {
-  return page.locator(`#grid input[data-table="${table}"][data-index="${index}"][data-key="${key}"]`);
+  return page.locator(`#grid [data-table="${table}"][data-index="${index}"][data-key="${key}"]`);
+}
+
+// What a text cell shows (its editor's text while it is edited).
+export async function cellText(page, table, index, key) {
+  return cell(page, table, index, key).evaluate((td) => {
+    const editor = td.querySelector('input.editor');
+    return editor ? editor.value : td.firstChild?.nodeType === Node.TEXT_NODE ? td.firstChild.textContent : '';
+  });
 }
 
 export async function chooseTable(page, key) {
   await page.getByLabel('Table', { exact: true }).selectOption(key);
-  await page.locator(`#grid input[data-table="${key}"]`).first().waitFor({ state: 'attached' });
+  await page.locator(`#grid [data-table="${key}"]`).first().waitFor({ state: 'attached' });
 }
 
 // Types into a cell as a user would and presses Enter.
 export async function typeInto(page, table, index, key, text) {
   await chooseTable(page, table);
-  const input = cell(page, table, index, key);
-  await input.click();
-  await input.press('ControlOrMeta+a');
-  await input.pressSequentially(text);
-  await input.press('Enter');
+  await cell(page, table, index, key).click();
+  await page.keyboard.press('ControlOrMeta+a');
+  await page.keyboard.type(text);
+  await page.keyboard.press('Enter');
 }
 
 // Clicks a button and saves what it downloads; its name and bytes.
