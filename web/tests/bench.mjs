@@ -41,9 +41,9 @@ try {
     await chooseTable(page, 'enemy-stats');
     figures.enemyStats.push(await between(page, 'table-start', 'table-shown'));
     figures.enemyStatsPainted.push(await between(page, 'table-start', 'table-painted'));
-    const hp = cell(page, 'enemy-stats', 7, 'hp');
-    await hp.fill(String(1000 + run));
-    await hp.press('Enter');
+    await cell(page, 'enemy-stats', 7, 'hp').click();
+    await page.keyboard.type(String(1000 + run));
+    await page.keyboard.press('Enter');
     figures.store.push(await between(page, 'store-start', 'store-end'));
   }
 } finally {
