@@ -503,7 +503,14 @@ std::string fixChecksum()
     return text(Json{{"ok", true}, {"changed", true}, {"message", message}});
 }
 
-std::string imageName() { return session.name; }
+// Files larger than the tool reads are refused before the page reads them.
+double inputLimit() { return double(kMaxInputSize); }
+
+std::string tooLarge(const std::string& name)
+{
+    return "cannot read " + name + ": it is larger than " + std::to_string(kMaxInputSize >> 20)
+           + " MiB, far too large for an image or a patch";
+}
 
 }  // namespace
 
@@ -523,5 +530,6 @@ EMSCRIPTEN_BINDINGS(veldra_core)
     emscripten::function("applyPatchBytes", &applyPatchBytes);
     emscripten::function("imageInfo", &imageInfo);
     emscripten::function("fixChecksum", &fixChecksum);
-    emscripten::function("imageName", &imageName);
+    emscripten::function("inputLimit", &inputLimit);
+    emscripten::function("tooLarge", &tooLarge);
 }

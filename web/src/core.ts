@@ -64,6 +64,8 @@ interface RawCore {
   applyPatchBytes(name: string, bytes: Uint8Array): string;
   imageInfo(): string;
   fixChecksum(): string;
+  inputLimit(): number;
+  tooLarge(name: string): string;
 }
 
 export class Core {
@@ -115,5 +117,9 @@ export class Core {
   }
   fixChecksum(): StepAnswer {
     return JSON.parse(this.raw.fixChecksum());
+  }
+  // The reason a file is refused unread, or null when it may be read.
+  tooLarge(file: File): string | null {
+    return file.size > this.raw.inputLimit() ? this.raw.tooLarge(file.name) : null;
   }
 }

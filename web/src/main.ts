@@ -115,6 +115,11 @@ function accepted(name: string): void {
 
 async function openFile(file: File): Promise<void> {
   performance.mark('open-start');
+  const large = core.tooLarge(file);
+  if (large) {
+    refuse(`This is not a Veldra Saga ROM. (${large})` + (imageName ? ` (still editing ${imageName})` : ''));
+    return;
+  }
   const bytes = new Uint8Array(await file.arrayBuffer());
   const answer = core.open(file.name, bytes);
   if (answer.status === 'ok') {
@@ -200,6 +205,11 @@ function wire(): void {
     const file = applyInput.files?.[0];
     applyInput.value = '';
     if (!file) return;
+    const large = core.tooLarge(file);
+    if (large) {
+      refuse(large);
+      return;
+    }
     const answer = core.applyPatch(file.name, new Uint8Array(await file.arrayBuffer()));
     if (!answer.ok) {
       refuse(answer.reason);

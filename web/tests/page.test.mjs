@@ -198,6 +198,7 @@ describe('the web edition', () => {
     const cases = [
       ['noise.bin', Buffer.alloc(0x20000, 0x5a), 'This is not a Veldra Saga ROM.'],
       ['short.bin', Buffer.alloc(16, 1), /^This is not a Veldra Saga ROM\. \(.*short.*\)$/],
+      ['huge.bin', Buffer.alloc((64 << 20) + 1), /^This is not a Veldra Saga ROM\. \(.*larger than 64 MiB.*\)$/],
     ];
     for (const [name, bytes, message] of cases) {
       writeFileSync(files.path(name), bytes);
