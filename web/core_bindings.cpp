@@ -31,6 +31,7 @@
 #include <emscripten/val.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -262,7 +263,10 @@ std::string openImage(const std::string& name, const val& array)
     Bytes bytes = bytesOf(array);
     Result<std::int32_t> identity = Result<std::int32_t>::failure("");
     {
-        WorkFile file(name, bytes);
+        // the check reads the 4 bytes at the identity position: the file up to
+        // them answers it as the whole file would
+        const std::size_t prefix = std::min<std::size_t>(bytes.size(), kIdentityPosition + 4);
+        WorkFile file(name, std::span(bytes).first(prefix));
         if (!file.written())
             return text(Json{{"status", "refused"}, {"message", "This is not a Veldra Saga ROM. (it cannot be read)"}});
         identity = readIdentityValue(file.path().filename());  // relative: messages name the file alone
