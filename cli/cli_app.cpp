@@ -27,8 +27,9 @@ void printFailure(std::ostream& err, const std::string& message, const std::stri
 
 namespace {
 
-// Parses the command line and runs the command it names; `ran` is that command.
-int parseAndRun(const std::vector<std::string>& args, CommandIo& io, Command*& ran)
+// Parses the command line and runs the command it names; `outputFailureExit`
+// becomes that command's status for a failed standard output.
+int parseAndRun(const std::vector<std::string>& args, CommandIo& io, int& outputFailureExit)
 {
     std::ostream& out = io.out;
     std::ostream& err = io.err;
@@ -71,7 +72,7 @@ int parseAndRun(const std::vector<std::string>& args, CommandIo& io, Command*& r
         printFailure(err, "no command given", kToolUsage);
         return kExitUsage;
     }
-    ran = command;
+    outputFailureExit = command->outputFailureExit();
     try {
         return command->run(io);
     } catch (const CommandFailure& failure) {
@@ -86,8 +87,8 @@ int parseAndRun(const std::vector<std::string>& args, CommandIo& io, Command*& r
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     CommandIo io{out, err};
-    Command* ran = nullptr;
-    const int code = parseAndRun(args, io, ran);
+    int outputFailureExit = kExitRefused;
+    const int code = parseAndRun(args, io, outputFailureExit);
     out.flush();
     if (out)
         return code;
@@ -99,7 +100,5 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitUnreported;
     }
     printFailure(err, "cannot write to standard output: " + reason, {});
-    if (ran && code != kExitUsage)
-        return ran->outputFailureExit();
-    return code != kExitDone ? code : kExitRefused;
+    return code == kExitUsage ? code : outputFailureExit;
 }

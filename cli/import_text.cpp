@@ -13,7 +13,8 @@ std::optional<Refusal> textFault(std::string_view text)
     // a NUL is a code point of its own to UTF-8, so it is looked for up to the first broken sequence
     const char* broken = utf8::find_invalid(begin, end);
     const char* nul = std::find(begin, broken, '\0');
-    const char* at = nul != broken ? nul : broken;
+    const bool isNul = nul != broken;
+    const char* at = isNul ? nul : broken;
     if (at == end)
         return std::nullopt;
     std::size_t line = 1;
@@ -27,7 +28,7 @@ std::optional<Refusal> textFault(std::string_view text)
         lineStart += 3;  // a byte-order mark is not a character of the first line
     const auto column = utf8::unchecked::distance(lineStart, at) + 1;
     std::string what = "a NUL byte";
-    if (at != nul) {
+    if (!isNul) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(*at));
         what = "the byte " + std::string(hex) + ", which is not UTF-8";

@@ -420,9 +420,9 @@ void CliEditsTest::diffOfAnImageWithItselfAndAfterASet()
 
 namespace {
 
-constexpr std::uint32_t kWeapon4 = 0x0C0462 + 5 * 4;
-constexpr std::uint32_t kRewards1 = 0x0C6000 + 7 * 1;
-constexpr std::uint32_t kChest9 = kChests + 4 * 9;
+constexpr int kWeapon4 = 0x0C0462 + 5 * 4;
+constexpr int kRewards1 = 0x0C6000 + 7 * 1;
+constexpr int kChest9 = int(kChests) + 4 * 9;
 
 }  // namespace
 
@@ -441,7 +441,7 @@ void CliEditsTest::valuesOutsideTheirRangeOrAmbiguousAreRefused_data()
     QTest::newRow("byte 256") << "weapons" << 4 << "attack=256" << kWeapon4 << -1 << "Attack: 256 is outside 0..255." << 0;
     QTest::newRow("byte rounding past 255") << "weapons" << 4 << "attack=255.5" << kWeapon4 << -1
                                             << "Attack: 255.5 is outside 0..255." << 0;
-    QTest::newRow("byte in 0x hex") << "enemy-stats" << 7 << "speed=0x12C" << kStats + 23 * 7 + 9 << -1
+    QTest::newRow("byte in 0x hex") << "enemy-stats" << 7 << "speed=0x12C" << int(kStats + 23 * 7 + 9) << -1
                                     << "Speed: 0x12C is outside 0..255." << 0;
     QTest::newRow("byte far out") << "weapons" << 4 << "attack=1e400" << kWeapon4 << -1
                                   << "Attack: 1e400 is outside 0..255." << 0;
@@ -455,7 +455,7 @@ void CliEditsTest::valuesOutsideTheirRangeOrAmbiguousAreRefused_data()
                                    << "Attack must be a whole number from 0 to 255" << 0;
     QTest::newRow("byte without a rule") << "accessory-effects" << 2 << "type-of-effect=300" << 0x0C072C + 4 * 2 + 2 << -1
                                          << "Type of Effect must be a whole number from 0 to 255" << 0;
-    QTest::newRow("open-ended word") << "enemy-stats" << 7 << "hp=70000" << kStats + 23 * 7 << -1
+    QTest::newRow("open-ended word") << "enemy-stats" << 7 << "hp=70000" << int(kStats + 23 * 7) << -1
                                      << "HP must be a whole number from 0 to 65535" << 0;
     QTest::newRow("negative word") << "enemy-rewards" << 1 << "gil=-1" << kRewards1 + 2 << -1
                                    << "Gil must be a whole number from 0 to 65535" << 0;
@@ -466,7 +466,7 @@ void CliEditsTest::valuesOutsideTheirRangeOrAmbiguousAreRefused_data()
     QTest::newRow("enemy list") << "gato" << 0 << "gato=300" << 0x3802F0 << -1 << "is not an entry of the list" << 0;
     QTest::newRow("name one character too long") << "enemy-names" << 4 << "name=TwelveLetter" << 0x0C6700 + 11 * 4 << -1
                                                  << "has 12 characters; the slot holds 11" << 0;
-    QTest::newRow("gold past its range") << "chests" << 0 << "value=40000" << kChests + 2 << -1
+    QTest::newRow("gold past its range") << "chests" << 0 << "value=40000" << int(kChests + 2) << -1
                                          << "The gold amount must be a whole number from 0 to 32767" << 0;
     // labels that entries of different values share
     QTest::newRow("shared label") << "weapons" << 4 << "inflicted-status=Random 'stop'" << kWeapon4 + 3 << 0
@@ -545,7 +545,7 @@ void CliEditsTest::importOfATextThatIsNoUtf8WritesNothing()
     writeFile(latin1, "index,name\r\n4,Ren\xE9\r\n");
     const std::pair<QString, QString> cases[] = {
         {json, "line 1, column 53 (byte offset 52): a NUL byte"},
-        {csv, "line 3, column 4 (byte offset 21): a NUL byte"},
+        {csv, "line 3, column 4 (byte offset 22): a NUL byte"},
         {latin1, "line 2, column 6 (byte offset 17): the byte 0xE9, which is not UTF-8"},
     };
     for (const auto& [file, where] : cases) {
@@ -615,7 +615,7 @@ void CliEditsTest::outputFailuresAreToldAndNeverHideAWrite_data()
     QTest::newRow("tables") << QStringList{"tables"} << full << 1 << told << false;
     QTest::newRow("info") << QStringList{"info", "IMG"} << full << 1 << told << false;
     QTest::newRow("checksum") << QStringList{"checksum", "IMG"} << full << 1 << told << false;
-    QTest::newRow("diff, equal") << QStringList{"diff", "IMG", "IMG"} << full << 2 << told << false;
+    QTest::newRow("diff, equal") << QStringList{"diff", "IMG", "IMG", "--json"} << full << 2 << told << false;
     QTest::newRow("diff, different") << QStringList{"diff", "IMG", "MOD"} << full << 2 << told << false;
     QTest::newRow("help") << QStringList{"--help"} << full << 1 << told << false;
 }

@@ -186,7 +186,7 @@ void CliReadersTest::importRefusesWhatIsNoUtf8Text_data()
                                                 << "line 1, column 22 (byte offset 21)" << "the byte 0xED";
     QTest::newRow("JSON, sound text with accents") << false << QByteArray("{\"tables\": {}, \"x\": \"\xC3\xA9\xE2\x82\xAC\"}")
                                                    << "" << "";
-    QTest::newRow("CSV, a NUL in a cell") << true << QByteArray("index,hp\r\n3,12\0\r\n4,13\r\n")
+    QTest::newRow("CSV, a NUL in a cell") << true << QByteArray("index,hp\r\n3,12") + QByteArray(1, '\0') + "\r\n4,13\r\n"
                                           << "line 2, column 5 (byte offset 14)" << "a NUL byte";
     QTest::newRow("CSV, columns count characters") << true << QByteArray("index,name\r\n7,B\xC3\xA9\xFF\r\n")
                                                    << "line 2, column 5 (byte offset 17)" << "the byte 0xFF";
