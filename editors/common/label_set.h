@@ -7,6 +7,14 @@
 
 #include <functional>
 
+// The longest label a set may hold, in characters: a label is one entry of a
+// list and of a drop-down, and the status line and buttons quote it; the
+// windows grow to show it whole, and much longer labels would make them
+// wider than a screen.
+inline constexpr int kMaxLabelLength = 60;
+// The largest label file read: 260 labels of the longest kind, several times over.
+inline constexpr qint64 kMaxLabelFileBytes = 1024 * 1024;
+
 // A user's own list texts: a folder of UTF-8 text files named like the ones
 // supplied with the program (enemies.txt, items.txt, ...), one label a line,
 // in the same order and with the same count. A file the folder lacks keeps
@@ -18,8 +26,10 @@ public:
 
     // Reads and checks every label file in `folder`. `expectedCount` gives the
     // number of lines each file must have. Refused, naming the file and the
-    // line, when a file is not UTF-8 or has another number of lines; refused
-    // when the folder holds none of the files.
+    // line, when a file is not UTF-8, has a label longer than kMaxLabelLength
+    // or has another number of lines; refused, before anything is read, when
+    // a file is larger than kMaxLabelFileBytes or is not a regular file;
+    // refused when the folder holds none of the files.
     static Result<LabelSet> read(const QString& folder, const std::function<int(const QString&)>& expectedCount);
 
     QString folder() const { return m_folder; }
@@ -31,8 +41,9 @@ private:
     QHash<QString, QStringList> m_lists;
 };
 
-// The lines of a label file's bytes: a final line break ends the last line
-// rather than starting an empty one; CR before LF and a leading byte-order
-// mark are dropped. Refused with the 1-based number of the first line that is
-// not UTF-8.
+// The lines of a label file's bytes: a line ends in LF, CR LF or CR; a final
+// line break ends the last line rather than starting an empty one; a leading
+// byte-order mark is dropped. Refused, with the 1-based number of the line
+// ("line 17: ..."), at the first line that is not UTF-8 or is longer than
+// kMaxLabelLength characters.
 Result<QStringList> splitLabelLines(const QByteArray& bytes);
