@@ -11,6 +11,8 @@ std::string say(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 
+int longestLabel(const QString& fileName) { return fileName == QLatin1String("characters") ? 16 : 32; }
+
 const QStringList& LabelSet::fileNames()
 {
     // about.txt holds the about box's credits, not list texts
@@ -19,7 +21,7 @@ const QStringList& LabelSet::fileNames()
     return names;
 }
 
-Result<QStringList> splitLabelLines(const QByteArray& bytes)
+Result<QStringList> splitLabelLines(const QByteArray& bytes, int longest)
 {
     QByteArray all = bytes;
     if (all.startsWith("\xEF\xBB\xBF"))
@@ -44,13 +46,13 @@ Result<QStringList> splitLabelLines(const QByteArray& bytes)
         QString text = utf8.decode(raw[i]);
         if (utf8.hasError())
             return Result<QStringList>::failure(say(QStringLiteral("line %1: this line is not UTF-8 text").arg(i + 1)));
-        if (const qsizetype length = text.toUcs4().size(); length > kMaxLabelLength)
-            return Result<QStringList>::failure(say(QStringLiteral("line %1: this label is %2 characters long; a label may "
-                                                                   "have at most %3, so that it fits the windows' lists, "
-                                                                   "drop-downs and captions")
+        if (const qsizetype length = text.toUcs4().size(); length > longest)
+            return Result<QStringList>::failure(say(QStringLiteral("line %1: this label has %2 characters; a label of this "
+                                                                   "list may have at most %3, so that the windows showing "
+                                                                   "it still fit on the screen")
                                                         .arg(i + 1)
                                                         .arg(length)
-                                                        .arg(kMaxLabelLength)));
+                                                        .arg(longest)));
         lines << text;
     }
     return lines;
@@ -85,7 +87,7 @@ Result<LabelSet> LabelSet::read(const QString& folder, const std::function<int(c
         if (bytes.size() > kMaxLabelFileBytes)
             return Result<LabelSet>::failure(
                 say(QStringLiteral("%1 is longer than %2 bytes, the most a label file may have (1 MiB)").arg(path).arg(kMaxLabelFileBytes)));
-        auto lines = splitLabelLines(bytes);
+        auto lines = splitLabelLines(bytes, longestLabel(name));
         if (!lines)
             return Result<LabelSet>::failure(say(QStringLiteral("%1, %2").arg(path, QString::fromStdString(lines.error()))));
         const int expected = expectedCount(name);

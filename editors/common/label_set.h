@@ -7,11 +7,13 @@
 
 #include <functional>
 
-// The longest label a set may hold, in characters: a label is one entry of a
-// list and of a drop-down, and the status line and buttons quote it; the
-// windows grow to show it whole, and much longer labels would make them
-// wider than a screen.
-inline constexpr int kMaxLabelLength = 60;
+// The longest label a set may hold, in characters: 16 for a character name
+// (seven of them stand side by side as check boxes), 32 for any other list's.
+// A label is shown whole wherever it is used (list, drop-down, check box, the
+// status line's captions) and the windows grow to show it; up to these
+// lengths every window still fits an 800-pixel-wide screen at the usual font,
+// even in the widest letters.
+int longestLabel(const QString& fileName);
 // The largest label file read: 260 labels of the longest kind, several times over.
 inline constexpr qint64 kMaxLabelFileBytes = 1024 * 1024;
 
@@ -26,7 +28,7 @@ public:
 
     // Reads and checks every label file in `folder`. `expectedCount` gives the
     // number of lines each file must have. Refused, naming the file and the
-    // line, when a file is not UTF-8, has a label longer than kMaxLabelLength
+    // line, when a file is not UTF-8, has a label longer than longestLabel()
     // or has another number of lines; refused, before anything is read, when
     // a file is larger than kMaxLabelFileBytes or is not a regular file;
     // refused when the folder holds none of the files.
@@ -45,5 +47,5 @@ private:
 // line break ends the last line rather than starting an empty one; a leading
 // byte-order mark is dropped. Refused, with the 1-based number of the line
 // ("line 17: ..."), at the first line that is not UTF-8 or is longer than
-// kMaxLabelLength characters.
-Result<QStringList> splitLabelLines(const QByteArray& bytes);
+// `longest` characters.
+Result<QStringList> splitLabelLines(const QByteArray& bytes, int longest);
