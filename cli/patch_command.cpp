@@ -51,6 +51,7 @@ private:
         const auto made = createPatchFile(m_original, m_modified, m_output, *format, existing);
         if (!made)
             failWrite(made.error(), m_force);
+        io.written = m_output + " was written";
         io.out << "wrote " << m_output << " (" << patchFormatName(*format) << "): " << made->size << " bytes, "
                << made->changedRuns << (made->changedRuns == 1 ? " changed run\n" : " changed runs\n");
         return kExitDone;
@@ -61,6 +62,7 @@ private:
         const auto applied = applyPatchFile(m_image, m_patch, m_output, m_force ? Existing::Replace : Existing::Refuse);
         if (!applied)
             failWrite(applied.error(), m_force);
+        io.written = m_output + " was written";
         io.out << "wrote " << m_output << ": " << applied->size << " bytes\n";
         return kExitDone;
     }
