@@ -153,16 +153,8 @@ Result<RomImage::Writer> RomImage::openForWriting() const
     if (!file)
         return R::failure(file.error());
     // the lock first: the identity and every record are read under it
-    switch (lockExclusive(file->get(), kWriterPatience)) {
-    case LockOutcome::Locked:
-        break;
-    case LockOutcome::Busy:
-        return R::failure("cannot write " + name + ": another program or window is writing it and has not let go for "
-                          + std::to_string(kWriterPatience.count() / 1000) + " seconds; nothing was written, try again");
-    case LockOutcome::Failed:
-        return R::failure("cannot write " + name + ": it cannot be locked against other writers ("
-                          + fileErrorReason(errno) + ")");
-    }
+    if (const Status locked = lockAgainstWriters(file->get()); !locked)
+        return R::failure(locked.error());
     const std::string cannot = "cannot write " + name + ": ";
     auto size = fileSize(file->get());
     if (!size)
@@ -171,6 +163,33 @@ Result<RomImage::Writer> RomImage::openForWriting() const
         if (const Status identified = checkIdentity(file->get(), *size); !identified)
             return R::failure(cannot + identified.error());
     return Writer(m_path, std::move(file.value()), *size);
+}
+
+Status RomImage::lockAgainstWriters(std::FILE* file) const
+{
+    const std::string name = m_path.string();
+    switch (lockExclusive(file, kWriterPatience)) {
+    case LockOutcome::Locked:
+        return success();
+    case LockOutcome::Busy:
+        return Status::failure("cannot write " + name + ": another program or window is writing it and has not let go for "
+                               + std::to_string(kWriterPatience.count() / 1000) + " seconds; nothing was written, try again");
+    case LockOutcome::Failed:
+        break;
+    }
+    return Status::failure("cannot write " + name + ": it cannot be locked against other writers (" + fileErrorReason(errno) + ")");
+}
+
+Result<RomImage::HeldLock> RomImage::holdWritersLock() const
+{
+    using R = Result<HeldLock>;
+    auto file = openExisting(m_path, true, "write");
+    if (!file)
+        return R::failure(file.error());
+    if (const Status locked = lockAgainstWriters(file->get()); !locked)
+        return R::failure(locked.error());
+    LockedHere mark(file->get());
+    return HeldLock(std::move(file.value()), std::move(mark));
 }
 
 Result<Bytes> RomImage::Writer::read(std::uint32_t position, std::size_t count) const

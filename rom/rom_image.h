@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rom/file_lock.h"
+
 #include "rom/regular_file.h"
 #include "rom/result.h"
 
@@ -55,7 +57,16 @@ public:
     // seconds makes this fail with a reason naming the file.
     Result<Writer> openForWriting() const;
 
+    // The writers' lock held for as long as the returned value lives, for a
+    // command that reads records, works out new ones and writes them: no
+    // other writer comes between its read and its write. The writes of this
+    // process pass through it; another process's wait for it as for any
+    // writer, and give up after the same few seconds.
+    class HeldLock;
+    Result<HeldLock> holdWritersLock() const;
+
 private:
+    Status lockAgainstWriters(std::FILE* file) const;
     // a Range count meaning every byte from its position to the file's end
     static constexpr std::size_t kToEnd = static_cast<std::size_t>(-1);
     Result<Bytes> readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const;
@@ -80,6 +91,14 @@ private:
     std::filesystem::path m_path;
     FileHandle m_file;
     std::uint64_t m_size;
+};
+
+class RomImage::HeldLock {
+private:
+    friend class RomImage;
+    HeldLock(FileHandle file, LockedHere mark) : m_file(std::move(file)), m_mark(std::move(mark)) {}
+    FileHandle m_file;
+    LockedHere m_mark;  // after the file in the members: let go before it closes
 };
 
 // Little-endian words inside a record buffer.

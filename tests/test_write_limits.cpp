@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 
 // What a user's system does to a writer: a file size limit that falls inside
@@ -55,7 +56,7 @@ LimitedRun runCliUnderLimit(const QStringList& args, rlim_t limit)
 // Holds the writers' lock on a file as another program would.
 class HeldLock {
 public:
-    explicit HeldLock(const QString& path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR))
+    explicit HeldLock(const QString& path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC))
     {
         if (m_fd < 0 || ::flock(m_fd, LOCK_EX) != 0)
             qFatal("cannot lock %s", qPrintable(path));
@@ -72,7 +73,6 @@ private:
     int m_fd;
 };
 
-QByteArray record(const QString& path, std::uint32_t position, int size) { return fileContents(path).mid(position, size); }
 
 }  // namespace
 
