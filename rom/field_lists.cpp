@@ -95,8 +95,8 @@ int entryShowing(std::span<const ValueListEntry> list, int stored)
     return -1;
 }
 
-Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string_view typed, int stored,
-                               std::string_view label, Notation notation, ValueFit fit)
+Result<ValueChoice> resolveListText(std::span<const ValueListEntry> list, std::string_view typed, ValueChoice shown,
+                                    std::string_view label, Notation notation, ValueFit fit)
 {
     std::string text(typed);
     const auto start = typed.find_first_not_of(" \t");
@@ -105,13 +105,20 @@ Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string
     if (toolHex)
         if (auto v = numericValue(typed, notation); v && *v <= 2147483647.0)
             text = std::to_string(static_cast<long long>(*v));
-    auto choice = resolveTypedValue(list, {entryShowing(list, stored), stored}, text, label, fit);
-    if (choice)
-        return choice->value;
-    if (text == typed)
-        return Result<int>::failure(choice.error());
+    auto choice = resolveTypedValue(list, shown, text, label, fit);
+    if (choice || text == typed)
+        return choice;
     // the reason quotes the text as it was typed, not its decimal form
-    return Result<int>::failure(resolveTypedValue({}, {-1, -1}, typed, label).error());
+    return Result<ValueChoice>::failure(resolveTypedValue({}, {-1, -1}, typed, label).error());
+}
+
+Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string_view typed, int stored,
+                               std::string_view label, Notation notation, ValueFit fit)
+{
+    auto choice = resolveListText(list, typed, {entryShowing(list, stored), stored}, label, notation, fit);
+    if (!choice)
+        return Result<int>::failure(choice.error());
+    return choice->value;
 }
 
 std::span<const ValueListEntry> valueList(ValueListId id)

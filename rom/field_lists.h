@@ -35,3 +35,7 @@ int entryShowing(std::span<const ValueListEntry> list, int stored);
 Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string_view typed, int stored,
                                std::string_view label, Notation notation = Notation::Window,
                                ValueFit fit = ValueFit::Adjust);
+// The same with the choice the list shows given (a drop-down after a pick
+// shows another entry than a read would), and the choice made returned.
+Result<ValueChoice> resolveListText(std::span<const ValueListEntry> list, std::string_view typed, ValueChoice shown,
+                                    std::string_view label, Notation notation, ValueFit fit);

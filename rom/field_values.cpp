@@ -32,7 +32,7 @@ Result<bool> bitFromText(std::string_view text, std::string_view label)
 // A number that the field's entry rule would turn into another (300 into 255
 // in a clamped byte field): refused where the value must be stored as given.
 // An empty text, which the rule makes 0, is left to the rule.
-Status outsideRange(const KeyedField& k, std::string_view text, const std::string& ruled, Notation notation)
+Status outsideRange(const Field& f, std::string_view text, const std::string& ruled, Notation notation)
 {
     if (ruled == text || text.find_first_not_of(" \t") == std::string_view::npos)
         return success();
@@ -42,44 +42,14 @@ Status outsideRange(const KeyedField& k, std::string_view text, const std::strin
         return success();
     const std::size_t first = text.find_first_not_of(" \t");
     const std::string shown(text.substr(first, text.find_last_not_of(" \t") - first + 1));
-    return Status::failure(k.label + ": " + shown + " is outside " + std::to_string(k.min.value_or(0)) + ".."
-                           + std::to_string(k.max.value_or(0)) + ".");
+    return Status::failure(std::string(f.label) + ": " + shown + " is outside 0.."
+                           + std::to_string(f.width == Width::Word ? 65535 : 255) + ".");
 }
 
 Status storePlain(const KeyedField& k, Bytes& record, std::string_view text, Notation notation, ValueFit fit)
 {
-    const Field& f = *k.field;
-    if (f.width == Width::Bit) {
-        auto bit = bitFromText(text, f.label);
-        if (!bit)
-            return Status::failure(bit.error());
-        const auto mask = static_cast<std::uint8_t>(1u << f.bit);
-        record[f.offset] = *bit ? (record[f.offset] | mask) : (record[f.offset] & ~mask);
-        return success();
-    }
-    if (f.list != ValueListId::None) {
-        auto value = resolveStoredValue(valueList(f.list), text, record[f.offset], f.label, notation, fit);
-        if (!value)
-            return Status::failure(value.error());
-        record[f.offset] = static_cast<std::uint8_t>(*value);
-        return success();
-    }
-    const std::string ruled = applyEntryRule(f.rule, text, notation);
-    if (fit == ValueFit::Exact)
-        if (Status kept = outsideRange(k, text, ruled, notation); !kept)
-            return kept;
-    if (f.width == Width::Word) {
-        auto word = wordFromText(ruled, f.label, notation);
-        if (!word)
-            return Status::failure(word.error());
-        putWord(record, f.offset, *word);
-        return success();
-    }
-    auto byte = byteFromText(ruled, f.label, notation);
-    if (!byte)
-        return Status::failure(byte.error());
-    record[f.offset] = *byte;
-    return success();
+    auto stored = storeFieldText(*k.field, record, text, notation, fit);
+    return stored ? success() : Status::failure(stored.error());
 }
 
 Status storeName(Bytes& record, std::string_view text)
@@ -149,16 +119,67 @@ void storeChest(Bytes& record, std::span<const FieldInput> inputs, const int (&a
 
 }  // namespace
 
+std::int64_t fieldNumber(const Field& f, std::span<const std::uint8_t> record)
+{
+    switch (f.width) {
+    case Width::Bit:
+        return (record[f.offset] >> f.bit) & 1;
+    case Width::Word:
+        return wordAt(record, f.offset);
+    case Width::Byte:
+    case Width::Text:
+        break;
+    }
+    return record[f.offset];
+}
+
+Result<ValueChoice> storeFieldText(const Field& f, std::span<std::uint8_t> record, std::string_view text,
+                                   Notation notation, ValueFit fit, const ListShown* list)
+{
+    using Stored = Result<ValueChoice>;
+    if (f.width == Width::Bit) {
+        auto bit = bitFromText(text, f.label);
+        if (!bit)
+            return Stored::failure(bit.error());
+        const auto mask = static_cast<std::uint8_t>(1u << f.bit);
+        record[f.offset] = *bit ? (record[f.offset] | mask) : (record[f.offset] & ~mask);
+        return ValueChoice{-1, *bit ? 1 : 0};
+    }
+    if (f.list != ValueListId::None || list) {
+        const auto entries = list ? list->entries : valueList(f.list);
+        const ValueChoice shown = list ? list->shown : ValueChoice{entryShowing(entries, record[f.offset]), record[f.offset]};
+        auto choice = resolveListText(entries, text, shown, f.label, notation, fit);
+        if (!choice)
+            return choice;
+        record[f.offset] = static_cast<std::uint8_t>(choice->value);
+        return choice;
+    }
+    const std::string ruled = applyEntryRule(f.rule, text, notation);
+    if (fit == ValueFit::Exact)
+        if (Status kept = outsideRange(f, text, ruled, notation); !kept)
+            return Stored::failure(kept.error());
+    if (f.width == Width::Word) {
+        auto word = wordFromText(ruled, f.label, notation);
+        if (!word)
+            return Stored::failure(word.error());
+        putWord(record, f.offset, *word);
+        return ValueChoice{-1, *word};
+    }
+    auto byte = byteFromText(ruled, f.label, notation);
+    if (!byte)
+        return Stored::failure(byte.error());
+    record[f.offset] = *byte;
+    return ValueChoice{-1, *byte};
+}
+
 FieldValue readFieldValue(const KeyedField& k, std::span<const std::uint8_t> record)
 {
     const Field& f = *k.field;
     switch (k.kind) {
     case KeyKind::Plain:
         if (f.width == Width::Bit)
-            return static_cast<bool>((record[f.offset] >> f.bit) & 1);
-        if (f.width == Width::Word)
-            return static_cast<std::int64_t>(wordAt(record, f.offset));
-        return static_cast<std::int64_t>(record[f.offset]);
+            return fieldNumber(f, record) != 0;
+        return fieldNumber(f, record);
     case KeyKind::Name:
         return decodeGameText(record);
     case KeyKind::ChestType:

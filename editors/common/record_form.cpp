@@ -2,10 +2,14 @@
 
 #include "editors/common/place_tips.h"
 #include "editors/common/value_combo.h"
+#include "rom/field_values.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QWidget>
+
+#include <stdexcept>
+#include <string>
 
 RecordForm::RecordForm(const Table& table, QWidget* root, const QStringList& leftToWindow) : m_table(table)
 {
@@ -13,25 +17,27 @@ RecordForm::RecordForm(const Table& table, QWidget* root, const QStringList& lef
         const QString name = QString::fromUtf8(field.name.data(), qsizetype(field.name.size()));
         if (field.width == Width::Text || leftToWindow.contains(name))
             continue;
-        if (auto* control = root->findChild<QWidget*>(name))
-            m_bindings.push_back({&field, control, qobject_cast<QCheckBox*>(control), qobject_cast<ValueCombo*>(control),
-                                  qobject_cast<QLineEdit*>(control)});
+        QWidget* control = root->findChild<QWidget*>(name);
+        Binding binding{&field, control, qobject_cast<QCheckBox*>(control), qobject_cast<ValueCombo*>(control),
+                        qobject_cast<QLineEdit*>(control)};
+        // a field without its control would keep its bytes at every Save
+        // while the window seemed to edit the whole record
+        if (!binding.box && !binding.combo && !binding.edit)
+            throw std::logic_error("the " + std::string(table.name) + " form has no "
+                                   + (control ? "check box, drop-down or entry field" : "control") + " named "
+                                   + std::string(field.name) + " for " + std::string(field.label));
+        m_bindings.push_back(binding);
     }
 }
 
 void RecordForm::show(std::span<const std::uint8_t> record) const
 {
     for (const Binding& binding : m_bindings) {
-        const Field* field = binding.field;
-        const std::uint8_t byte = record[field->offset];
-        if (field->width == Width::Bit) {
-            if (QCheckBox* box = binding.box)
-                box->setChecked((byte >> field->bit) & 1);
-            continue;
-        }
-        const int value = field->width == Width::Word ? wordAt(record, field->offset) : byte;
-        if (ValueCombo* combo = binding.combo) {
-            combo->showStored(value);
+        const std::int64_t value = fieldNumber(*binding.field, record);
+        if (QCheckBox* box = binding.box) {
+            box->setChecked(value != 0);
+        } else if (ValueCombo* combo = binding.combo) {
+            combo->showStored(int(value));
         } else if (QLineEdit* edit = binding.edit) {
             // the same text again changes nothing (no change signal either),
             // but a line edit would lay it out anew: skip it
@@ -45,37 +51,23 @@ void RecordForm::show(std::span<const std::uint8_t> record) const
 Result<Bytes> RecordForm::collect(Bytes record) const
 {
     for (const Binding& binding : m_bindings) {
-        const Field* field = binding.field;
-        QWidget* control = binding.control;
-        const std::string label(field->label);
-        if (field->width == Width::Bit) {
-            if (auto* box = qobject_cast<QCheckBox*>(control)) {
-                const auto mask = static_cast<std::uint8_t>(1u << field->bit);
-                // only a box that is exactly checked sets its bit
-                record[field->offset] = box->checkState() == Qt::Checked ? (record[field->offset] | mask)
-                                                                         : (record[field->offset] & ~mask);
-            }
-            continue;
+        const Field& field = *binding.field;
+        Result<ValueChoice> stored = ValueChoice{-1, 0};
+        if (QCheckBox* box = binding.box) {
+            // only a box that is exactly checked sets its bit
+            stored = storeFieldText(field, record, box->checkState() == Qt::Checked ? "1" : "0", Notation::Window,
+                                    ValueFit::Adjust);
+        } else if (ValueCombo* combo = binding.combo) {
+            const ListShown list{combo->entries(), combo->shownChoice()};
+            stored = storeFieldText(field, record, combo->currentText().toStdString(), Notation::Window, ValueFit::Adjust,
+                                    &list);
+            if (stored)
+                combo->takeChoice(*stored);
+        } else if (QLineEdit* edit = binding.edit) {
+            stored = storeFieldText(field, record, edit->text().toStdString(), Notation::Window, ValueFit::Adjust);
         }
-        if (auto* combo = qobject_cast<ValueCombo*>(control)) {
-            auto value = combo->resolveTyped(QString::fromStdString(label));
-            if (!value)
-                return Result<Bytes>::failure(value.error());
-            record[field->offset] = static_cast<std::uint8_t>(*value);
-        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-            const std::string text = edit->text().toStdString();
-            if (field->width == Width::Word) {
-                auto word = wordFromText(text, label);
-                if (!word)
-                    return Result<Bytes>::failure(word.error());
-                putWord(record, field->offset, *word);
-            } else {
-                auto byte = byteFromText(text, label);
-                if (!byte)
-                    return Result<Bytes>::failure(byte.error());
-                record[field->offset] = *byte;
-            }
-        }
+        if (!stored)
+            return Result<Bytes>::failure(stored.error());
     }
     return record;
 }

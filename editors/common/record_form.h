@@ -16,8 +16,10 @@ class ValueCombo;
 // boxes for bits, value drop-downs for bytes chosen from a list.
 class RecordForm {
 public:
-    // Binds every field of `table` whose control exists under `root`, except
-    // those named in `leftToWindow`, which the window handles itself.
+    // Binds every field of `table` to its control under `root`, except text
+    // fields and those named in `leftToWindow`, which the window handles
+    // itself. A field without a control (a check box for a bit, else an entry
+    // field or a drop-down) is a fault of the window: std::logic_error.
     RecordForm(const Table& table, QWidget* root, const QStringList& leftToWindow = {});
 
     const Table& table() const { return m_table; }

@@ -16,7 +16,7 @@ ValueCombo::ValueCombo(const QString& objectName, QWidget* parent) : QComboBox(p
     // blind, first match wins); it resolves it by the list's own rule below
     setDuplicatesEnabled(true);
     connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
-        if (auto choice = resolveTypedValue(m_entries, {currentIndex(), m_value}, currentText().toStdString(), {}))
+        if (auto choice = resolveTypedValue(m_entries, shownChoice(), currentText().toStdString(), {}))
             takeChoice(*choice);
     });
     connect(this, &QComboBox::currentIndexChanged, this, &ValueCombo::choose);
@@ -77,13 +77,4 @@ void ValueCombo::showStored(int stored)
     }
     setCurrentIndex(-1);
     setEditText(QString::number(stored));
-}
-
-Result<int> ValueCombo::resolveTyped(const QString& label)
-{
-    auto choice = resolveTypedValue(m_entries, {currentIndex(), m_value}, currentText().toStdString(), label.toStdString());
-    if (!choice)
-        return Result<int>::failure(choice.error());
-    takeChoice(*choice);
-    return m_value;
 }

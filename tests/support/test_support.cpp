@@ -149,6 +149,13 @@ QWidget* Session::openEditor(int listIndex, const QString& objectName)
     return m_shell->windows().find(objectName);
 }
 
+quint32 propertySeed(quint32 fixed)
+{
+    bool ok = false;
+    const quint32 fromEnv = qEnvironmentVariable("VELDRA_PROPERTY_SEED").toUInt(&ok);
+    return ok ? fromEnv : fixed;
+}
+
 void typeInto(QLineEdit* field, const QString& text)
 {
     field->setFocus();

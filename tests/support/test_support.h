@@ -92,6 +92,10 @@ T* child(QWidget* window, const QString& name)
     return window ? window->findChild<T*>(name) : nullptr;
 }
 
+// The seed of a property test: `fixed`, so that a failure can be replayed,
+// unless VELDRA_PROPERTY_SEED picks another.
+quint32 propertySeed(quint32 fixed);
+
 // Replaces a field's text by typing, as a user would (select all, type).
 void typeInto(QLineEdit* field, const QString& text);
 // Clicks a window's Save button (or the button of that name) as a user would.
