@@ -198,7 +198,7 @@ void MainWindow::loadImage(const QString& path)
     m_fileName = QFileInfo(path).absoluteFilePath();
     auto value = readIdentityValue(m_fileName.toStdString());
     bool headered = false;
-    if (value && *value != kIdentityValue) {
+    if (value && !isGameIdentity(*value)) {
         // a headered image: its copy without the header is loaded instead
         const auto offer = m_patches->offerCopyWithoutHeader(m_fileName);
         headered = offer.headered;
@@ -210,7 +210,7 @@ void MainWindow::loadImage(const QString& path)
     }
     if (value)
         m_fecal->setText(QString::number(*value));
-    if (!value || *value != kIdentityValue) {
+    if (!value || !isGameIdentity(*value)) {
         // the editors keep working on the image accepted last, if any
         const QString current = m_shell.romPath();
         const QString still =

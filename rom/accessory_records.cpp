@@ -12,12 +12,3 @@ Result<AccessoryRecords> readAccessory(const RomImage& image, int index)
         return Result<AccessoryRecords>::failure(equip.error());
     return AccessoryRecords{*effect, *equip};
 }
-
-WrittenRecords writeAccessory(const RomImage& image, int index, const AccessoryRecords& records)
-{
-    const RecordWrite writes[] = {
-        {&tables::accessoryEffects, index, records.effect},
-        {&tables::accessoryEquip, index, records.equip},
-    };
-    return writeRecords(image, writes);
-}

@@ -11,5 +11,3 @@ struct AccessoryRecords {
 };
 
 Result<AccessoryRecords> readAccessory(const RomImage& image, int index);
-// The equip record first: it lies farther into the image.
-WrittenRecords writeAccessory(const RomImage& image, int index, const AccessoryRecords& records);

@@ -96,7 +96,10 @@ EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, N
 RecordReader recordsOf(std::span<const std::uint8_t> image)
 {
     return [image](const Table& table, int index) -> Result<Bytes> {
-        const std::size_t at = table.base + std::size_t(index) * table.recordSize;
+        const auto position = recordPosition(table, index);
+        if (!position)
+            return Result<Bytes>::failure(position.error());
+        const std::size_t at = *position;
         if (at + table.recordSize > image.size())
             return Result<Bytes>::failure("the file ends before this entry of the " + std::string(table.name) + " table");
         return Bytes(image.begin() + at, image.begin() + at + table.recordSize);

@@ -37,11 +37,3 @@ Result<std::vector<std::string>> readEnemyNames(const RomImage& image)
         names.push_back(decodeGameText(std::span<const std::uint8_t>(*table).subspan(i * size, size)));
     return names;
 }
-
-Status writeEnemyName(const RomImage& image, int index, std::string_view name)
-{
-    auto position = namePosition(index);
-    if (!position)
-        return Status::failure(position.error());
-    return WriteGameText(image, *position, name, tables::enemyNames.recordSize);
-}

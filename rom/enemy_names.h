@@ -13,6 +13,3 @@ inline constexpr std::string_view kEnemyNameLabel = "Enemy Name";
 Result<std::string> readEnemyName(const RomImage& image, int index);
 // Every name, as the image holds them (trailing blanks kept); all or none.
 Result<std::vector<std::string>> readEnemyNames(const RomImage& image);
-// Writes the whole slot in one call, through the codec: characters without a
-// code leave the byte at their place as it was.
-Status writeEnemyName(const RomImage& image, int index, std::string_view name);

@@ -1,6 +1,6 @@
 #include "rom/field_place.h"
 
-#include <cstdio>
+#include <string>
 
 std::string fieldKind(const Table& table, const Field& field)
 {
@@ -15,14 +15,4 @@ std::string fieldKind(const Table& table, const Field& field)
         return " \u00B7 text \u00B7 " + std::to_string(table.recordSize) + " bytes";
     }
     return {};
-}
-
-Result<std::string> fieldPlace(const Table& table, const Field& field, int index)
-{
-    const auto record = recordPosition(table, index);
-    if (!record)
-        return Result<std::string>::failure(record.error());
-    char position[16];
-    std::snprintf(position, sizeof position, "0x%06X", static_cast<unsigned>(*record + field.offset));
-    return std::string(position) + fieldKind(table, field);
 }

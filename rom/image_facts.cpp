@@ -1,5 +1,6 @@
 #include "rom/image_facts.h"
 
+#include "rom/identity.h"
 #include "rom/tables.h"
 
 #include <bit>
@@ -28,18 +29,11 @@ std::uint64_t mirroredSum(Span bytes)
     return plainSum(bytes.first(head)) + mirroredSum(rest) * (head / restSpan);
 }
 
-std::int32_t le32s(Span bytes, std::size_t at)
-{
-    const std::uint32_t v = std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8
-                            | std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24;
-    return static_cast<std::int32_t>(v);
-}
-
 std::uint16_t le16(Span bytes, std::size_t at) { return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8); }
 
 bool identityAt(Span file, std::size_t position)
 {
-    return file.size() >= position + 4 && le32s(file, position) == kIdentityValue;
+    return file.size() >= position + 4 && isGameIdentity(decodeIdentity(file.subspan(position).first<4>()));
 }
 
 // the header sits at the end of the first 64 KiB; a shorter file has none,
@@ -82,8 +76,8 @@ ImageFacts describeImage(Span file)
     const Span image = file.subspan(facts.imageStart());
     facts.identityPosition = kIdentityPosition + std::uint32_t(facts.imageStart());
     if (image.size() >= kIdentityPosition + 4) {
-        facts.identityValue = le32s(image, kIdentityPosition);
-        facts.identityOk = *facts.identityValue == kIdentityValue;
+        facts.identityValue = decodeIdentity(image.subspan(kIdentityPosition).first<4>());
+        facts.identityOk = isGameIdentity(*facts.identityValue);
     }
     if (holdsInternalHeader(image)) {
         InternalHeader header;

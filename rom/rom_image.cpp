@@ -1,6 +1,7 @@
 #include "rom/rom_image.h"
 
 #include "rom/file_lock.h"
+#include "rom/identity.h"
 #include "rom/regular_file.h"
 #include "rom/tables.h"
 
@@ -48,9 +49,7 @@ Status checkIdentity(std::FILE* f, std::uint64_t size)
     std::uint8_t b[4];
     if (!readFileAt(f, kIdentityPosition, b, 4))
         return Status::failure(fileErrorReason(errno));
-    const std::uint32_t value = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16
-                                | std::uint32_t(b[3]) << 24;
-    if (static_cast<std::int32_t>(value) != kIdentityValue)
+    if (!isGameIdentity(decodeIdentity(b)))
         return Status::failure(std::string(notAnImage) + " (the identity value at " + hex(kIdentityPosition)
                                + " does not match)");
     return success();

@@ -29,7 +29,7 @@ private:
 
 std::uint8_t* recordAt(Bytes& image, const Table& table, int index)
 {
-    return image.data() + table.base + static_cast<std::uint32_t>(index) * table.recordSize;
+    return image.data() + *recordPosition(table, index);
 }
 
 void fillNames(Bytes& image, Noise& noise)
@@ -111,7 +111,7 @@ Bytes makeSampleImage()
     fillEquipment(image, noise);
     fillEnemies(image, noise);
     fillChests(image, noise);
-    image[tables::gatoSlot.base] = 0x92;
+    *recordAt(image, tables::gatoSlot, 0) = 0x92;
     fillInternalHeader(image);  // last: the checksum covers everything above
     return image;
 }

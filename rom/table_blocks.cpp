@@ -30,9 +30,12 @@ bool TableBlocks::holds(const Table& table) const
 
 std::span<const std::uint8_t> TableBlocks::record(const Table& table, int index) const
 {
-    const std::size_t at = std::size_t(index) * table.recordSize;
+    const auto position = recordPosition(table, index);
+    if (!position)
+        return {};
+    const std::size_t at = *position - table.base;  // a block starts at the table's entry 0
     for (const auto& [t, bytes] : m_blocks)
-        if (t == &table && index >= 0 && at + table.recordSize <= bytes.size())
+        if (t == &table && at + table.recordSize <= bytes.size())
             return std::span(bytes).subspan(at, table.recordSize);
     return {};
 }

@@ -7,7 +7,6 @@
 #include "rom/sample_image.h"
 #include "rom/tables.h"
 #include "rom/value_list.h"
-#include "rom/word_conv.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,7 +44,6 @@ private slots:
     void entryRules();
     void saveConversions_data();
     void saveConversions();
-    void wordConversions();
     void typedValueListText_data();
     void typedValueListText();
     void codecDecodesAndEncodes();
@@ -172,24 +170,6 @@ void CoreTest::saveConversions()
         QCOMPARE(int(*w), word);
     else
         QVERIFY(w.error().find(std::string(kWordConversionError)) == 0 && w.error().find("HP must be") != std::string::npos);
-}
-
-void CoreTest::wordConversions()
-{
-    QCOMPARE(HexToUnsigned("FFFF"), std::int64_t(65535));
-    QCOMPARE(HexToUnsigned("&hffffffff"), std::int64_t(4294967295));
-    QCOMPARE(HexToUnsigned("1G"), std::int64_t(0));
-    QCOMPARE(HexToUnsigned(""), std::int64_t(0));
-    QCOMPARE(HexToUnsigned("123456789"), std::int64_t(591751049));
-    QCOMPARE(SignedToUnsigned(std::int16_t(-1)), std::int64_t(65535));
-    QCOMPARE(SignedToUnsigned(std::int16_t(-32768)), std::int64_t(32768));
-    QCOMPARE(SignedToUnsigned(std::int16_t(255)), std::int64_t(255));
-    QCOMPARE(SignedToUnsigned(std::int32_t(-1)), std::int64_t(4294967295));
-    QCOMPARE(UnsignedToSigned(65535), std::optional<std::int16_t>(-1));
-    QCOMPARE(UnsignedToSigned(32768), std::optional<std::int16_t>(-32768));
-    QCOMPARE(UnsignedToSigned(32767), std::optional<std::int16_t>(32767));
-    QVERIFY(!UnsignedToSigned(65536));
-    QVERIFY(!UnsignedToSigned(-1));
 }
 
 void CoreTest::typedValueListText_data()
