@@ -1,3 +1,5 @@
+#include "app/editor_catalog.h"
+
 #include "app/about_dialog.h"
 #include "app/app_shell.h"
 #include "app/history_window.h"
@@ -20,21 +22,29 @@ QWidget* finished(QWidget* editor)
     return editor;
 }
 
+// the captions are the list's own texts (the blank after "Item" included)
+constexpr ListedEditor kListed[] = {
+    {"Characters", "Character", createCharacterWindow},
+    {"NPCs", "NPC", createNpcWindow},
+    {"Enemy", "Monster", createMonsterWindow},
+    {"Weapons", "Weapon", createWeaponWindow},
+    {"Armor", "Armor", createArmorWindow},
+    {"Accessory", "Accessory", createAccessoryWindow},
+    {"Item Secondary", "Item2", createItem2Window},
+    {"Consumable and Key Item ", "KeyItemandConsumables", createConsumablesWindow},
+    {"Chest Editing", "Chests", createChestWindow},
+};
+
 }  // namespace
+
+std::span<const ListedEditor> listedEditors() { return kListed; }
 
 void registerWindows(WindowRegistry& registry, EditorHost& host)
 {
     registry.add(QStringLiteral("Dialog"), [] { return new AboutDialog; });
     registry.add(QStringLiteral("History"), [&host] { return new HistoryWindow(host.saveLog()); });
-    registry.add(QStringLiteral("Character"), [&host] { return finished(createCharacterWindow(host)); });
-    registry.add(QStringLiteral("NPC"), [&host] { return finished(createNpcWindow(host)); });
-    registry.add(QStringLiteral("Monster"), [&host] { return finished(createMonsterWindow(host)); });
-    registry.add(QStringLiteral("Weapon"), [&host] { return finished(createWeaponWindow(host)); });
-    registry.add(QStringLiteral("Armor"), [&host] { return finished(createArmorWindow(host)); });
-    registry.add(QStringLiteral("Accessory"), [&host] { return finished(createAccessoryWindow(host)); });
-    registry.add(QStringLiteral("Item2"), [&host] { return finished(createItem2Window(host)); });
-    registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return finished(createConsumablesWindow(host)); });
-    registry.add(QStringLiteral("Chests"), [&host] { return finished(createChestWindow(host)); });
+    for (const ListedEditor& editor : kListed)
+        registry.add(QString::fromLatin1(editor.window), [&host, create = editor.create] { return finished(create(host)); });
     registry.add(QStringLiteral("Gato"), [&host] { return finished(createGatoWindow(host)); });
     registry.add(QStringLiteral("ImageInfo"), [&host] { return new ImageInfoWindow(host); });
 }

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_shell.h"
+#include "app/editor_catalog.h"
 #include "app/history_window.h"
 #include "app/image_copy.h"
 #include "app/recent_menu.h"
@@ -29,23 +30,6 @@ const QString kTitle = QStringLiteral("Veldra Forge");
 const QString kDash = QStringLiteral(" \u2014 ");
 const QString kRejected = QStringLiteral("This is not a Veldra Saga ROM.");
 
-// The editor list, in order, and the window each entry opens.
-struct EditorEntry {
-    const char* caption;
-    const char* window;
-};
-constexpr EditorEntry kEditors[] = {
-    {"Characters", "Character"},
-    {"NPCs", "NPC"},
-    {"Enemy", "Monster"},
-    {"Weapons", "Weapon"},
-    {"Armor", "Armor"},
-    {"Accessory", "Accessory"},
-    {"Item Secondary", "Item2"},
-    {"Consumable and Key Item ", "KeyItemandConsumables"},
-    {"Chest Editing", "Chests"},
-};
-
 }  // namespace
 
 MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
@@ -62,8 +46,8 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(8.25);
     m_list->setFont(font);
-    for (const auto& entry : kEditors)
-        m_list->addItem(QString::fromLatin1(entry.caption));
+    for (const ListedEditor& editor : listedEditors())
+        m_list->addItem(QString::fromLatin1(editor.caption));
     // below the visible client area on purpose
     m_fecal = new QLabel(QStringLiteral("Da Rom Check Label"), client);
     m_fecal->setObjectName(QStringLiteral("fecal"));
@@ -245,9 +229,10 @@ void MainWindow::List1_Click() { OpenEditor(static_cast<std::int16_t>(selectedRo
 
 void MainWindow::OpenEditor(std::int16_t index)
 {
-    if (index < 0 || index >= std::int16_t(std::size(kEditors)) || m_shell.romPath().isEmpty())
+    const auto editors = listedEditors();
+    if (index < 0 || std::size_t(index) >= editors.size() || m_shell.romPath().isEmpty())
         return;
-    m_shell.showWindow(QString::fromLatin1(kEditors[index].window));
+    m_shell.showWindow(QString::fromLatin1(editors[std::size_t(index)].window));
 }
 
 void MainWindow::Gato1_Click()

@@ -4,16 +4,10 @@
 
 namespace {
 
-struct ListSource {
-    const Table* table;
-    std::string_view labels;  // the file of data/ the list comes from
-    int first;                // the line of that file for entry 0
-};
-
 // the item number of entry 0: weapons and item secondary data start at the
 // null item, armor at 90 (body armor, an empty slot, helmets), accessories at
 // 148, consumables and key items at 188
-const ListSource kSources[] = {
+const EntryListSource kSources[] = {
     {&tables::characterSprites, "characters", 0},
     {&tables::npcSprites, "npcs", 0},
     {&tables::enemySpriteCreation, "enemies", 0},
@@ -36,15 +30,21 @@ std::string entryListText(const Table& table, int index)
 {
     if (&table == &tables::chests)
         return "Chest Number : " + std::to_string(index);
-    for (const ListSource& source : kSources) {
-        if (source.table != &table)
-            continue;
-        const std::vector<std::string>& lines = builtinLabels(source.labels);
-        const long line = long(source.first) + index;
+    if (const EntryListSource* source = entryListSource(table)) {
+        const std::vector<std::string>& lines = builtinLabels(source->labels);
+        const long line = long(source->first) + index;
         if (index >= 0 && line < long(lines.size()))
             return lines[std::size_t(line)];
     }
     return std::to_string(index);
+}
+
+const EntryListSource* entryListSource(const Table& table)
+{
+    for (const EntryListSource& source : kSources)
+        if (source.table == &table)
+            return &source;
+    return nullptr;
 }
 
 std::string tableCaption(const Table& table)

@@ -1,5 +1,6 @@
 #include "rom/tables.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -8,6 +9,39 @@ namespace {
 using enum Width;
 using R = EntryRule;
 using L = ValueListId;
+
+constexpr std::array<Field, 8> kItemFlags{{
+    {"Unk1", 0, Bit, "Unknown 1", R::None, 0},
+    {"UseMenuCheck", 0, Bit, "Use in Menu", R::None, 1},
+    {"CannotSell", 0, Bit, "Cannot Sell", R::None, 2},
+    {"KeyItem", 0, Bit, "Key Item", R::None, 3},
+    {"NotCarriedOverCheck", 0, Bit, "Not Carried Over", R::None, 4},
+    {"Unk2", 0, Bit, "Unknown 2", R::None, 5},
+    {"Unk3", 0, Bit, "Unknown 3", R::None, 6},
+    {"UseInBattle", 0, Bit, "Use in Battle", R::None, 7},
+}};
+
+// who may equip an item: PC 1 in the highest bit
+constexpr std::array<Field, 8> kEquipFlags{{
+    {"Ignored", 3, Bit, "Ignored", R::None, 0},
+    {"pc7", 3, Bit, "PC 7", R::None, 1},
+    {"pc6", 3, Bit, "PC 6", R::None, 2},
+    {"pc5", 3, Bit, "PC 5", R::None, 3},
+    {"pc4", 3, Bit, "PC 4", R::None, 4},
+    {"pc3", 3, Bit, "PC 3", R::None, 5},
+    {"pc2", 3, Bit, "PC 2", R::None, 6},
+    {"pc1", 3, Bit, "PC 1", R::None, 7},
+}};
+
+// the fields of several runs, one after the other
+template <std::size_t... N>
+constexpr std::array<Field, (N + ...)> joined(const std::array<Field, N>&... runs)
+{
+    std::array<Field, (N + ...)> out{};
+    std::size_t at = 0;
+    ((std::copy(runs.begin(), runs.end(), out.begin() + std::ptrdiff_t(at)), at += N), ...);
+    return out;
+}
 
 constexpr Field kSpriteFields[] = {
     {"Text1", 0, Byte, "Sprite Starting Location", R::ClampedByte},
@@ -106,7 +140,7 @@ constexpr Field kAccessoryEffectFields[] = {
     {"ValueOfEffect", 3, Byte, "Value of Effect"},
 };
 
-constexpr Field kAccessoryEquipFields[] = {
+constexpr auto kAccessoryEquipFields = joined(std::array<Field, 9>{{
     {"sb1", 0, Bit, "Unknown 1", R::None, 0},
     {"sb2", 0, Bit, "Use in menu", R::None, 1},
     {"sb3", 0, Bit, "Cannot sell", R::None, 2},
@@ -116,49 +150,16 @@ constexpr Field kAccessoryEquipFields[] = {
     {"sb7", 0, Bit, "Unknown 3", R::None, 6},
     {"sb8", 0, Bit, "Use in battle", R::None, 7},
     {"Price", 1, Word, "Accessory Price"},
-    {"Ignored", 3, Bit, "Ignored", R::None, 0},
-    {"pc7", 3, Bit, "PC 7", R::None, 1},
-    {"pc6", 3, Bit, "PC 6", R::None, 2},
-    {"pc5", 3, Bit, "PC 5", R::None, 3},
-    {"pc4", 3, Bit, "PC 4", R::None, 4},
-    {"pc3", 3, Bit, "PC 3", R::None, 5},
-    {"pc2", 3, Bit, "PC 2", R::None, 6},
-    {"pc1", 3, Bit, "PC 1", R::None, 7},
-};
+}}, kEquipFlags);
 
-constexpr Field kItemSecondaryFields[] = {
-    {"Unk1", 0, Bit, "Unknown 1", R::None, 0},
-    {"UseMenuCheck", 0, Bit, "Use in Menu", R::None, 1},
-    {"CannotSell", 0, Bit, "Cannot Sell", R::None, 2},
-    {"KeyItem", 0, Bit, "Key Item", R::None, 3},
-    {"NotCarriedOverCheck", 0, Bit, "Not Carried Over", R::None, 4},
-    {"Unk2", 0, Bit, "Unknown 2", R::None, 5},
-    {"Unk3", 0, Bit, "Unknown 3", R::None, 6},
-    {"UseInBattle", 0, Bit, "Use in Battle", R::None, 7},
-    {"Text2", 1, Word, "Item Price", R::OpenEnded},
-    {"Ignored", 3, Bit, "Ignored", R::None, 0},
-    {"pc7", 3, Bit, "PC 7", R::None, 1},
-    {"pc6", 3, Bit, "PC 6", R::None, 2},
-    {"pc5", 3, Bit, "PC 5", R::None, 3},
-    {"pc4", 3, Bit, "PC 4", R::None, 4},
-    {"pc3", 3, Bit, "PC 3", R::None, 5},
-    {"pc2", 3, Bit, "PC 2", R::None, 6},
-    {"pc1", 3, Bit, "PC 1", R::None, 7},
-    {"Text3", 4, Byte, "Stat Increase", R::ClampedByte},
-    {"Text4", 5, Byte, "Special Protective Ability", R::ClampedByte},
-};
+constexpr auto kItemSecondaryFields = joined(kItemFlags, std::array<Field, 1>{{{"Text2", 1, Word, "Item Price", R::OpenEnded}}},
+                                            kEquipFlags,
+                                            std::array<Field, 2>{{
+                                                {"Text3", 4, Byte, "Stat Increase", R::ClampedByte},
+                                                {"Text4", 5, Byte, "Special Protective Ability", R::ClampedByte},
+                                            }});
 
-constexpr Field kConsumableFields[] = {
-    {"Unk1", 0, Bit, "Unknown 1", R::None, 0},
-    {"UseMenuCheck", 0, Bit, "Use in Menu", R::None, 1},
-    {"CannotSell", 0, Bit, "Cannot Sell", R::None, 2},
-    {"KeyItem", 0, Bit, "Key Item", R::None, 3},
-    {"NotCarriedOverCheck", 0, Bit, "Not Carried Over", R::None, 4},
-    {"Unk2", 0, Bit, "Unknown 2", R::None, 5},
-    {"Unk3", 0, Bit, "Unknown 3", R::None, 6},
-    {"UseInBattle", 0, Bit, "Use in Battle", R::None, 7},
-    {"Text1", 1, Word, "Item Price", R::OpenEnded},
-};
+constexpr auto kConsumableFields = joined(kItemFlags, std::array<Field, 1>{{{"Text1", 1, Word, "Item Price", R::OpenEnded}}});
 
 constexpr Field kGatoFields[] = {
     {"Text1", 0, Byte, "Gato", R::None, -1, L::Enemies},
@@ -188,6 +189,9 @@ const Table itemSecondary{"item secondary", 0x0C08A4, 6, 148, kItemSecondaryFiel
 const Table consumables{"consumables", 0x0C0CBC, 3, 72, kConsumableFields, "consumables"};
 const Table gatoSlot{"Gato slot", 0x3802F0, 1, 1, kGatoFields, "gato"};
 const Table chests{"chests", 0x35F602, 4, 256, kChestFields, "chests"};
+
+std::span<const Field> itemFlags() { return kItemFlags; }
+std::span<const Field> equipFlags() { return kEquipFlags; }
 
 std::span<const Table* const> all()
 {

@@ -61,6 +61,12 @@ extern const Table gatoSlot;
 extern const Table chests;
 
 std::span<const Table* const> all();
+
+// Bit fields that several tables declare alike, bit 0 first: the eight item
+// flags of byte 0 (item secondary, consumables), and the equip byte at 3
+// (item secondary, accessory equip), Ignored and then PC 7 down to PC 1.
+std::span<const Field> itemFlags();
+std::span<const Field> equipFlags();
 }  // namespace tables
 
 // The identity value at 0x10651 that marks an image of the game.

@@ -5,6 +5,9 @@
 
 #include <QCheckBox>
 
+#include <string_view>
+#include <vector>
+
 QString bitCaption(const Field& field)
 {
     const QString name = QString::fromUtf8(field.name.data(), qsizetype(field.name.size()));
@@ -17,20 +20,23 @@ QString bitCaption(const Field& field)
     return QString::fromUtf8(field.label.data(), qsizetype(field.label.size()));
 }
 
-QCheckBox* makeBitBox(const Table& table, const char* name, QWidget* parent, const QRect& geometry)
+QCheckBox* makeBitBox(const Table& table, std::string_view name, QWidget* parent, const QRect& geometry)
 {
     const Field* field = table.field(name);
     Q_ASSERT(field && field->width == Width::Bit);
     auto* box = new QCheckBox(bitCaption(*field), parent);
-    box->setObjectName(QString::fromLatin1(name));
+    box->setObjectName(QString::fromLatin1(name.data(), qsizetype(name.size())));
     box->setGeometry(geometry);
     return box;
 }
 
-void placeBitBoxes(const Table& table, std::initializer_list<const char*> names, QWidget* parent, const BitGrid& grid)
+namespace {
+
+template <typename Names>
+void placeNamed(const Table& table, const Names& names, QWidget* parent, const BitGrid& grid)
 {
     int i = 0;
-    for (const char* name : names) {
+    for (std::string_view name : names) {
         const int column = i / grid.perColumn;
         const int row = i % grid.perColumn;
         makeBitBox(table, name, parent,
@@ -38,4 +44,19 @@ void placeBitBoxes(const Table& table, std::initializer_list<const char*> names,
                              grid.boxHeight));
         ++i;
     }
+}
+
+}  // namespace
+
+void placeBitBoxes(const Table& table, std::initializer_list<const char*> names, QWidget* parent, const BitGrid& grid)
+{
+    placeNamed(table, names, parent, grid);
+}
+
+void placeBitBoxes(const Table& table, std::span<const Field> fields, QWidget* parent, const BitGrid& grid)
+{
+    std::vector<std::string_view> names;
+    for (const Field& field : fields)
+        names.push_back(field.name);
+    placeNamed(table, names, parent, grid);
 }

@@ -1,6 +1,7 @@
 #include "editors/common/labels.h"
 
 #include "editors/common/label_set.h"
+#include "rom/entry_names.h"
 #include "rom/label_data.h"
 
 #include <QHash>
@@ -56,4 +57,13 @@ QString labelFolder()
 {
     const auto& set = userSet();
     return set ? set->folder() : QString();
+}
+
+QStringList entryLabels(const Table& table)
+{
+    const EntryListSource* source = entryListSource(table);
+    if (!source)
+        return {};
+    return labelList(QString::fromUtf8(source->labels.data(), qsizetype(source->labels.size())))
+        .mid(source->first, table.count);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rom/result.h"
+#include "rom/tables.h"
 
 #include <QStringList>
 
@@ -8,6 +9,10 @@
 // data/<name>.txt (compiled into the core), or those of the user's label set
 // where one is in use. Trailing blanks are part of a text.
 QStringList labelList(const QString& name);
+
+// The texts of a table's entry list, from the list the core names for it
+// (entry 0 at its first line): an item table's part of the item list.
+QStringList entryLabels(const Table& table);
 
 // A single-line text from data/<name>.txt.
 QString labelText(const QString& name);

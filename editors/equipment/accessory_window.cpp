@@ -14,7 +14,6 @@
 namespace {
 
 constexpr int kWidth = 6255;
-constexpr int kFirstItem = 148;  // item number of accessory 0
 constexpr int kBoxHeight = 195;
 
 QGroupBox* makeFrame(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
@@ -32,7 +31,7 @@ AccessoryWindow::AccessoryWindow(EditorHost& host)
 {
     m_bar = makeStatusLine(kWidth);
     m_list = makeList(QStringLiteral("List1"), twipsRect(0, 240, kWidth, 2280),
-                      labelList(QStringLiteral("items")).mid(kFirstItem, tables::accessoryEffects.count));
+                      entryLabels(tables::accessoryEffects));
     makeBitFrames();
     makeNumberFrame();
     auto* save = new QPushButton(QStringLiteral("Save"), this);
@@ -72,7 +71,7 @@ void AccessoryWindow::makeBitFrames()
     // the equip byte holds PC 1 in its highest bit: the boxes go in bit order
     QGroupBox* frame3 =
         makeFrame(QStringLiteral("Frame3"), QStringLiteral("Equipped by "), this, twipsRect(4440, 2640, 1815, 2175));
-    placeBitBoxes(tables::accessoryEquip, {"Ignored", "pc7", "pc6", "pc5", "pc4", "pc3", "pc2", "pc1"}, frame3,
+    placeBitBoxes(tables::accessoryEquip, tables::equipFlags(), frame3,
                   {120, 240, 0, 240, 8, 975, kBoxHeight});
 }
 

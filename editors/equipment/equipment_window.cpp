@@ -35,7 +35,7 @@ EquipmentWindow::EquipmentWindow(EditorHost& host, const EquipmentEditorConfig& 
     const Table& table = *config.table;
     QLabel* status = makeStatusLine(w);
     QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, kListTop, w, kListHeight),
-                                    labelList(QStringLiteral("items")).mid(config.firstItem, table.count));
+                                    entryLabels(table));
 
     auto* frame1 = new QFrame(this);
     frame1->setObjectName(QStringLiteral("Frame1"));
@@ -96,13 +96,12 @@ constexpr EquipmentRow kArmorRows[] = {
 
 QWidget* createWeaponWindow(EditorHost& host)
 {
-    return new EquipmentWindow(host, {QStringLiteral("Weapon"), QStringLiteral("Weapon "), &tables::weapons, 0,
+    return new EquipmentWindow(host, {QStringLiteral("Weapon"), QStringLiteral("Weapon "), &tables::weapons,
                                       QStringLiteral("Weapon Number "), 5775, 5415, 2055, 2280, kWeaponRows});
 }
 
 QWidget* createArmorWindow(EditorHost& host)
 {
-    // the armor list is the item numbers 90..147: body armor, an empty slot, helmets
-    return new EquipmentWindow(host, {QStringLiteral("Armor"), QStringLiteral("Armor "), &tables::armor, 90,
+    return new EquipmentWindow(host, {QStringLiteral("Armor"), QStringLiteral("Armor "), &tables::armor,
                                       QStringLiteral("Armor Number "), 4935, 4815, 1455, 2040, kArmorRows});
 }

@@ -21,7 +21,6 @@ struct EquipmentEditorConfig {
     QString objectName;
     QString caption;
     const Table* table;
-    int firstItem;         // item number of the table's entry 0
     QString numberPrefix;  // status line after a read, before the entry number
     int widthTwips;
     int heightTwips;

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kWidth = 4575;
-constexpr int kFirstItem = 188;  // item number of consumable 0
 
 }  // namespace
 
@@ -24,7 +23,7 @@ ConsumablesWindow::ConsumablesWindow(EditorHost& host)
     const Table& table = tables::consumables;
     QLabel* status = makeStatusLine(kWidth);
     QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, 240, kWidth, 1785),
-                                    labelList(QStringLiteral("items")).mid(kFirstItem, table.count));
+                                    entryLabels(table));
 
     auto* frame3 = new QGroupBox(QStringLiteral("Bit Field"), this);
     frame3->setObjectName(QStringLiteral("Frame3"));

@@ -23,7 +23,7 @@ Item2Window::Item2Window(EditorHost& host)
     const Table& table = tables::itemSecondary;
     QLabel* status = makeStatusLine(kWidth);
     QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, 240, kWidth, 2280),
-                                    labelList(QStringLiteral("items")).mid(0, table.count));
+                                    entryLabels(table));
 
     auto* frame2 = new QGroupBox(QStringLiteral("Bit Field"), this);
     frame2->setObjectName(QStringLiteral("Frame2"));

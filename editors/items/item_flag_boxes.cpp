@@ -11,12 +11,11 @@ constexpr BitGrid kEquipGrid{120, 240, 1320, 270, 4, 1215, 255};
 
 void placeItemFlagBoxes(const Table& table, QWidget* frame)
 {
-    placeBitBoxes(table, {"Unk1", "UseMenuCheck", "CannotSell", "KeyItem", "NotCarriedOverCheck", "Unk2", "Unk3", "UseInBattle"},
-                  frame, kFlagGrid);
+    placeBitBoxes(table, tables::itemFlags(), frame, kFlagGrid);
 }
 
 void placeEquipBoxes(const Table& table, QWidget* frame)
 {
     // the equip byte holds PC 1 in its highest bit
-    placeBitBoxes(table, {"Ignored", "pc7", "pc6", "pc5", "pc4", "pc3", "pc2", "pc1"}, frame, kEquipGrid);
+    placeBitBoxes(table, tables::equipFlags(), frame, kEquipGrid);
 }

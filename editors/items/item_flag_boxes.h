@@ -4,9 +4,10 @@
 
 class QWidget;
 
-// The eight item flags of byte 0 (the same bits, captions and names in the
-// item secondary and the consumable record), two columns of four in bit order.
+// The eight item flags of byte 0 (tables::itemFlags()), two columns of four
+// in bit order.
 void placeItemFlagBoxes(const Table& table, QWidget* frame);
 
-// The equip flags, Ignored and pc7..pc1 in bit order, two columns of four.
+// The equip flags (tables::equipFlags()), Ignored and pc7..pc1 in bit order,
+// two columns of four.
 void placeEquipBoxes(const Table& table, QWidget* frame);
