@@ -1,0 +1,106 @@
+#include "rom/regular_file.h"
+
+#include "rom/platform/windows/win_text.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kFolder = "it is a folder, not a file";
+constexpr const char* kNotRegular = "it is not a regular file (a device, a pipe or the like)";
+
+HANDLE handleOf(std::FILE* f) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f))); }
+
+// Why an open failed: a folder is named as one (opening it fails with "access
+// denied"), and so is a read-only file that was to be written.
+std::string openFailure(const std::filesystem::path& path, DWORD error)
+{
+    if (error == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return kFolder;
+    }
+    return fileErrorText(error);
+}
+
+}  // namespace
+
+std::string fileErrorReason(int err)
+{
+    if (err == ENOENT)
+        return "no such file";
+    if (err == EACCES || err == EPERM || err == EROFS)
+        return "permission denied (is the file read-only?)";
+    if (err == EISDIR)
+        return kFolder;
+    return std::strerror(err);
+}
+
+Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting)
+{
+    using R = Result<FileHandle>;
+    // others may go on reading and writing it, as on other systems
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | (forWriting ? GENERIC_WRITE : 0),
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return R::failure(openFailure(path, GetLastError()));
+    // the kind is told by the opened handle: a device (NUL, CON, COM1) or a
+    // pipe opens too, but is no file
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info)) {
+        CloseHandle(handle);
+        return R::failure(kNotRegular);
+    }
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        CloseHandle(handle);
+        return R::failure(kFolder);
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), (forWriting ? _O_RDWR : _O_RDONLY) | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return R::failure(fileErrorReason(errno));
+    }
+    std::FILE* f = _fdopen(fd, forWriting ? "r+b" : "rb");
+    if (!f) {
+        const int err = errno;
+        _close(fd);
+        return R::failure(fileErrorReason(err));
+    }
+    return FileHandle(f);
+}
+
+std::optional<std::uint64_t> openFileSize(std::FILE* f)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handleOf(f), &size) || size.QuadPart < 0) {
+        errno = EIO;
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
+{
+    const HANDLE handle = handleOf(f);
+    while (count > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD read = 0;
+        const auto chunk = static_cast<DWORD>(count < (1u << 30) ? count : (1u << 30));
+        if (!ReadFile(handle, out, chunk, &read, &at) || read == 0) {
+            const DWORD error = GetLastError();
+            errno = error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ? EACCES : EIO;
+            return false;
+        }
+        out += read;
+        position += read;
+        count -= read;
+    }
+    return true;
+}
