@@ -12,17 +12,20 @@ namespace {
 
 constexpr const char* kFolder = "it is a folder, not a file";
 constexpr const char* kNotRegular = "it is not a regular file (a device, a pipe or the like)";
+constexpr const char* kReadOnly = "the file is read-only (its read-only attribute is set)";
 
 HANDLE handleOf(std::FILE* f) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f))); }
 
 // Why an open failed: a folder is named as one (opening it fails with "access
 // denied"), and so is a read-only file that was to be written.
-std::string openFailure(const std::filesystem::path& path, DWORD error)
+std::string openFailure(const std::filesystem::path& path, DWORD error, bool forWriting)
 {
     if (error == ERROR_ACCESS_DENIED) {
         const DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
             return kFolder;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) && forWriting)
+            return kReadOnly;
     }
     return fileErrorText(error);
 }
@@ -48,7 +51,7 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return R::failure(openFailure(path, GetLastError()));
+        return R::failure(openFailure(path, GetLastError(), forWriting));
     // the kind is told by the opened handle: a device (NUL, CON, COM1) or a
     // pipe opens too, but is no file
     BY_HANDLE_FILE_INFORMATION info{};
@@ -59,6 +62,12 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         CloseHandle(handle);
         return R::failure(kFolder);
+    }
+    // Windows refuses to write such a file to anyone; an administrator's
+    // handle (or Wine's, run as root) may get through, so it is told here
+    if (forWriting && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        CloseHandle(handle);
+        return R::failure(kReadOnly);
     }
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), (forWriting ? _O_RDWR : _O_RDONLY) | _O_BINARY);
     if (fd < 0) {
