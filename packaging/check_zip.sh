@@ -7,7 +7,7 @@
 # and the program runs under Wine and tells its version. WINEPREFIX names the
 # Wine prefix to run it in (made on first use).
 set -euo pipefail
-zip=$1
+zip=$(realpath -m "$1")
 say() { printf 'check_zip: %s\n' "$*" >&2; }
 fail() { say "$*"; exit 1; }
 
@@ -19,7 +19,7 @@ say "contents: veldra-cli.exe, README.txt, LICENSE.txt"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$work" && cmake -E tar xf "$(realpath "$zip")")
+(cd "$work" && cmake -E tar xf "$zip")
 exe=$work/veldra-cli.exe
 
 x86_64-w64-mingw32-objdump -f "$exe" | grep -q 'file format pei-x86-64' || fail "veldra-cli.exe is no 64-bit Windows program"
