@@ -1,5 +1,6 @@
 #include "app/app_shell.h"
 
+#include "app/image_info_window.h"
 #include "app/main_window.h"
 #include "app/settings_menu.h"
 #include "rom/files.h"
@@ -25,6 +26,9 @@ void AppShell::acceptImage(const QString& path)
     if (m_romPath.isEmpty() || !sameFile(m_romPath.toStdString(), path.toStdString()))
         m_saveLog.clear();
     m_romPath = path;
+    // an open Image Info follows the image being edited
+    if (auto* info = qobject_cast<ImageInfoWindow*>(m_windows.find(QStringLiteral("ImageInfo"))))
+        info->showFacts(path);
 }
 
 QWidget* AppShell::showWindow(const QString& objectName) { return m_windows.show(objectName); }

@@ -36,5 +36,5 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
     registry.add(QStringLiteral("KeyItemandConsumables"), [&host] { return finished(createConsumablesWindow(host)); });
     registry.add(QStringLiteral("Chests"), [&host] { return finished(createChestWindow(host)); });
     registry.add(QStringLiteral("Gato"), [&host] { return finished(createGatoWindow(host)); });
-    registry.add(QStringLiteral("ImageInfo"), [] { return new ImageInfoWindow; });
+    registry.add(QStringLiteral("ImageInfo"), [&host] { return new ImageInfoWindow(host); });
 }

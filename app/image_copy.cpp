@@ -1,5 +1,6 @@
 #include "app/image_copy.h"
 
+#include "app/output_file.h"
 #include "editors/common/platform.h"
 #include "rom/files.h"
 #include "rom/rom_image.h"
@@ -11,29 +12,25 @@ void saveImageCopy(QWidget* parent, Platform& platform, const QString& romPath)
 {
     if (romPath.isEmpty())
         return;
-    const QString chosen = platform.chooseSaveFile(parent, QStringLiteral("Save a Copy As"),
-                                                   QStringLiteral("ROM images (*.sfc *.smc);;All files (*)"));
-    if (chosen.isEmpty())
-        return;  // Cancel writes nothing
-    const std::filesystem::path target = chosen.toStdString();
-    if (sameFile(target, romPath.toStdString())) {
-        platform.showMessage(parent, QStringLiteral("No copy was written: %1 is the image being edited. "
-                                                    "Choose another name for the copy.")
-                                         .arg(QDir::toNativeSeparators(chosen)));
+    OutputRequest request;
+    request.caption = QStringLiteral("Save a Copy As");
+    request.filters = QStringLiteral("ROM images (*.sfc *.smc);;All files (*)");
+    request.refusal = QStringLiteral("No copy was written");
+    request.kept = {{romPath, QStringLiteral("the image being edited")}};
+    const auto chosen = chooseOutputFile(platform, parent, request);
+    if (!chosen)
         return;
-    }
     // read as every editor reads: a file that is no longer the game is not copied
     const auto bytes = RomImage(romPath.toStdString()).readAll();
     if (!bytes) {
         platform.showMessage(parent, QStringLiteral("No copy was written: ") + QString::fromStdString(bytes.error()));
         return;
     }
-    // the save dialog has asked before an existing file is replaced
-    const Status written = writeNewFile(target, *bytes, Existing::Replace);
+    const Status written = writeNewFile(chosen->path.toStdString(), *bytes, chosen->existing);
     if (!written) {
         platform.showMessage(parent, QStringLiteral("No copy was written: ") + QString::fromStdString(written.error()));
         return;
     }
     platform.showMessage(parent, QStringLiteral("A copy of %1 was written to %2. You are still editing %1.")
-                                     .arg(QFileInfo(romPath).fileName(), QDir::toNativeSeparators(chosen)));
+                                     .arg(QFileInfo(romPath).fileName(), QDir::toNativeSeparators(chosen->path)));
 }

@@ -1,5 +1,6 @@
 #include "app/image_info_window.h"
 
+#include "editors/common/editor_host.h"
 #include "rom/image_facts_text.h"
 #include "rom/image_jobs.h"
 
@@ -10,7 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ImageInfoWindow::ImageInfoWindow()
+ImageInfoWindow::ImageInfoWindow(EditorHost& host) : m_host(host)
 {
     setObjectName(QStringLiteral("ImageInfo"));
     setWindowTitle(QStringLiteral("Image Info"));
@@ -42,7 +43,20 @@ void ImageInfoWindow::showFacts(const QString& path)
 
 void ImageInfoWindow::FixChecksum_Click()
 {
-    const auto fixed = fixChecksumFile(m_path.toStdString());
+    // only the image being edited is written, and only when it is the one shown
+    const QString loaded = m_host.romPath();
+    if (loaded.isEmpty()) {
+        m_status->setText(QStringLiteral("Nothing was written: Fix Checksum writes only the image being edited; "
+                                         "load one first."));
+        return;
+    }
+    if (loaded != m_path) {
+        refresh();
+        m_status->setText(QStringLiteral("Nothing was written: the window shows %1 now, the image being edited.")
+                              .arg(loaded));
+        return;
+    }
+    const auto fixed = fixChecksumFile(loaded.toStdString());
     refresh();
     if (!fixed) {
         m_status->setText(QString::fromStdString(fixed.error()));
@@ -54,13 +68,19 @@ void ImageInfoWindow::FixChecksum_Click()
 
 bool ImageInfoWindow::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate && !m_path.isEmpty())
+    if (event->type() == QEvent::WindowActivate && !(m_path.isEmpty() && m_host.romPath().isEmpty()))
         refresh();
     return QWidget::event(event);
 }
 
 void ImageInfoWindow::refresh()
 {
+    // the image being edited, whichever was shown before
+    const QString loaded = m_host.romPath();
+    if (!loaded.isEmpty() && loaded != m_path) {
+        m_path = loaded;
+        m_status->clear();
+    }
     while (m_facts->rowCount() > 0)
         m_facts->removeRow(0);
     m_file->setText(m_path);
@@ -76,6 +96,11 @@ void ImageInfoWindow::refresh()
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         m_facts->addRow(QString::fromStdString(line.label) + QLatin1Char(':'), value);
     }
-    // only an image of the game is fixed; the sum of another file is no business of ours
-    m_fix->setEnabled(facts->identityOk && facts->header && !facts->checksumOk);
+    // only an image of the game is fixed, and only the one being edited; the
+    // sum of another file is no business of ours
+    const bool stale = facts->identityOk && facts->header && !facts->checksumOk;
+    const bool editing = !loaded.isEmpty();
+    m_fix->setEnabled(stale && editing);
+    if (stale && !editing)
+        m_status->setText(QStringLiteral("Fix Checksum writes only the image being edited: load this file to fix it."));
 }

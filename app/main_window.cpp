@@ -197,12 +197,15 @@ void MainWindow::loadImage(const QString& path)
 {
     m_fileName = QFileInfo(path).absoluteFilePath();
     auto value = readIdentityValue(m_fileName.toStdString());
+    bool headered = false;
     if (value && *value != kIdentityValue) {
         // a headered image: its copy without the header is loaded instead
-        const QString copy = m_patches->offerCopyWithoutHeader(m_fileName);
-        if (!copy.isEmpty()) {
-            m_fileName = QFileInfo(copy).absoluteFilePath();
+        const auto offer = m_patches->offerCopyWithoutHeader(m_fileName);
+        headered = offer.headered;
+        if (!offer.copy.isEmpty()) {
+            m_fileName = QFileInfo(offer.copy).absoluteFilePath();
             value = readIdentityValue(m_fileName.toStdString());
+            headered = false;
         }
     }
     if (value)
@@ -210,10 +213,20 @@ void MainWindow::loadImage(const QString& path)
     if (!value || *value != kIdentityValue) {
         // the editors keep working on the image accepted last, if any
         const QString current = m_shell.romPath();
+        const QString still =
+            current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName());
+        if (headered) {
+            // the game's image, but behind a header the editors would misread,
+            // and the copy without it was declined or failed
+            setWindowTitle(kTitle + kDash
+                           + QStringLiteral("%1 is a Veldra Saga ROM behind a copier header and was not opened.")
+                                 .arg(QFileInfo(m_fileName).fileName())
+                           + still);
+            return;
+        }
         // a file that could not be read at all (a pipe, a folder, too short) says why
         const QString why = value ? QString() : QStringLiteral(" (%1)").arg(QString::fromStdString(value.error()));
-        setWindowTitle(kTitle + kDash + kRejected + why
-                       + (current.isEmpty() ? QString() : QStringLiteral(" (still editing %1)").arg(QFileInfo(current).fileName())));
+        setWindowTitle(kTitle + kDash + kRejected + why + still);
         return;
     }
     clearReadOnly(m_fileName.toStdString());

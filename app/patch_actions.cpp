@@ -1,6 +1,7 @@
 #include "app/patch_actions.h"
 
 #include "app/image_info_window.h"
+#include "app/output_file.h"
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
 #include "rom/files.h"
@@ -19,6 +20,7 @@ const QString kImageFilter = QStringLiteral("ROM images (*.sfc *.smc *.bin);;All
 const QString kBpsFilter = QStringLiteral("BPS patches (*.bps)");
 const QString kIpsFilter = QStringLiteral("IPS patches (*.ips)");
 const QString kPatchFilter = QStringLiteral("Patches (*.bps *.ips);;All files (*)");
+const QString kBeingEdited = QStringLiteral("the image being edited");
 
 std::string local(const QString& path) { return path.toStdString(); }
 QString fromCore(const std::string& text) { return QString::fromStdString(text); }
@@ -59,29 +61,38 @@ void PatchActions::CreatePatch_Click()
         return;
     }
     Platform& platform = m_host.platform();
-    const QString original = platform.chooseOpenFile(m_window, QStringLiteral("Choose the Original Image"), kImageFilter);
+    QString original = platform.chooseOpenFile(m_window, QStringLiteral("Choose the Original Image"), kImageFilter);
     if (original.isEmpty())
         return;
-    QString output = platform.chooseSaveFile(m_window, QStringLiteral("Save Patch"), kBpsFilter + QStringLiteral(";;") + kIpsFilter,
-                                             kBpsFilter);
-    if (output.isEmpty())
-        return;
-    // the dialog asked before replacing the name it returned; a name we
-    // complete ourselves is new or refused
-    Existing existing = Existing::Replace;
-    auto format = patchFormatFromExtension(local(output));
-    if (!format) {
-        output += QStringLiteral(".bps");
-        format = PatchFormat::Bps;
-        existing = Existing::Refuse;
+    // a patch is made between images without copier header: a headered
+    // original is copied without it first, here
+    if (const auto bytes = readWholeFile(local(original)); bytes && hasCopierHeader(*bytes)) {
+        original = writeCopyWithoutHeader(original, QStringLiteral("make the patch from that copy?"));
+        if (original.isEmpty())
+            return;
     }
-    const auto made = createPatchFile(local(original), local(modified), local(output), *format, existing);
+    OutputRequest request;
+    request.caption = QStringLiteral("Save Patch");
+    request.filters = kBpsFilter + QStringLiteral(";;") + kIpsFilter;
+    request.selectedFilter = kBpsFilter;
+    request.refusal = QStringLiteral("No patch was written");
+    request.kept = {{modified, kBeingEdited}, {original, QStringLiteral("the original image")}};
+    // a name without a patch extension is made a BPS patch
+    request.complete = [](const QString& name) {
+        return patchFormatFromExtension(local(name)) ? name : name + QStringLiteral(".bps");
+    };
+    const auto output = chooseOutputFile(platform, m_window, request);
+    if (!output)
+        return;
+    const auto format = patchFormatFromExtension(local(output->path));
+    const auto made = createPatchFile(local(original), local(modified), local(output->path),
+                                      format.value_or(PatchFormat::Bps), output->existing);
     if (!made) {
         tell(fromCore(made.error()));
         return;
     }
     tell(QStringLiteral("Wrote %1: %2 bytes, %3 changed %4 (from %5 to %6).")
-             .arg(fileName(output), count(made->size), count(made->changedRuns),
+             .arg(fileName(output->path), count(made->size), count(made->changedRuns),
                   made->changedRuns == 1 ? QStringLiteral("run") : QStringLiteral("runs"), fileName(original),
                   fileName(modified)));
 }
@@ -95,17 +106,24 @@ void PatchActions::ApplyPatch_Click()
     const QString image = platform.chooseOpenFile(m_window, QStringLiteral("Choose the Image to Patch"), kImageFilter);
     if (image.isEmpty())
         return;
-    const QString output = platform.chooseSaveFile(m_window, QStringLiteral("Save the Patched Image"), kImageFilter);
-    if (output.isEmpty())
+    OutputRequest request;
+    request.caption = QStringLiteral("Save the Patched Image");
+    request.filters = kImageFilter;
+    request.refusal = QStringLiteral("No patched image was written");
+    request.kept = {{m_host.romPath(), kBeingEdited},
+                    {image, QStringLiteral("the image to patch")},
+                    {patch, QStringLiteral("the patch")}};
+    const auto output = chooseOutputFile(platform, m_window, request);
+    if (!output)
         return;
-    const auto applied = applyPatchFile(local(image), local(patch), local(output), Existing::Replace);
+    const auto applied = applyPatchFile(local(image), local(patch), local(output->path), output->existing);
     if (!applied) {
         tell(fromCore(applied.error()));
         return;
     }
     if (platform.ask(m_window, QStringLiteral("Wrote %1 (%2 bytes). Load the patched image now?")
-                                   .arg(fileName(output), count(applied->size))))
-        m_loadImage(output);
+                                   .arg(fileName(output->path), count(applied->size))))
+        m_loadImage(output->path);
 }
 
 void PatchActions::ImageInfo_Click()
@@ -120,26 +138,35 @@ void PatchActions::ImageInfo_Click()
         window->showFacts(path);
 }
 
-QString PatchActions::offerCopyWithoutHeader(const QString& path)
+PatchActions::HeaderOffer PatchActions::offerCopyWithoutHeader(const QString& path)
 {
     const auto bytes = readWholeFile(local(path));
     if (!bytes || !hasCopierHeader(*bytes))
         return {};
+    return {true, writeCopyWithoutHeader(path, QStringLiteral("load that copy?"))};
+}
+
+QString PatchActions::writeCopyWithoutHeader(const QString& path, const QString& then)
+{
     Platform& platform = m_host.platform();
     if (!platform.ask(m_window, QStringLiteral("%1 carries a 512-byte copier header in front of the image. "
-                                               "Write a copy without it and load that copy? The file itself "
+                                               "Write a copy without it and %2 The file itself "
                                                "stays as it is.")
-                                    .arg(fileName(path))))
+                                    .arg(fileName(path), then)))
         return {};
-    const QString copy = platform.chooseSaveFile(m_window, QStringLiteral("Save a Copy Without the Copier Header"),
-                                                 kImageFilter);
-    if (copy.isEmpty())
+    OutputRequest request;
+    request.caption = QStringLiteral("Save a Copy Without the Copier Header");
+    request.filters = kImageFilter;
+    request.refusal = QStringLiteral("No copy was written");
+    request.kept = {{m_host.romPath(), kBeingEdited}, {path, QStringLiteral("the file with the copier header")}};
+    const auto copy = chooseOutputFile(platform, m_window, request);
+    if (!copy)
         return {};
-    if (Status written = stripHeaderFile(local(path), local(copy), Existing::Replace); !written) {
-        tell(fromCore(written.error()));
+    if (Status written = stripHeaderFile(local(path), local(copy->path), copy->existing); !written) {
+        tell(QStringLiteral("No copy was written: ") + fromCore(written.error()));
         return {};
     }
-    return copy;
+    return copy->path;
 }
 
 void PatchActions::tell(const QString& text) { m_host.platform().showMessage(m_window, text); }

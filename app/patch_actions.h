@@ -27,12 +27,20 @@ public:
     void ApplyPatch_Click();
     void ImageInfo_Click();
 
-    // Asks whether to write a copy of a headered image without its header;
-    // the copy's path, or an empty string when the file has no copier header,
-    // the user declines or the copy fails (the user was told why).
-    QString offerCopyWithoutHeader(const QString& path);
+    struct HeaderOffer {
+        bool headered = false;  // the file is the game's image behind a copier header
+        QString copy;           // the copy written without it; empty when none was
+    };
+    // Asks whether to write a copy of a headered image without its header, to
+    // be loaded in its place. The copy is empty when the file has no copier
+    // header, the user declines or cancels, or the copy fails (the user was
+    // told why).
+    HeaderOffer offerCopyWithoutHeader(const QString& path);
 
 private:
+    // Asks whether to write a copy of the headered `path` without its header,
+    // ending the question with `then`; the copy's path, or an empty string.
+    QString writeCopyWithoutHeader(const QString& path, const QString& then);
     void tell(const QString& text);
 
     EditorHost& m_host;

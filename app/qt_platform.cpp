@@ -21,7 +21,10 @@ QString QtPlatform::chooseSaveFile(QWidget* parent, const QString& caption, cons
                                    const QString& selectedFilter)
 {
     QString selected = selectedFilter;
-    return QFileDialog::getSaveFileName(parent, caption, {}, filters, selected.isEmpty() ? nullptr : &selected);
+    // the caller checks the name before it asks to replace a file: an output
+    // that is the image being edited is refused, never offered for replacing
+    return QFileDialog::getSaveFileName(parent, caption, {}, filters, selected.isEmpty() ? nullptr : &selected,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtPlatform::chooseFolder(QWidget* parent, const QString& caption)

@@ -1,6 +1,7 @@
 #include "cli/cli_app.h"
 
 #include "cli/command.h"
+#include "cli/std_output.h"
 
 #include <CLI/CLI.hpp>
 
@@ -24,8 +25,14 @@ void printFailure(std::ostream& err, const std::string& message, const std::stri
 
 }  // namespace
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+namespace {
+
+// Parses the command line and runs the command it names; `outputFailureExit`
+// becomes that command's status for a failed standard output.
+int parseAndRun(const std::vector<std::string>& args, CommandIo& io, int& outputFailureExit)
 {
+    std::ostream& out = io.out;
+    std::ostream& err = io.err;
     CLI::App app{"Reads and edits the tables of a Veldra Saga ROM image without a window.", "veldra-cli"};
     app.set_version_flag("--version", std::string("veldra-cli ") + VELDRA_VERSION);
     app.require_subcommand(1);
@@ -33,7 +40,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // /tmp/game.sfc stays a file name rather than an option "/tmp"
     app.allow_windows_style_options(false);
     app.footer("Exit status: 0 done (diff: equal); 1 refused or failed, nothing written (diff: the images differ);\n"
-               "2 a fault of the command line (diff: the images cannot be compared).");
+               "2 a fault of the command line (diff: the images cannot be compared, or the answer not printed);\n"
+               "3 the image or output file was written, but standard output failed (see standard error).");
     auto commands = makeCommands();
     std::vector<std::pair<CLI::App*, Command*>> chosen;
     for (auto& command : commands)
@@ -67,7 +75,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         printFailure(err, "no command given", kToolUsage);
         return kExitUsage;
     }
-    CommandIo io{out, err};
+    outputFailureExit = command->outputFailureExit();
     try {
         return command->run(io);
     } catch (const CommandFailure& failure) {
@@ -75,4 +83,25 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         printFailure(err, failure.message, failure.exitCode == kExitUsage ? command->usage() : std::string());
         return failure.exitCode;
     }
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    CommandIo io{out, err};
+    int outputFailureExit = kExitRefused;
+    const int code = parseAndRun(args, io, outputFailureExit);
+    out.flush();
+    if (out)
+        return code;
+    // output that could not be written is no success, and never hides what was written
+    const std::string reason = outputFailure(out);
+    if (!io.written.empty()) {
+        printFailure(err, "the command was carried out (" + io.written + "), but its report could not be written to "
+                              "standard output: " + reason, {});
+        return kExitUnreported;
+    }
+    printFailure(err, "cannot write to standard output: " + reason, {});
+    return code == kExitUsage ? code : outputFailureExit;
 }

@@ -32,6 +32,10 @@ ImportReading readCsvImport(std::string_view text, std::string_view tableKey)
         out.refusals.push_back({"the file", "there is no table named " + jsonQuoted(tableKey)});
         return out;
     }
+    if (auto fault = textFault(text)) {
+        out.refusals.push_back(std::move(*fault));
+        return out;
+    }
     auto records = parseCsv(text);
     if (!records) {
         out.refusals.push_back({"the file", records.error()});

@@ -17,6 +17,12 @@ std::string runText(const ByteRun& run)
     return hexWord(run.first, 6) + "-" + hexWord(run.last, 6) + " (" + std::to_string(n) + (n == 1 ? " byte)" : " bytes)");
 }
 
+// "[4]", or "[4..255]" for several entries
+std::string entries(const MissingEntries& m)
+{
+    return "[" + std::to_string(m.first) + (m.last > m.first ? ".." + std::to_string(m.last) : "") + "]";
+}
+
 class DiffCommand : public Command {
 public:
     CLI::App* add(CLI::App& app) override
@@ -42,6 +48,8 @@ public:
     }
 
     std::string usage() const override { return "veldra-cli diff IMAGE_A IMAGE_B [--json]"; }
+    // an answer that could not be printed is neither "equal" nor "different"
+    int outputFailureExit() const override { return kExitTrouble; }
 
 private:
     static constexpr int kExitDifferent = 1;
@@ -68,6 +76,9 @@ private:
         for (const UnshownDifference& d : diff.unshown)
             out += std::string(d.table->key()) + "[" + std::to_string(d.index) + "]: bytes differ that no field shows, "
                    + runText(d.bytes) + "\n";
+        for (const MissingEntries& m : diff.missing)
+            out += std::string(m.table->key()) + entries(m) + ": only in " + (m.onlyInA ? "A" : "B") + ", past the end of "
+                   + (m.onlyInA ? "B" : "A") + ", " + runText(m.bytes) + "\n";
         for (const ByteRun& run : diff.outside)
             out += "outside tables: " + runText(run) + "\n";
         return out;
@@ -89,11 +100,15 @@ private:
         for (const UnshownDifference& d : diff.unshown)
             unshown.push_back({{"table", d.table->key()}, {"index", d.index}, {"start", d.bytes.first},
                                {"end", d.bytes.last}});
+        Json missing = Json::array();
+        for (const MissingEntries& m : diff.missing)
+            missing.push_back({{"table", m.table->key()}, {"first", m.first}, {"last", m.last}, {"start", m.bytes.first},
+                               {"end", m.bytes.last}, {"only_in", m.onlyInA ? "a" : "b"}});
         Json outside = Json::array();
         for (const ByteRun& run : diff.outside)
             outside.push_back({{"start", run.first}, {"end", run.last}, {"bytes", run.last - run.first + 1}});
         return {{"equal", diff.equal()}, {"size", {{"a", sizeA}, {"b", sizeB}}}, {"fields", std::move(fields)},
-                {"unshown", std::move(unshown)}, {"outside", std::move(outside)}};
+                {"unshown", std::move(unshown)}, {"missing", std::move(missing)}, {"outside", std::move(outside)}};
     }
 
     std::string m_a;

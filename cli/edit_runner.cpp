@@ -48,14 +48,16 @@ int runEdits(CommandIo& io, SaveHistory& history, const RomImage& image, const R
         }
     }
     // the changes are told once they are in the file (or, in a dry run, at once)
-    if (!options.dryRun && !plan.changes.empty())
+    const std::string count = std::to_string(fields) + (fields == 1 ? " field" : " fields") + " in "
+                              + std::to_string(plan.changes.size()) + (plan.changes.size() == 1 ? " record" : " records");
+    if (!options.dryRun && !plan.changes.empty()) {
         if (Status written = applyPlan(image, plan, &history, options.source); !written)
             failRefused(written.error());
+        io.written = count + " changed in " + image.path().string();
+    }
     io.out << lines;
     if (options.summary)
-        io.out << fields << (fields == 1 ? " field" : " fields") << " in " << plan.changes.size()
-               << (plan.changes.size() == 1 ? " record" : " records") << (options.dryRun ? " would change" : " changed")
-               << "\n";
+        io.out << count << (options.dryRun ? " would change" : " changed") << "\n";
     if (options.dryRun)
         io.err << "veldra-cli: dry run: nothing was written\n";
     else if (plan.changes.empty() && !options.summary)

@@ -103,6 +103,8 @@ public:
         if (!fixed)
             failRefused(fixed.error());
         if (fixed->written)
+            io.written = "the checksum of " + m_image + " was fixed";
+        if (fixed->written)
             io.out << "wrote checksum " << hexWord(fixed->after) << " and complement " << hexWord(fixed->after ^ 0xFFFFu)
                    << "\n";
         else
@@ -133,6 +135,7 @@ public:
     {
         if (Status done = stripHeaderFile(pathFromUtf8(m_image), pathFromUtf8(m_output), m_force ? Existing::Replace : Existing::Refuse); !done)
             failWrite(done.error(), m_force);
+        io.written = m_output + " was written";
         io.out << "wrote " << m_output << " without the 512-byte copier header\n";
         return kExitDone;
     }

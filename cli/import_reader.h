@@ -2,6 +2,7 @@
 
 #include "rom/edit_plan.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,11 @@ struct ImportReading {
     std::vector<FieldEdit> edits;
     std::vector<Refusal> refusals;
 };
+
+// The first place where `text` is no UTF-8 text, a NUL byte included, with
+// what is there; none for a sound text. Each reader refuses such a file
+// whole, before it reads anything of it.
+std::optional<Refusal> textFault(std::string_view text);
 
 // A JSON text in the dump's shape: {"tables": {"<table>": [{"index": n,
 // "<key>": value, ...}, ...]}}, any subset of tables, entries and keys; an

@@ -206,6 +206,11 @@ private:
 ImportReading readJsonImport(std::string_view text)
 {
     ImportReading out;
+    // the parser takes a NUL for the end of the text and would leave the rest unread
+    if (auto fault = textFault(text)) {
+        out.refusals.push_back(std::move(*fault));
+        return out;
+    }
     ImportEvents events(out);
     const bool parsed = Json::sax_parse(text.begin(), text.end(), &events);
     if (parsed && !events.sawTables())

@@ -1,6 +1,7 @@
 // veldra-cli: the tables of a Veldra Saga ROM image as JSON or CSV, and edits
 // of them, through the same core as the editor's windows.
 #include "cli/cli_app.h"
+#include "cli/std_output.h"
 #include "rom/platform/console.h"
 
 #include <iostream>
@@ -9,10 +10,10 @@ int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
     useByteStandardStreams();
-    const std::vector<std::string> args = commandLineArguments(argc, argv);
-    const int code = runCli(args, std::cout, std::cerr);
-    std::cout.flush();
-    if (!std::cout)
-        return code == 0 ? 1 : code;  // output that could not be written is no success
-    return code;
+    // a reader that went away is a failed write like any other, told on standard error
+    const bool stdoutOpen = holdStandardStreams();
+    DescriptorBuffer buffer(1, stdoutOpen);
+    std::streambuf* console = consoleOutputBuffer();
+    std::ostream out(console ? console : &buffer);
+    return runCli(commandLineArguments(argc, argv), out, std::cerr);
 }

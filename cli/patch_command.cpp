@@ -52,6 +52,7 @@ private:
         const auto made = createPatchFile(pathFromUtf8(m_original), pathFromUtf8(m_modified), pathFromUtf8(m_output), *format, existing);
         if (!made)
             failWrite(made.error(), m_force);
+        io.written = m_output + " was written";
         io.out << "wrote " << m_output << " (" << patchFormatName(*format) << "): " << made->size << " bytes, "
                << made->changedRuns << (made->changedRuns == 1 ? " changed run\n" : " changed runs\n");
         return kExitDone;
@@ -62,6 +63,7 @@ private:
         const auto applied = applyPatchFile(pathFromUtf8(m_image), pathFromUtf8(m_patch), pathFromUtf8(m_output), m_force ? Existing::Replace : Existing::Refuse);
         if (!applied)
             failWrite(applied.error(), m_force);
+        io.written = m_output + " was written";
         io.out << "wrote " << m_output << ": " << applied->size << " bytes\n";
         return kExitDone;
     }

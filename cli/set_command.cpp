@@ -15,7 +15,9 @@ public:
     {
         CLI::App* sub = app.add_subcommand("set", "Change fields of one entry. Values as in the windows (decimal, &H "
                                                   "hex) or 0x hex, true/false for bits, a list entry's label for list "
-                                                  "fields. All are checked before anything is written.");
+                                                  "fields. Each is stored as given or refused (a number outside the "
+                                                  "field's range, a label several entries share); all are checked "
+                                                  "before anything is written.");
         sub->add_option("IMAGE", m_image, "The ROM image")->required();
         sub->add_option("TABLE", m_table, "The table")->required();
         sub->add_option("INDEX", m_index, "The entry, from 0")->required();

@@ -39,8 +39,8 @@ for text in README.txt LICENSE.txt; do
   if grep -q $'[^\r]$' "$work/$text"; then fail "$text has lines without CRLF"; fi
 done
 grep -q 'veldra-cli' "$work/README.txt" || fail "README.txt does not describe the tool"
-# a line of each library's own terms: the GCC runtime, winpthreads, zlib, nlohmann-json, CLI11
-for mark in "Runtime Library Exception" "winpthreads/" "Jean-loup Gailly" "Niels Lohmann" "Henry Schreiner"; do
+# a line of each library's own terms: the GCC runtime, winpthreads, zlib, nlohmann-json, CLI11, utfcpp
+for mark in "Runtime Library Exception" "winpthreads/" "Jean-loup Gailly" "Niels Lohmann" "Henry Schreiner" "Nemanja Trifunovic"; do
   grep -qi "$mark" "$work/LICENSE.txt" || fail "LICENSE.txt lacks the terms that mention '$mark'"
 done
 say "texts: CRLF lines, the README and the licences of every library linked in"

@@ -16,7 +16,7 @@ file(READ ${CMAKE_CURRENT_SOURCE_DIR}/README.md readme)
 veldra_write_windows_text(${CMAKE_CURRENT_BINARY_DIR}/zip/README.txt "${readme}")
 
 # The program links the C++ runtime, the MinGW-w64 runtime with winpthreads,
-# zlib, nlohmann-json and CLI11 into itself; their notices travel with it, as
+# zlib, nlohmann-json, CLI11 and utfcpp into itself; their notices travel with it, as
 # Debian ships them with the packages the program is built from.
 set(licence "veldra-cli.exe is the command-line tool of Veldra Forge.
 
@@ -29,7 +29,8 @@ foreach(entry IN ITEMS
         "mingw-w64-x86-64-dev|the MinGW-w64 runtime and winpthreads"
         "libz-mingw-w64-dev|zlib"
         "nlohmann-json3-dev|nlohmann-json"
-        "libcli11-dev|CLI11")
+        "libcli11-dev|CLI11"
+        "libutfcpp-dev|utfcpp")
   string(REPLACE "|" ";" entry "${entry}")
   list(GET entry 0 package)
   list(GET entry 1 what)

@@ -83,12 +83,17 @@ Result<std::uint16_t> encodeChestContents(bool gold, bool event, std::string_vie
     return word;
 }
 
-Result<int> resolveChestItem(std::string_view typed, int shown, Notation notation)
+Result<int> resolveChestItem(std::string_view typed, int shown, Notation notation, ValueFit fit)
 {
-    if (auto entry = resolveStoredValue(valueList(ValueListId::Items), typed, shown, kChestItemCaption, notation))
+    const auto items = valueList(ValueListId::Items);
+    const auto entry = resolveStoredValue(items, typed, shown, kChestItemCaption, notation, fit);
+    if (entry)
         return *entry;
     if (auto number = wholeFromText(typed, "", 0, kMaxChestItem, notation))
         return static_cast<int>(*number);
+    // a label that several items share: the list's own reason names them
+    if (fit == ValueFit::Exact && resolveStoredValue(items, typed, shown, kChestItemCaption, notation))
+        return Result<int>::failure(entry.error());
     return Result<int>::failure(std::string(kChestItemCaption) + ": \"" + std::string(typed)
                                 + "\" is neither an entry of the list nor an item number from 0 to "
                                 + std::to_string(kMaxChestItem)

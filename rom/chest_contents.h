@@ -47,5 +47,6 @@ Result<std::uint16_t> encodeChestContents(bool gold, bool event, std::string_vie
 
 // The item number that text typed for an item chest stands for: an entry of
 // the item list (its label or number) or an item number from 0 to 511 past it.
-// `shown` is the item number shown now.
-Result<int> resolveChestItem(std::string_view typed, int shown, Notation notation = Notation::Window);
+// `shown` is the item number shown now; `fit` as resolveTypedValue takes it.
+Result<int> resolveChestItem(std::string_view typed, int shown, Notation notation = Notation::Window,
+                             ValueFit fit = ValueFit::Adjust);

@@ -41,7 +41,7 @@ std::string placeOf(const FieldEdit& edit)
     return field;
 }
 
-EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, Notation notation)
+EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, Notation notation, ValueFit fit)
 {
     EditPlan plan;
     // group the edits by entry, in the order first named; a field twice for one entry is refused
@@ -84,7 +84,7 @@ EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, N
         refused.clear();
         for (std::size_t e : entry.edits)
             inputs.push_back({edits[e].field, edits[e].text});
-        Bytes after = applyInputs(*before, inputs, refused, notation);
+        Bytes after = applyInputs(*before, inputs, refused, notation, fit);
         for (InputRefusal& r : refused)
             plan.refusals.push_back({placeOf(edits[entry.edits[r.input]]), std::move(r.reason)});
         if (refused.empty() && after != *before)
@@ -103,9 +103,10 @@ RecordReader recordsOf(std::span<const std::uint8_t> image)
     };
 }
 
-EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdit> edits, Notation notation)
+EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdit> edits, Notation notation,
+                   ValueFit fit)
 {
-    return planEdits(recordsOf(image), edits, notation);
+    return planEdits(recordsOf(image), edits, notation, fit);
 }
 
 Status applyPlan(const RomImage& image, const EditPlan& plan, SaveHistory* history, std::string_view source)

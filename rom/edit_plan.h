@@ -54,11 +54,12 @@ RecordReader recordsOf(std::span<const std::uint8_t> image);
 
 // Checks every edit against the records `read` gives: entries outside their
 // table, a field given twice for one entry, and every value its field's rule
-// refuses are all listed, not only the first.
-EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, Notation notation = Notation::Tool);
+// refuses are all listed, not only the first. `fit` as applyInputs takes it.
+EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, Notation notation = Notation::Tool,
+                   ValueFit fit = ValueFit::Exact);
 // The same over the whole file's bytes.
 EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdit> edits,
-                   Notation notation = Notation::Tool);
+                   Notation notation = Notation::Tool, ValueFit fit = ValueFit::Exact);
 
 class SaveHistory;
 

@@ -96,7 +96,7 @@ int entryShowing(std::span<const ValueListEntry> list, int stored)
 }
 
 Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string_view typed, int stored,
-                               std::string_view label, Notation notation)
+                               std::string_view label, Notation notation, ValueFit fit)
 {
     std::string text(typed);
     const auto start = typed.find_first_not_of(" \t");
@@ -105,7 +105,7 @@ Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string
     if (toolHex)
         if (auto v = numericValue(typed, notation); v && *v <= 2147483647.0)
             text = std::to_string(static_cast<long long>(*v));
-    auto choice = resolveTypedValue(list, {entryShowing(list, stored), stored}, text, label);
+    auto choice = resolveTypedValue(list, {entryShowing(list, stored), stored}, text, label, fit);
     if (choice)
         return choice->value;
     if (text == typed)

@@ -30,6 +30,8 @@ int entryShowing(std::span<const ValueListEntry> list, int stored);
 
 // The value that typed text stands for in a list by the drop-downs' resolve
 // rule (resolveTypedValue), the list showing `stored` as after a read. With
-// the tool's notation a "0x" number counts as the decimal number it stands for.
+// the tool's notation a "0x" number counts as the decimal number it stands for;
+// `fit` as resolveTypedValue takes it.
 Result<int> resolveStoredValue(std::span<const ValueListEntry> list, std::string_view typed, int stored,
-                               std::string_view label, Notation notation = Notation::Window);
+                               std::string_view label, Notation notation = Notation::Window,
+                               ValueFit fit = ValueFit::Adjust);

@@ -29,7 +29,24 @@ Result<bool> bitFromText(std::string_view text, std::string_view label)
     return Result<bool>::failure(std::string(label) + " must be true or false; it holds \"" + std::string(text) + "\".");
 }
 
-Status storePlain(const KeyedField& k, Bytes& record, std::string_view text, Notation notation)
+// A number that the field's entry rule would turn into another (300 into 255
+// in a clamped byte field): refused where the value must be stored as given.
+// An empty text, which the rule makes 0, is left to the rule.
+Status outsideRange(const KeyedField& k, std::string_view text, const std::string& ruled, Notation notation)
+{
+    if (ruled == text || text.find_first_not_of(" \t") == std::string_view::npos)
+        return success();
+    const auto typed = numericValue(text, notation);
+    const auto kept = numericValue(ruled, notation);
+    if (!typed || !kept || roundHalfEven(*typed) == roundHalfEven(*kept))
+        return success();
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::string shown(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+    return Status::failure(k.label + ": " + shown + " is outside " + std::to_string(k.min.value_or(0)) + ".."
+                           + std::to_string(k.max.value_or(0)) + ".");
+}
+
+Status storePlain(const KeyedField& k, Bytes& record, std::string_view text, Notation notation, ValueFit fit)
 {
     const Field& f = *k.field;
     if (f.width == Width::Bit) {
@@ -41,13 +58,16 @@ Status storePlain(const KeyedField& k, Bytes& record, std::string_view text, Not
         return success();
     }
     if (f.list != ValueListId::None) {
-        auto value = resolveStoredValue(valueList(f.list), text, record[f.offset], f.label, notation);
+        auto value = resolveStoredValue(valueList(f.list), text, record[f.offset], f.label, notation, fit);
         if (!value)
             return Status::failure(value.error());
         record[f.offset] = static_cast<std::uint8_t>(*value);
         return success();
     }
     const std::string ruled = applyEntryRule(f.rule, text, notation);
+    if (fit == ValueFit::Exact)
+        if (Status kept = outsideRange(k, text, ruled, notation); !kept)
+            return kept;
     if (f.width == Width::Word) {
         auto word = wordFromText(ruled, f.label, notation);
         if (!word)
@@ -76,7 +96,7 @@ Status storeName(Bytes& record, std::string_view text)
 // The type and value of a chest are stored together, as its window's Save
 // does. Inputs are given by their position among the entry's inputs.
 void storeChest(Bytes& record, std::span<const FieldInput> inputs, const int (&at)[3],
-                std::vector<InputRefusal>& refusals, Notation notation)
+                std::vector<InputRefusal>& refusals, Notation notation, ValueFit fit)
 {
     const int typeAt = at[0], valueAt = at[1], contentsAt = at[2];
     const Field& f = *inputs[std::size_t(std::max({typeAt, valueAt, contentsAt}))].field->field;
@@ -111,7 +131,7 @@ void storeChest(Bytes& record, std::span<const FieldInput> inputs, const int (&a
     std::string valueText = valueAt >= 0 ? std::string(inputs[std::size_t(valueAt)].text) : std::to_string(current.value);
     const int where = valueAt >= 0 ? valueAt : typeAt;
     if (valueAt >= 0 && newType == ChestType::Item) {
-        auto item = resolveChestItem(valueText, current.type == ChestType::Item ? current.value : 0, notation);
+        auto item = resolveChestItem(valueText, current.type == ChestType::Item ? current.value : 0, notation, fit);
         if (!item) {
             refuse(where, item.error());
             return;
@@ -167,7 +187,7 @@ const std::string* valueLabel(const KeyedField& field, std::span<const std::uint
 }
 
 Bytes applyInputs(std::span<const std::uint8_t> record, std::span<const FieldInput> inputs,
-                  std::vector<InputRefusal>& refusals, Notation notation)
+                  std::vector<InputRefusal>& refusals, Notation notation, ValueFit fit)
 {
     Bytes out(record.begin(), record.end());
     int chest[3] = {-1, -1, -1};  // type, value, contents
@@ -176,7 +196,7 @@ Bytes applyInputs(std::span<const std::uint8_t> record, std::span<const FieldInp
         Status stored = success();
         switch (k.kind) {
         case KeyKind::Plain:
-            stored = storePlain(k, out, inputs[i].text, notation);
+            stored = storePlain(k, out, inputs[i].text, notation, fit);
             break;
         case KeyKind::Name:
             stored = storeName(out, inputs[i].text);
@@ -195,6 +215,6 @@ Bytes applyInputs(std::span<const std::uint8_t> record, std::span<const FieldInp
             refusals.push_back({i, stored.error()});
     }
     if (chest[0] >= 0 || chest[1] >= 0 || chest[2] >= 0)
-        storeChest(out, inputs, chest, refusals, notation);
+        storeChest(out, inputs, chest, refusals, notation, fit);
     return out;
 }

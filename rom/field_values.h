@@ -43,5 +43,8 @@ struct Refusal {
 // resolve rule of a list, true/false for a bit, the text codec for a name, the
 // contents rule for a chest's type and value together. Each input that cannot
 // be stored adds a refusal; the record returned is then not to be written.
+// With `fit` Exact (a script's values) a number that a field's entry rule
+// would clamp, and a label that list entries of different values share, are
+// refused rather than adjusted.
 Bytes applyInputs(std::span<const std::uint8_t> record, std::span<const FieldInput> inputs,
-                  std::vector<InputRefusal>& refusals, Notation notation = Notation::Tool);
+                  std::vector<InputRefusal>& refusals, Notation notation = Notation::Tool, ValueFit fit = ValueFit::Exact);

@@ -49,6 +49,20 @@ void addRuns(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b, s
     }
 }
 
+// The entries of `t` from `first` on that the longer image holds at least a byte of.
+void addMissing(const KeyedTable& t, int first, std::uint64_t sizeA, std::uint64_t sizeB, std::vector<MissingEntries>& missing)
+{
+    const std::uint64_t longer = std::max(sizeA, sizeB);
+    const std::uint64_t size = t.table->recordSize;
+    const std::uint64_t start = t.table->base + std::uint64_t(first) * size;
+    if (start >= longer)
+        return;  // neither image holds them
+    const std::uint64_t tableEnd = t.table->base + std::uint64_t(t.table->count) * size;
+    const std::uint64_t end = std::min(tableEnd, longer);
+    const int last = static_cast<int>((end - 1 - t.table->base) / size);
+    missing.push_back({&t, first, last, {start, end - 1}, sizeA > sizeB});
+}
+
 }  // namespace
 
 ImageDiff diffImages(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b)
@@ -59,8 +73,10 @@ ImageDiff diffImages(std::span<const std::uint8_t> a, std::span<const std::uint8
         for (int i = 0; i < t.table->count; ++i) {
             const std::uint64_t at = t.table->base + std::uint64_t(i) * t.table->recordSize;
             const std::uint64_t end = at + t.table->recordSize;
-            if (end > a.size() || end > b.size())
+            if (end > a.size() || end > b.size()) {
+                addMissing(t, i, a.size(), b.size(), diff.missing);
                 break;
+            }
             const auto ra = a.subspan(at, t.table->recordSize);
             const auto rb = b.subspan(at, t.table->recordSize);
             if (std::equal(ra.begin(), ra.end(), rb.begin()))

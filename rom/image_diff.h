@@ -34,14 +34,29 @@ struct UnshownDifference {
     ByteRun bytes;
 };
 
+// Entries of a table that only the longer image holds (whole or in part): the
+// shorter file ends before them, so their fields cannot be compared.
+struct MissingEntries {
+    const KeyedTable* table;
+    int first;
+    int last;
+    ByteRun bytes;     // their bytes, as far as the longer image holds them
+    bool onlyInA;      // else only in B
+};
+
 struct ImageDiff {
     std::vector<FieldDifference> fields;
     std::vector<UnshownDifference> unshown;
+    std::vector<MissingEntries> missing;
     std::vector<ByteRun> outside;  // runs of differing bytes outside every table
     bool sizesDiffer = false;
 
-    bool equal() const { return fields.empty() && unshown.empty() && outside.empty() && !sizesDiffer; }
+    bool equal() const
+    {
+        return fields.empty() && unshown.empty() && missing.empty() && outside.empty() && !sizesDiffer;
+    }
 };
 
-// Fields are compared for the records that both images hold whole.
+// Fields are compared for the records that both images hold whole; the
+// entries past the end of the shorter image are listed as missing from it.
 ImageDiff diffImages(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);

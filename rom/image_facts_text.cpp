@@ -41,7 +41,8 @@ std::vector<FactLine> factLines(const ImageFacts& facts)
     if (!facts.identityValue)
         identity += "the file is too short";
     else
-        identity += std::to_string(*facts.identityValue) + (facts.identityOk ? " (Veldra Saga)" : " (not Veldra Saga)");
+        identity += hexWord(static_cast<std::uint32_t>(*facts.identityValue), 8)
+                    + (facts.identityOk ? " (Veldra Saga)" : " (not Veldra Saga)");
     lines.push_back({"Identity", identity});
     if (!facts.header) {
         lines.push_back({"Internal header", "none: the image is shorter than 64 KiB"});

@@ -14,6 +14,16 @@ enum class Notation : std::uint8_t {
     Tool,
 };
 
+// What becomes of a typed value that its field would not keep as it is. A
+// window adjusts it while the person watches the field: its change rule clamps
+// a number into range, and a label that several list entries share picks the
+// first of them. A script sees nothing of that, so there such a value is
+// refused, naming the range or the entries.
+enum class ValueFit : std::uint8_t {
+    Adjust,
+    Exact,
+};
+
 // The numeric value of a field's text: decimal with an optional sign, point and
 // exponent, blanks around it ignored; a text starting with "&H" (with the tool's
 // notation also "0x") is hexadecimal. No value for anything else (letters, a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rom/numeric_text.h"
 #include "rom/result.h"
 
 #include <span>
@@ -24,6 +25,8 @@ struct ValueChoice {
 // that entry (blanks around the text do not count); among entries that share
 // a label or a number the one already shown wins, else the first. The bare
 // number of the value shown without an entry keeps it. Anything else is
-// refused, with a reason naming `fieldLabel` and the text.
+// refused, with a reason naming `fieldLabel` and the text. With `fit` Exact a
+// label that entries of different values share, none of them shown, is
+// refused too, naming their values.
 Result<ValueChoice> resolveTypedValue(std::span<const ValueListEntry> entries, ValueChoice shown, std::string_view typed,
-                                      std::string_view fieldLabel);
+                                      std::string_view fieldLabel, ValueFit fit = ValueFit::Adjust);

@@ -6,6 +6,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -29,6 +32,12 @@ private slots:
     void accessoryRecordsAreWrittenBothOrNeither();
     void windowAndToolRefuseWithTheSameReason();
     void diffOfAnImageWithItselfAndAfterASet();
+    void valuesOutsideTheirRangeOrAmbiguousAreRefused_data();
+    void valuesOutsideTheirRangeOrAmbiguousAreRefused();
+    void importOfATextThatIsNoUtf8WritesNothing();
+    void diffNamesTheEntriesPastTheEndOfTheShorterImage();
+    void outputFailuresAreToldAndNeverHideAWrite_data();
+    void outputFailuresAreToldAndNeverHideAWrite();
 };
 
 namespace {
@@ -145,7 +154,7 @@ void CliEditsTest::setStoresWhatTheWindowsStore()
 {
     SampleImage image;
     const CliRun run = runCli({"set", image.path(), "enemy-stats", "7", "hp=&H1F4", "s2=0x20", "hit-effect=5 - Causes HP Leak",
-                               "hit=2.5", "speed=300"});
+                               "hit=2.5", "speed=255.4"});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     const Bytes after = image.bytes();
     const std::size_t r = kStats + 23 * 7;
@@ -153,7 +162,7 @@ void CliEditsTest::setStoresWhatTheWindowsStore()
     QCOMPARE(int(after[r + 2]), 0x20);      // 0x hex, the tool's own
     QCOMPARE(int(after[r + 22]), 5);        // by the entry's label
     QCOMPARE(int(after[r + 11]), 2);        // rounded half to even, as Save does
-    QCOMPARE(int(after[r + 9]), 255);       // a clamped byte field turns 300 into 255 as it is typed
+    QCOMPARE(int(after[r + 9]), 255);       // rounded into the range (300 is refused, not clamped)
     QVERIFY(run.outText().contains("enemy-stats[7].hit-effect: "));
     QVERIFY(run.outText().contains(" -> 5\n"));
 
@@ -290,7 +299,7 @@ void CliEditsTest::chestContentsFollowTheWindowsRule()
     SampleImage image;
     const std::size_t chest = kChests + 4 * 9;
     image.poke(chest + 2, {0x5F, 0x26});  // item 95 with bits 9..13 that the window hides
-    QCOMPARE(runCli({"set", image.path(), "chests", "9", "value={Null}"}).exitCode, 0);
+    QCOMPARE(runCli({"set", image.path(), "chests", "9", "value=0"}).exitCode, 0);
     QCOMPARE(wordAtOffset(image.bytes(), chest + 2), 0x2600);  // the hidden bits stay with the item chest
     QCOMPARE(runCli({"set", image.path(), "chests", "9", "value=300"}).exitCode, 0);
     QCOMPARE(wordAtOffset(image.bytes(), chest + 2), 0x2600 | 300);  // an item number past the list
@@ -407,6 +416,243 @@ void CliEditsTest::diffOfAnImageWithItselfAndAfterASet()
     QCOMPARE(json.exitCode, 1);
     QVERIFY(json.outText().contains("\"equal\": false"));
     QVERIFY(json.outText().contains("\"label_b\": \"0 - Nothing\""));
+}
+
+namespace {
+
+constexpr int kWeapon4 = 0x0C0462 + 5 * 4;
+constexpr int kRewards1 = 0x0C6000 + 7 * 1;
+constexpr int kChest9 = int(kChests) + 4 * 9;
+
+}  // namespace
+
+void CliEditsTest::valuesOutsideTheirRangeOrAmbiguousAreRefused_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("assignment");  // KEY=VALUE
+    QTest::addColumn<int>("at");              // a byte poked before the run, then read after it
+    QTest::addColumn<int>("poked");           // -1: none
+    QTest::addColumn<QString>("reason");      // empty: stored
+    QTest::addColumn<int>("stored");          // the byte at `at` after a run that stores
+
+    // clamped byte fields: a window turns these into 255 as they are typed
+    QTest::newRow("byte 300") << "weapons" << 4 << "attack=300" << kWeapon4 << -1 << "Attack: 300 is outside 0..255." << 0;
+    QTest::newRow("byte 256") << "weapons" << 4 << "attack=256" << kWeapon4 << -1 << "Attack: 256 is outside 0..255." << 0;
+    QTest::newRow("byte rounding past 255") << "weapons" << 4 << "attack=255.5" << kWeapon4 << -1
+                                            << "Attack: 255.5 is outside 0..255." << 0;
+    QTest::newRow("byte in 0x hex") << "enemy-stats" << 7 << "speed=0x12C" << int(kStats + 23 * 7 + 9) << -1
+                                    << "Speed: 0x12C is outside 0..255." << 0;
+    QTest::newRow("byte far out") << "weapons" << 4 << "attack=1e400" << kWeapon4 << -1
+                                  << "Attack: 1e400 is outside 0..255." << 0;
+    QTest::newRow("chest position") << "chests" << 9 << "x-position=300" << kChest9 << -1
+                                    << "X Position: 300 is outside 0..255." << 0;
+    QTest::newRow("byte 255") << "weapons" << 4 << "attack=255" << kWeapon4 << 3 << "" << 255;
+    QTest::newRow("byte rounding to 255") << "weapons" << 4 << "attack=255.4" << kWeapon4 << 3 << "" << 255;
+    QTest::newRow("an empty byte is 0, as documented") << "weapons" << 4 << "attack=" << kWeapon4 << 3 << "" << 0;
+    // fields that the windows refuse too keep their reason
+    QTest::newRow("negative byte") << "weapons" << 4 << "attack=-1" << kWeapon4 << -1
+                                   << "Attack must be a whole number from 0 to 255" << 0;
+    QTest::newRow("byte without a rule") << "accessory-effects" << 2 << "type-of-effect=300" << 0x0C072C + 4 * 2 + 2 << -1
+                                         << "Type of Effect must be a whole number from 0 to 255" << 0;
+    QTest::newRow("open-ended word") << "enemy-stats" << 7 << "hp=70000" << int(kStats + 23 * 7) << -1
+                                     << "HP must be a whole number from 0 to 65535" << 0;
+    QTest::newRow("negative word") << "enemy-rewards" << 1 << "gil=-1" << kRewards1 + 2 << -1
+                                   << "Gil must be a whole number from 0 to 65535" << 0;
+    QTest::newRow("word without a rule") << "accessory-equip" << 3 << "accessory-price=65536" << 0x0C0C1C + 4 * 3 + 1 << -1
+                                         << "Accessory Price must be a whole number from 0 to 65535" << 0;
+    QTest::newRow("bit") << "accessory-equip" << 3 << "pc-1=2" << 0x0C0C1C + 4 * 3 + 3 << -1
+                         << "PC 1 must be true or false" << 0;
+    QTest::newRow("enemy list") << "gato" << 0 << "gato=300" << 0x3802F0 << -1 << "is not an entry of the list" << 0;
+    QTest::newRow("name one character too long") << "enemy-names" << 4 << "name=TwelveLetter" << 0x0C6700 + 11 * 4 << -1
+                                                 << "has 12 characters; the slot holds 11" << 0;
+    QTest::newRow("gold past its range") << "chests" << 0 << "value=40000" << int(kChests + 2) << -1
+                                         << "The gold amount must be a whole number from 0 to 32767" << 0;
+    // labels that entries of different values share
+    QTest::newRow("shared label") << "weapons" << 4 << "inflicted-status=Random 'stop'" << kWeapon4 + 3 << 0
+                                  << "Inflicted Status: \"Random 'stop'\" is the label of 36 and 38; give the number of "
+                                     "the one meant."
+                                  << 0;
+    QTest::newRow("shared label, one of them held") << "weapons" << 4 << "inflicted-status=Random 'stop'" << kWeapon4 + 3
+                                                    << 38 << "" << 38;
+    QTest::newRow("shared item label") << "enemy-rewards" << 1 << "dropped-item={Null}" << kRewards1 + 4 << 5
+                                       << "Dropped Item: \"{Null}\" is the label of 0, 86, 87, " << 0;
+    QTest::newRow("shared item label, one of them held") << "enemy-rewards" << 1 << "dropped-item={Null}" << kRewards1 + 4
+                                                         << 87 << "" << 87;
+    QTest::newRow("chest item by a shared label") << "chests" << 9 << "value={Null}" << kChest9 + 2 << 95
+                                                  << "If Chest holds an Item: \"{Null}\" is the label of 0, 86, " << 0;
+    QTest::newRow("chest item by a unique label") << "chests" << 9 << "value=" + QString::fromStdString(valueList(ValueListId::Items)[17].label)
+                                                  << kChest9 + 2 << 95 << "" << 17;
+}
+
+// set and import alike: each refused value leaves every byte of the image as
+// it was; a value in range is stored as given
+void CliEditsTest::valuesOutsideTheirRangeOrAmbiguousAreRefused()
+{
+    QFETCH(QString, table);
+    QFETCH(int, index);
+    QFETCH(QString, assignment);
+    QFETCH(int, at);
+    QFETCH(int, poked);
+    QFETCH(QString, reason);
+    QFETCH(int, stored);
+    const qsizetype eq = assignment.indexOf('=');
+    const QString key = assignment.left(eq);
+    const QString value = assignment.mid(eq + 1);
+    QTemporaryDir dir;
+    const QString json = dir.filePath("edit.json");
+    writeFile(json, QJsonDocument(QJsonObject{{"tables", QJsonObject{{table, QJsonArray{QJsonObject{{"index", index},
+                                                                                                 {key, value}}}}}}})
+                        .toJson());
+    const QStringList runs[] = {{"set", "", table, QString::number(index), assignment}, {"import", "", json}};
+    for (QStringList args : runs) {
+        SampleImage image;
+        image.poke(kChest9 + 2, {95, 0});  // chest 9 holds item 95
+        if (poked >= 0)
+            image.poke(std::uint32_t(at), {std::uint8_t(poked)});
+        const Bytes before = image.bytes();
+        args[1] = image.path();
+        const CliRun run = runCli(args);
+        if (reason.isEmpty()) {
+            QVERIFY2(run.exitCode == 0, qPrintable(args[0] + ": " + run.err));
+            QCOMPARE(int(image.bytes()[std::size_t(at)]), stored);
+            for (const QString& changed : changes(before, image.bytes()))
+                QCOMPARE(changed, QString::number(at, 16));
+            continue;
+        }
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY2(run.err.contains("nothing was written"), qPrintable(run.err));
+        QVERIFY2(run.err.contains(reason), qPrintable(args[0] + ": " + run.err));
+        QCOMPARE(changes(before, image.bytes()), QStringList());
+    }
+}
+
+void CliEditsTest::importOfATextThatIsNoUtf8WritesNothing()
+{
+    SampleImage image;
+    image.poke(kWeapon4, {3});
+    image.poke(kWeapon4 + 5, {3});
+    const Bytes before = image.bytes();
+    QTemporaryDir dir;
+    // the first object alone was read and written once: the NUL ended the parse
+    const QString json = dir.filePath("edit.json");
+    writeFile(json, QByteArray(R"({"tables": {"weapons": [{"index": 4, "attack": 9}]}})") + QByteArray(1, '\0')
+                        + R"({"tables": {"weapons": [{"index": 5, "attack": 9}]}})");
+    const QString csv = dir.filePath("weapons.csv");
+    writeFile(csv, QByteArray("index,attack\r\n4,9\r\n5,9") + QByteArray(1, '\0') + "\r\n");
+    const QString latin1 = dir.filePath("enemy-names.csv");
+    writeFile(latin1, "index,name\r\n4,Ren\xE9\r\n");
+    const std::pair<QString, QString> cases[] = {
+        {json, "line 1, column 53 (byte offset 52): a NUL byte"},
+        {csv, "line 3, column 4 (byte offset 22): a NUL byte"},
+        {latin1, "line 2, column 6 (byte offset 17): the byte 0xE9, which is not UTF-8"},
+    };
+    for (const auto& [file, where] : cases) {
+        const CliRun run = runCli({"import", image.path(), file});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(where), qPrintable(run.err));
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(changes(before, image.bytes()), QStringList());
+    }
+}
+
+void CliEditsTest::diffNamesTheEntriesPastTheEndOfTheShorterImage()
+{
+    SampleImage image;
+    QTemporaryDir dir;
+    const QString cut = dir.filePath("cut.sfc");
+    QVERIFY(QFile::copy(image.path(), cut));
+    QVERIFY(QFile::resize(cut, 3000000));
+    const CliRun run = runCli({"diff", image.path(), cut});
+    QCOMPARE(run.exitCode, 1);
+    const QString out = run.outText();
+    QVERIFY2(out.startsWith("size: 4194304 -> 3000000 bytes\n"), qPrintable(out));
+    QVERIFY2(out.contains("gato[0]: only in A, past the end of B, 0x3802F0-0x3802F0 (1 byte)\n"), qPrintable(out));
+    QVERIFY2(out.contains("chests[0..255]: only in A, past the end of B, 0x35F602-0x35FA01 (1024 bytes)\n"), qPrintable(out));
+
+    // a cut inside the chest table, the shorter image first: the rest of the table, in the JSON too
+    QVERIFY(QFile::resize(cut, kChests + 4 * 10 + 2));
+    const CliRun json = runCli({"diff", cut, image.path(), "--json"});
+    QCOMPARE(json.exitCode, 1);
+    const QJsonObject answer = QJsonDocument::fromJson(json.out).object();
+    QCOMPARE(answer["equal"].toBool(true), false);
+    const QJsonArray missing = answer["missing"].toArray();
+    QCOMPARE(missing.size(), 2);
+    QCOMPARE(missing[0].toObject(), (QJsonObject{{"table", "gato"}, {"first", 0}, {"last", 0}, {"start", 0x3802F0},
+                                                 {"end", 0x3802F0}, {"only_in", "b"}}));
+    QCOMPARE(missing[1].toObject(), (QJsonObject{{"table", "chests"}, {"first", 10}, {"last", 255},
+                                                 {"start", int(kChests + 4 * 10)}, {"end", int(kChests + 4 * 256 - 1)},
+                                                 {"only_in", "b"}}));
+}
+
+void CliEditsTest::outputFailuresAreToldAndNeverHideAWrite_data()
+{
+    QTest::addColumn<QStringList>("args");  // IMG is the image, MOD a copy with one byte changed, OUT a new file
+    QTest::addColumn<int>("output");        // a BrokenOutput
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<bool>("imageChanged");
+    const int full = int(BrokenOutput::Full);
+    const QString lost = "but its report could not be written to standard output: ";
+    const QStringList set{"set", "IMG", "weapons", "4", "attack=9"};
+    QTest::newRow("set, full") << set << full << 3 << "carried out (1 field in 1 record changed in " << true;
+    QTest::newRow("set, reader gone") << set << int(BrokenOutput::ReaderGone) << 3 << lost + "Broken pipe" << true;
+    QTest::newRow("set, closed") << set << int(BrokenOutput::Closed) << 3 << lost + "it is closed" << true;
+    QTest::newRow("set, dry run") << (set + QStringList{"--dry-run"}) << full << 1
+                                  << "cannot write to standard output: No space left on device" << false;
+    QTest::newRow("import, full") << QStringList{"import", "IMG", "OUT.json"} << full << 3
+                                  << "(1 field in 1 record changed in " << true;
+    QTest::newRow("checksum --fix, full") << QStringList{"checksum", "IMG", "--fix"} << full << 3
+                                          << "the checksum of " << true;
+    QTest::newRow("patch create, full") << QStringList{"patch", "create", "IMG", "MOD", "--output", "OUT.bps"} << full
+                                        << 3 << ".bps was written), " + lost << false;
+    const QString told = "cannot write to standard output: No space left on device";
+    QTest::newRow("dump") << QStringList{"dump", "IMG"} << full << 1 << told << false;
+    QTest::newRow("dump, reader gone") << QStringList{"dump", "IMG"} << int(BrokenOutput::ReaderGone) << 1
+                                       << "cannot write to standard output: Broken pipe" << false;
+    QTest::newRow("get") << QStringList{"get", "IMG", "weapons", "4"} << full << 1 << told << false;
+    QTest::newRow("tables") << QStringList{"tables"} << full << 1 << told << false;
+    QTest::newRow("info") << QStringList{"info", "IMG"} << full << 1 << told << false;
+    QTest::newRow("checksum") << QStringList{"checksum", "IMG"} << full << 1 << told << false;
+    QTest::newRow("diff, equal") << QStringList{"diff", "IMG", "IMG", "--json"} << full << 2 << told << false;
+    QTest::newRow("diff, different") << QStringList{"diff", "IMG", "MOD"} << full << 2 << told << false;
+    QTest::newRow("help") << QStringList{"--help"} << full << 1 << told << false;
+}
+
+// Standard output that cannot be written is told on standard error; a
+// command that changed the image or wrote a file says so and exits 3, never 1
+void CliEditsTest::outputFailuresAreToldAndNeverHideAWrite()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, output);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    QFETCH(bool, imageChanged);
+    SampleImage image;
+    image.poke(kWeapon4, {3});
+    image.poke(0x100, {std::uint8_t(image.bytesAt(0x100, 1)[0] ^ 0x5A)});  // the checksum goes stale
+    QTemporaryDir dir;
+    const QString modified = dir.filePath("mod.sfc");
+    QVERIFY(QFile::copy(image.path(), modified));
+    writeFile(dir.filePath("OUT.json"), R"({"tables": {"weapons": [{"index": 4, "attack": 9}]}})");
+    QByteArray bytes = fileContents(modified);
+    bytes[0x200] = char(~bytes[0x200]);
+    writeFile(modified, bytes);
+    for (QString& arg : args)
+        arg = arg == "IMG" ? image.path() : arg == "MOD" ? modified : arg.startsWith("OUT") ? dir.filePath(arg) : arg;
+    QVERIFY(runCli({"checksum", image.path()}).outText().contains("stale"));
+    const Bytes before = image.bytes();
+
+    const CliRun run = runCliWithOutput(args, BrokenOutput(output));
+    QVERIFY2(run.exitCode == exitCode, qPrintable(QString::number(run.exitCode) + " " + run.err));
+    QVERIFY2(run.err.startsWith("veldra-cli: "), qPrintable(run.err));
+    QVERIFY2(run.err.contains(said), qPrintable(run.err));
+    const QStringList changed = changes(before, image.bytes());
+    if (args[0] == "set" || args[0] == "import")
+        QCOMPARE(changed, imageChanged ? hexRange(kWeapon4, 1) : QStringList());
+    else
+        QCOMPARE(changed.isEmpty(), !imageChanged);
 }
 
 QTEST_MAIN(CliEditsTest)

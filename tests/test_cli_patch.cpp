@@ -72,14 +72,14 @@ void CliPatchTest::infoReportsAnyFile()
     QCOMPARE(plain.exitCode, 0);
     const QString text = plain.outText();
     for (const char* line : {"Path: game.sfc\n", "Size: 4194304 bytes (4 MiB)\n", "Copier header: none\n",
-                             "Identity: at 0x10651: -1391440352 (Veldra Saga)\n", "Title: VELDRA SAGA SAMPLE   \n",
+                             "Identity: at 0x10651: 0xAD104E20 (Veldra Saga)\n", "Title: VELDRA SAGA SAMPLE   \n",
                              "Checksum state: matches\n"})
         QVERIFY2(text.contains(line), qPrintable(text));
 
     const CliRun headered = run({"info", "headered.smc"});
     QCOMPARE(headered.exitCode, 0);
     QVERIFY(headered.outText().contains("Copier header: yes, 512 bytes\n"));
-    QVERIFY(headered.outText().contains("Identity: at 0x10851: -1391440352 (Veldra Saga)\n"));
+    QVERIFY(headered.outText().contains("Identity: at 0x10851: 0xAD104E20 (Veldra Saga)\n"));
 
     // a file of another kind is reported, not refused
     put("notes.txt", Bytes{'h', 'i'});

@@ -15,6 +15,8 @@ private slots:
     void csvFieldsQuoteWhatNeedsIt();
     void csvImportListsEveryFault();
     void jsonImportTakesAnySubsetAndListsEveryFault();
+    void importRefusesWhatIsNoUtf8Text_data();
+    void importRefusesWhatIsNoUtf8Text();
 };
 
 using Rows = QList<QStringList>;
@@ -160,6 +162,58 @@ void CliReadersTest::jsonImportTakesAnySubsetAndListsEveryFault()
 
     QCOMPARE(readJsonImport("{\"tables\": ").refusals.size(), std::size_t(1));
     QCOMPARE(readJsonImport("[1, 2]").refusals.size(), std::size_t(1));
+}
+
+void CliReadersTest::importRefusesWhatIsNoUtf8Text_data()
+{
+    QTest::addColumn<bool>("csv");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("where");  // empty: a sound text
+    QTest::addColumn<QString>("what");
+    const QByteArray entry4 = R"({"tables": {"weapons": [{"index": 4, "attack": 1}]}})";
+    const QByteArray entry5 = R"({"tables": {"weapons": [{"index": 5, "attack": 2}]}})";
+    // the JSON parser took a NUL for the end of the text and read the first object alone
+    QTest::newRow("JSON, a NUL between two objects") << false << entry4 + QByteArray(1, '\0') + entry5
+                                                     << "line 1, column 53 (byte offset 52)" << "a NUL byte";
+    QTest::newRow("JSON, a NUL at the end") << false << entry4 + QByteArray(1, '\0') << "line 1, column 53 (byte offset 52)"
+                                            << "a NUL byte";
+    QTest::newRow("JSON, a byte that is no UTF-8 in a name")
+        << false << QByteArray("{\"tables\": {\"weapons\": [\n  {\"index\": 4, \"attack\": 1},\n  {\"index\": 5, \"name\": \"x\xFFy\"}]}}")
+        << "line 3, column 26 (byte offset 79)" << "the byte 0xFF, which is not UTF-8";
+    QTest::newRow("JSON, an overlong slash") << false << QByteArray("{\"tables\": {}, \"x\": \"\xC0\xAF\"}")
+                                             << "line 1, column 22 (byte offset 21)" << "the byte 0xC0";
+    QTest::newRow("JSON, an encoded surrogate") << false << QByteArray("{\"tables\": {}, \"x\": \"\xED\xA0\x80\"}")
+                                                << "line 1, column 22 (byte offset 21)" << "the byte 0xED";
+    QTest::newRow("JSON, sound text with accents") << false << QByteArray("{\"tables\": {}, \"x\": \"\xC3\xA9\xE2\x82\xAC\"}")
+                                                   << "" << "";
+    QTest::newRow("CSV, a NUL in a cell") << true << QByteArray("index,hp\r\n3,12") + QByteArray(1, '\0') + "\r\n4,13\r\n"
+                                          << "line 2, column 5 (byte offset 14)" << "a NUL byte";
+    QTest::newRow("CSV, columns count characters") << true << QByteArray("index,name\r\n7,B\xC3\xA9\xFF\r\n")
+                                                   << "line 2, column 5 (byte offset 17)" << "the byte 0xFF";
+    QTest::newRow("CSV, a sequence cut off at the end") << true << QByteArray("\xEF\xBB\xBFindex,name\r\n7,x\xE2\x82")
+                                                        << "line 2, column 4 (byte offset 18)" << "the byte 0xE2";
+    QTest::newRow("CSV, a byte-order mark and accents") << true << QByteArray("\xEF\xBB\xBFindex,name\r\n7,\"\xC3\xA9\"\r\n")
+                                                        << "" << "";
+}
+
+void CliReadersTest::importRefusesWhatIsNoUtf8Text()
+{
+    QFETCH(bool, csv);
+    QFETCH(QByteArray, text);
+    QFETCH(QString, where);
+    QFETCH(QString, what);
+    const std::string_view bytes(text.constData(), std::size_t(text.size()));
+    const ImportReading reading = csv ? readCsvImport(bytes, "enemy-names") : readJsonImport(bytes);
+    if (where.isEmpty()) {
+        QVERIFY2(reading.refusals.empty(), qPrintable(wheres(reading).join('\n')));
+        return;
+    }
+    // the whole file is refused, nothing of it read
+    QCOMPARE(reading.edits.size(), std::size_t(0));
+    QCOMPARE(wheres(reading).size(), 1);
+    QCOMPARE(QString::fromStdString(reading.refusals[0].where), where);
+    QVERIFY2(wheres(reading)[0].contains(what), qPrintable(wheres(reading)[0]));
+    QVERIFY2(wheres(reading)[0].contains("UTF-8 text"), qPrintable(wheres(reading)[0]));
 }
 
 QTEST_GUILESS_MAIN(CliReadersTest)

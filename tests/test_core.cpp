@@ -199,22 +199,24 @@ void CoreTest::typedValueListText_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("entry");  // -2: refused
     QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("exactRefuses");  // a script's value (ValueFit::Exact) is refused where the window picks
     // entries: 0 "None"=0, 1 "Damage can vary"=2, 2 "2x hit"=13, 3 "Random 'stop'"=36,
     // 4 "Random 'stop'"=38, 5 "Causes chaos "=50, 6 "{Null}"=0
-    QTest::newRow("a number that starts a label") << 0 << 0 << "2" << 1 << 2;
-    QTest::newRow("a label") << 0 << 0 << "2x hit" << 2 << 13;
-    QTest::newRow("a label without its trailing blank") << 0 << 0 << "Causes chaos" << 5 << 50;
-    QTest::newRow("blanks around a number") << 0 << 0 << " 50 " << 5 << 50;
-    QTest::newRow("a shared label, one of them shown") << 4 << 38 << "Random 'stop'" << 4 << 38;
-    QTest::newRow("a shared label, neither shown") << 0 << 0 << "Random 'stop'" << 3 << 36;
-    QTest::newRow("a shared number, the later one shown") << 6 << 0 << "0" << 6 << 0;
-    QTest::newRow("a shared number, neither shown") << 1 << 2 << "0" << 0 << 0;
-    QTest::newRow("the bare stored number kept") << -1 << 5 << "5" << -1 << 5;
-    QTest::newRow("another bare number") << -1 << 5 << "6" << -2 << 0;
-    QTest::newRow("a prefix of a label") << 0 << 0 << "Dam" << -2 << 0;
-    QTest::newRow("another case") << 0 << 0 << "none" << -2 << 0;
-    QTest::newRow("nothing") << 0 << 0 << "" << -2 << 0;
-    QTest::newRow("blanks only") << 0 << 0 << "  " << -2 << 0;
+    QTest::newRow("a number that starts a label") << 0 << 0 << "2" << 1 << 2 << false;
+    QTest::newRow("a label") << 0 << 0 << "2x hit" << 2 << 13 << false;
+    QTest::newRow("a label without its trailing blank") << 0 << 0 << "Causes chaos" << 5 << 50 << false;
+    QTest::newRow("blanks around a number") << 0 << 0 << " 50 " << 5 << 50 << false;
+    QTest::newRow("a shared label, one of them shown") << 4 << 38 << "Random 'stop'" << 4 << 38 << false;
+    QTest::newRow("a shared label, neither shown") << 0 << 0 << "Random 'stop'" << 3 << 36 << true;
+    QTest::newRow("a shared number, the later one shown") << 6 << 0 << "0" << 6 << 0 << false;
+    QTest::newRow("a shared number, neither shown") << 1 << 2 << "0" << 0 << 0 << false;
+    QTest::newRow("the bare stored number kept") << -1 << 5 << "5" << -1 << 5 << false;
+    QTest::newRow("another bare number") << -1 << 5 << "6" << -2 << 0 << false;
+    QTest::newRow("a prefix of a label") << 0 << 0 << "Dam" << -2 << 0 << false;
+    QTest::newRow("another case") << 0 << 0 << "none" << -2 << 0 << false;
+    QTest::newRow("nothing") << 0 << 0 << "" << -2 << 0 << false;
+    QTest::newRow("blanks only") << 0 << 0 << "  " << -2 << 0 << false;
+    QTest::newRow("a shared label without its blank, neither shown") << 0 << 0 << " Random 'stop' " << 3 << 36 << true;
 }
 
 void CoreTest::typedValueListText()
@@ -224,9 +226,21 @@ void CoreTest::typedValueListText()
     QFETCH(QString, typed);
     QFETCH(int, entry);
     QFETCH(int, value);
+    QFETCH(bool, exactRefuses);
     const std::vector<ValueListEntry> entries{{"None", 0},          {"Damage can vary", 2}, {"2x hit", 13},
                                               {"Random 'stop'", 36}, {"Random 'stop'", 38},  {"Causes chaos ", 50},
                                               {"{Null}", 0}};
+    const auto exact = resolveTypedValue(entries, {shownEntry, shownValue}, typed.toStdString(), "Inflicted Status",
+                                         ValueFit::Exact);
+    if (exactRefuses) {
+        QVERIFY(!exact);
+        QCOMPARE(exact.error(), "Inflicted Status: \"" + typed.toStdString()
+                                    + "\" is the label of 36 and 38; give the number of the one meant.");
+    } else {
+        QCOMPARE(exact.ok(), entry != -2);
+        if (exact)
+            QCOMPARE(exact->value, value);
+    }
     const auto choice = resolveTypedValue(entries, {shownEntry, shownValue}, typed.toStdString(), "Inflicted Status");
     if (entry == -2) {
         QVERIFY(!choice);

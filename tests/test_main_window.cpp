@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -55,6 +57,7 @@ private slots:
     void arrowKeysOpenEachEditorPassedOver();
     void exitAndClosingTheMainWindowEndTheProgram();
     void readmeOpensWithoutWaiting();
+    void readmeDescribesEveryCommandAndShortcut();
     void aboutBoxIsNonModalAndClosesWithOk();
 };
 
@@ -357,6 +360,47 @@ void MainWindowTest::readmeOpensWithoutWaiting()
     action(s, "Readme")->trigger();
     QCOMPARE(s.platform.messages.size(), 2);
     QDir::setCurrent(previous);
+}
+
+// The help shown by Help > Readme, and the README, name every command of the
+// main window's menus, and every shortcut on a line with its command.
+void MainWindowTest::readmeDescribesEveryCommandAndShortcut()
+{
+    Session s(false);
+    auto lines = [](const char* name) {
+        QFile file(QStringLiteral(VELDRA_SOURCE_DIR "/") + QLatin1String(name));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
+    };
+    const QStringList readme = lines("readme.txt");
+    const QStringList guide = lines("README.md");
+    QVERIFY(!readme.isEmpty() && !guide.isEmpty());
+    const QString text = readme.join(' ').simplified();
+    auto onOneLine = [](const QStringList& in, const QString& keys, const QString& command) {
+        for (const QString& line : in)
+            if (line.contains(keys) && line.contains(command))
+                return true;
+        return false;
+    };
+    QStringList shortcuts;
+    for (QAction* menuAction : qobject_cast<QMainWindow*>(s.mainWindow())->menuBar()->actions()) {
+        QMenu* menu = menuAction->menu();
+        QVERIFY(menu);
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            const QString command = menu->title() + " > " + a->text();
+            QVERIFY2(text.contains(command), qPrintable(command));
+            if (a->shortcut().isEmpty())
+                continue;
+            const QString keys = a->shortcut().toString(QKeySequence::PortableText);
+            shortcuts << keys;
+            QVERIFY2(onOneLine(readme, keys, command), qPrintable(keys + " " + command + " in readme.txt"));
+            QVERIFY2(onOneLine(guide, keys, command), qPrintable(keys + " " + command + " in README.md"));
+        }
+    }
+    QVERIFY(shortcuts.contains("Ctrl+Shift+S") && shortcuts.contains("Ctrl+Alt+H"));
+    for (const char* topic : {"Fix Checksum", "copier header", "Undo", "Redo"})
+        QVERIFY2(text.contains(topic), topic);
 }
 
 void MainWindowTest::aboutBoxIsNonModalAndClosesWithOk()

@@ -17,8 +17,9 @@ public:
     // A file to read, chosen in an open dialog with a caption and name filters
     // ("Patches (*.bps *.ips)"); an empty string on Cancel.
     virtual QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& filters) = 0;
-    // A file to write, chosen in a save dialog that asks before replacing an
-    // existing file; `selectedFilter` is preselected. An empty string on Cancel.
+    // A file to write, chosen in a save dialog that does not ask before
+    // replacing an existing file (the caller checks the name first, then
+    // asks); `selectedFilter` is preselected. An empty string on Cancel.
     virtual QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& filters,
                                    const QString& selectedFilter = {}) = 0;
     // A folder, or an empty string on Cancel.

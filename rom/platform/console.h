@@ -1,5 +1,6 @@
 #pragma once
 
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -13,3 +14,14 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 // shown as such where they are a console window. Call once, first thing, from
 // a program's main().
 void useByteStandardStreams();
+
+// Makes sure the standard descriptors 0, 1 and 2 are open before any file is:
+// one that is closed gets the null device, lest an image opened later take its
+// number and receive what is printed. A reader of the output that goes away
+// makes a write fail instead of ending the program. Returns whether standard
+// output was open.
+bool holdStandardStreams();
+
+// Standard output's own buffer when it is a console window that takes text
+// through the system's console calls (Windows); null where it takes bytes.
+std::streambuf* consoleOutputBuffer();

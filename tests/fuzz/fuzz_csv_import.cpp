@@ -36,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         FUZZ_CHECK(!records.error().empty());
     }
-    checkReading(readCsvImport(text, table));
+    const ImportReading reading = readCsvImport(text, table);
+    checkText(text, reading);
+    checkReading(reading);
     return 0;
 }

@@ -7,6 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    checkReading(readJsonImport(std::string_view(reinterpret_cast<const char*>(data), size)));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const ImportReading reading = readJsonImport(text);
+    checkText(text, reading);
+    checkReading(reading);
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "rom/edit_plan.h"
 #include "rom/sample_image.h"
 
+#include <string_view>
+
 // What every import reading must keep, whatever the file held: each edit
 // names a table and a field of it, each refusal says where; and the plan of
 // the edits over a sample image either refuses or changes whole records of
@@ -26,4 +28,14 @@ inline void checkReading(const ImportReading& reading)
         FUZZ_CHECK(change.before != change.after);
         FUZZ_CHECK(change.index >= 0 && change.index < change.table->table->count);
     }
+}
+
+// A file that is no UTF-8 text (a NUL byte in it, say) is refused whole:
+// one refusal, not an edit read from it.
+inline void checkText(std::string_view text, const ImportReading& reading)
+{
+    if (text.find('\0') == std::string_view::npos)
+        return;
+    FUZZ_CHECK(reading.edits.empty());
+    FUZZ_CHECK(reading.refusals.size() == 1);
 }

@@ -34,6 +34,16 @@ QString cliPath();
 CliRun runCli(const QStringList& args, const QString& workDir = {});
 CliRun runProgram(const CliProgram& program, const QStringList& args, const QString& workDir = {});
 
+// Where the tool's standard output goes in runCliWithOutput: a full device,
+// a pipe whose reader has gone away, or nowhere (the descriptor closed).
+enum class BrokenOutput { Full, ReaderGone, Closed };
+
+// Runs the tool as runCli does, its standard output broken as `output` says.
+// The tool starts with every signal at its default action, as a shell starts
+// it, whatever this test process does with them; exitCode stays -1 when a
+// signal ends it, which `err` then says.
+CliRun runCliWithOutput(const QStringList& args, BrokenOutput output);
+
 // A file's whole contents, and writing a new one.
 QByteArray fileContents(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);

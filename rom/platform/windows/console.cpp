@@ -83,14 +83,18 @@ private:
     std::string m_pending;
 };
 
-void useConsoleBufferFor(DWORD which, std::ostream& stream)
+ConsoleBuffer* consoleOutput = nullptr;
+
+ConsoleBuffer* useConsoleBufferFor(DWORD which, std::ostream& stream)
 {
     const HANDLE handle = GetStdHandle(which);
     DWORD mode = 0;
     if (handle == INVALID_HANDLE_VALUE || handle == nullptr || !GetConsoleMode(handle, &mode))
-        return;  // a file or a pipe: bytes as they are
+        return nullptr;  // a file or a pipe: bytes as they are
     // never destroyed: the streams flush into it as the program ends
-    stream.rdbuf(new ConsoleBuffer(handle));
+    auto* buffer = new ConsoleBuffer(handle);
+    stream.rdbuf(buffer);
+    return buffer;
 }
 
 }  // namespace
@@ -113,6 +117,16 @@ void useByteStandardStreams()
     // the C runtime would otherwise turn every LF into CRLF, and a CSV's CRLF into CR CR LF
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    useConsoleBufferFor(STD_OUTPUT_HANDLE, std::cout);
+    consoleOutput = useConsoleBufferFor(STD_OUTPUT_HANDLE, std::cout);
     useConsoleBufferFor(STD_ERROR_HANDLE, std::cerr);
 }
+
+bool holdStandardStreams()
+{
+    // there is no signal for a reader that went away (the write fails), and
+    // files are opened by handle, so a missing standard handle is only told
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    return out != nullptr && out != INVALID_HANDLE_VALUE;
+}
+
+std::streambuf* consoleOutputBuffer() { return consoleOutput; }
