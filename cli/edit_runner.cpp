@@ -29,6 +29,16 @@ void refuseAll(const std::vector<Refusal>& refusals)
     failRefused(message);
 }
 
+std::optional<RomImage::HeldLock> lockForEdits(const RomImage& image, bool dryRun)
+{
+    if (dryRun)
+        return std::nullopt;
+    auto held = image.holdWritersLock();
+    if (!held)
+        failRefused(held.error());
+    return std::optional<RomImage::HeldLock>(std::move(held.value()));
+}
+
 int runEdits(CommandIo& io, SaveHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier)
 {

@@ -4,6 +4,7 @@
 #include "rom/edit_plan.h"
 #include "rom/history/save_history.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,12 @@ struct EditOptions {
 // The written records are kept in `history` (the run's own) as one save.
 int runEdits(CommandIo& io, SaveHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier = {});
+
+// Takes the writers' lock before the records are read, held until the command
+// ends, so that another writer's change between this read and this write is
+// waited for rather than refused or lost. None for a dry run, which writes
+// nothing.
+std::optional<RomImage::HeldLock> lockForEdits(const RomImage& image, bool dryRun);
 
 // Lists refusals and ends the command with exit status 1.
 [[noreturn]] void refuseAll(const std::vector<Refusal>& refusals);

@@ -25,13 +25,16 @@ Result<std::string> readEnemyName(const RomImage& image, int index)
 
 Result<std::vector<std::string>> readEnemyNames(const RomImage& image)
 {
+    // the whole name table in one read: one opening and check of the file, not 256
+    const std::size_t size = tables::enemyNames.recordSize;
+    const std::size_t count = tables::enemyNames.count;
+    auto table = image.read(tables::enemyNames.base, size * count);
+    if (!table)
+        return Result<std::vector<std::string>>::failure(table.error());
     std::vector<std::string> names;
-    for (int i = 0; i < tables::enemyNames.count; ++i) {
-        auto name = readEnemyName(image, i);
-        if (!name)
-            return Result<std::vector<std::string>>::failure(name.error());
-        names.push_back(*name);
-    }
+    names.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        names.push_back(decodeGameText(std::span<const std::uint8_t>(*table).subspan(i * size, size)));
     return names;
 }
 

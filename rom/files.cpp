@@ -6,31 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string reasonFromErrno(int err)
-{
-    switch (err) {
-    case ENOENT: return "no such file or folder";
-    case EACCES:
-    case EPERM: return "permission denied";
-    case EROFS: return "the file system is read-only";
-    case ENOSPC: return "the disk is full";
-    case EDQUOT: return "the disk quota is used up";
-    case EFBIG: return "the file would pass the size limit for files (ulimit -f)";
-    case EISDIR: return "it is a folder, not a file";
-    default: return std::strerror(err);
-    }
-}
 
 // A file size limit raises SIGXFSZ, which would end the program without a
 // word; while writing, it is ignored so that write() reports EFBIG instead.
@@ -52,21 +35,20 @@ private:
 };
 
 // A new, exclusive file next to `path` (same folder, so the rename stays on
-// one file system); its descriptor, or -1 with errno set.
+// one file system); its descriptor, or -1 with errno set. The name is short
+// (".vf-" and six characters), so it fits wherever the output's name fits.
 int createTemporary(const fs::path& path, fs::path& temporary, mode_t mode)
 {
-    static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[40];
-        std::snprintf(suffix, sizeof suffix, ".%d-%u-%08x.part", int(getpid()), counter++, unsigned(random()));
-        temporary = path.parent_path() / ("." + path.filename().string() + suffix);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
+    std::string name = (path.parent_path() / ".vf-XXXXXX").string();
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    temporary = name;
+    // mkostemp makes it 0600; the output gets the usual permissions
+    const mode_t umask = ::umask(0);
+    ::umask(umask);
+    ::fchmod(fd, mode & ~umask);
+    return fd;
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes)
@@ -114,7 +96,7 @@ Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint6
     while ((n = std::fread(chunk, 1, sizeof chunk, file->get())) > 0) {
         if (bytes.size() + n > limit)
             return R::failure("cannot read " + name + ": it is larger than " + std::to_string(limit >> 20)
-                              + " MiB, far too large for an image or a patch");
+                              + " MiB, the most this program reads of one file");
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
     if (std::ferror(file->get()))
@@ -132,6 +114,10 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
     const bool exists = ::lstat(path.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         return refuse("it is a folder, not a file");
+    // a named pipe, a device or a socket is never turned into a plain file,
+    // not even with --force; a link is replaced as a name, like any file
+    if (exists && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
+        return refuse("it is not a regular file (a pipe, a device or the like), and it is never replaced");
     if (exists && existing == Existing::Refuse)
         return refuse("the file already exists");
     // a replaced file keeps its permissions; a new one gets the usual ones
@@ -141,7 +127,7 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
     fs::path temporary;
     const int fd = createTemporary(path, temporary, mode);
     if (fd < 0)
-        return refuse(reasonFromErrno(errno));
+        return refuse(fileErrorReason(errno));
     int err = 0;
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
         err = errno;
@@ -156,7 +142,7 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
     if (err == EEXIST)
         return refuse("the file already exists");
     if (err != 0)
-        return refuse(reasonFromErrno(err) + "; nothing was written");
+        return refuse(fileErrorReason(err) + "; nothing was written");
     return success();
 }
 

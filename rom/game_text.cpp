@@ -108,9 +108,13 @@ Status WriteGameText(const RomImage& image, std::int32_t position, std::string_v
 {
     if (position < 0 || length < 0)
         return Status::failure("no text slot at a negative position or length");
-    auto slot = image.read(static_cast<std::uint32_t>(position), static_cast<std::size_t>(length));
+    // the slot is read and written in one open under the writers' lock
+    const auto file = image.openForWriting();
+    if (!file)
+        return Status::failure(file.error());
+    auto slot = file->read(static_cast<std::uint32_t>(position), static_cast<std::size_t>(length));
     if (!slot)
         return Status::failure(slot.error());
     encodeGameText(text, slot.value());
-    return image.write(static_cast<std::uint32_t>(position), *slot);
+    return file->write(static_cast<std::uint32_t>(position), *slot);
 }

@@ -1,5 +1,6 @@
 #include "rom/image_jobs.h"
 
+#include "rom/files.h"
 #include "rom/patch_jobs.h"
 #include "rom/platform/path_text.h"
 #include "rom/rom_image.h"
@@ -17,7 +18,17 @@ Result<ImageFacts> readImageFacts(const fs::path& path)
 Result<ChecksumFixed> fixChecksumFile(const fs::path& path)
 {
     using R = Result<ChecksumFixed>;
-    const auto bytes = readWholeFile(path);
+    // the whole image is read, judged and written in one open under the
+    // writers' lock; its identity is judged by the facts, with or without a
+    // copier header
+    const RomImage image(path, IdentityCheck::Skipped);
+    const auto file = image.openForWriting();
+    if (!file)
+        return R::failure(file.error());
+    if (file->size() > kMaxInputSize)
+        return R::failure("cannot fix the checksum of " + path.string() + ": it is larger than "
+                          + std::to_string(kMaxInputSize >> 20) + " MiB, far larger than the game's image");
+    const auto bytes = file->read(0, static_cast<std::size_t>(file->size()));
     if (!bytes)
         return R::failure(bytes.error());
     const ImageFacts facts = describeImage(*bytes);
@@ -28,11 +39,14 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path)
         return fixed;
     const auto fields = checksumFieldBytes(facts.computedChecksum);
     const auto position = std::uint32_t(facts.imageStart() + kComplementPosition);
-    // the write checks the identity again in its own open, where it sits
-    // without a copier header; a headered image was checked just above
-    const RomImage image(path, facts.copierHeader ? IdentityCheck::Skipped : IdentityCheck::Required);
-    if (Status written = image.write(position, fields); !written)
-        return R::failure(written.error());
+    if (Status written = file->write(position, fields); !written) {
+        // the four bytes may have gone in part-way: put back what was there
+        const Bytes before(bytes->begin() + position, bytes->begin() + position + fields.size());
+        const bool back = file->write(position, before) && file->read(position, before.size()).ok()
+                          && *file->read(position, before.size()) == before;
+        return R::failure(written.error() + (back ? "; the checksum was left as it was"
+                                                  : "; the checksum bytes may be half written: run the fix again"));
+    }
     fixed.written = true;
     return fixed;
 }

@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <system_error>
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,13 +21,19 @@ constexpr const char* kNotRegular = "it is not a regular file (a pipe, a device 
 
 std::string fileErrorReason(int err)
 {
-    if (err == ENOENT)
-        return "no such file";
-    if (err == EACCES || err == EPERM || err == EROFS)
-        return "permission denied (is the file read-only?)";
-    if (err == EISDIR)
-        return kFolder;
-    return std::strerror(err);
+    switch (err) {
+    case ENOENT: return "no such file or folder";
+    case EACCES:
+    case EPERM: return "permission denied (is the file read-only?)";
+    case EROFS: return "the file system is read-only";
+    case ENOSPC: return "the disk is full";
+#ifdef EDQUOT
+    case EDQUOT: return "the disk quota is used up";
+#endif
+    case EFBIG: return "the file would pass the size limit for files (ulimit -f)";
+    case EISDIR: return kFolder;
+    default: return std::strerror(err);
+    }
 }
 
 #ifdef _WIN32
@@ -68,6 +75,12 @@ bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::si
     if (!std::ferror(f))
         errno = EIO;
     return false;
+}
+
+bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes, std::size_t count)
+{
+    return std::fseek(f, static_cast<long>(position), SEEK_SET) == 0 && std::fwrite(bytes, 1, count, f) == count
+           && std::fflush(f) == 0;
 }
 
 #else
@@ -119,6 +132,46 @@ bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::si
             return false;
         }
         out += n;
+        position += static_cast<std::uint64_t>(n);
+        count -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+namespace {
+
+// A file size limit (ulimit -f) raises SIGXFSZ at a write that passes it,
+// and that signal ends the program on the spot, half a record written. With
+// the signal ignored the write stops short and says EFBIG instead, which the
+// writer reports and mends like any other failed write. Nothing in this
+// program wants the signal, so it stays ignored once the first write is made.
+void ignoreFileSizeSignal()
+{
+    static const bool ignored = [] {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        return ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
+    }();
+    (void)ignored;
+}
+
+}  // namespace
+
+bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes, std::size_t count)
+{
+    ignoreFileSizeSignal();
+    const int fd = ::fileno(f);
+    while (count > 0) {
+        const ssize_t n = ::pwrite(fd, bytes, count, static_cast<off_t>(position));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes += n;
         position += static_cast<std::uint64_t>(n);
         count -= static_cast<std::size_t>(n);
     }

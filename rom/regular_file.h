@@ -34,3 +34,10 @@ std::optional<std::uint64_t> openFileSize(std::FILE* f);
 // would fetch a whole block. False, with errno set (EIO for a file that ends
 // early), when not all could be read.
 bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count);
+
+// Writes all `count` bytes at `position` of a file open for writing, straight
+// to the file. False, with errno set, when not all went in: the bytes before
+// the failure may have been written (a size limit or a full disk stops a
+// write part-way), and the caller mends or reports that. A file size limit
+// never ends the program here: the write fails with EFBIG instead.
+bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes, std::size_t count);

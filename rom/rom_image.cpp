@@ -1,5 +1,6 @@
 #include "rom/rom_image.h"
 
+#include "rom/file_lock.h"
 #include "rom/regular_file.h"
 #include "rom/tables.h"
 
@@ -78,6 +79,16 @@ Result<OpenImage> openChecked(const std::filesystem::path& path, IdentityCheck c
     return OpenImage{std::move(file.value()), *size};
 }
 
+// "the file ends at 0x35F604, before the bytes 0x35F602..0x35F605", or for
+// nothing at all past the end, "before 0x35F602"
+std::string endsBefore(std::uint64_t size, std::uint64_t position, std::size_t count)
+{
+    const std::string where = count == 0 ? hex(position)
+                              : count == 1 ? "the byte " + hex(position)
+                                           : "the bytes " + hex(position) + ".." + hex(position + count - 1);
+    return "the file ends at " + hex(size) + ", before " + where;
+}
+
 }  // namespace
 
 RomImage::RomImage(std::filesystem::path path, IdentityCheck check) : m_path(std::move(path)), m_check(check) {}
@@ -119,8 +130,7 @@ Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, std::uint3
 {
     const std::string name = m_path.string();
     if (std::uint64_t(position) + count > size)
-        return Result<Bytes>::failure("cannot read " + name + ": the file ends at " + hex(size) + ", before the bytes "
-                                      + hex(position) + ".." + hex(std::uint64_t(position) + count - 1));
+        return Result<Bytes>::failure("cannot read " + name + ": " + endsBefore(size, position, count));
     Bytes bytes(count);
     if (count > 0 && !readFileAt(file, position, bytes.data(), count))
         return Result<Bytes>::failure("cannot read " + name + ": " + fileErrorReason(errno));
@@ -129,21 +139,76 @@ Result<Bytes> RomImage::readOpen(std::FILE* file, std::uint64_t size, std::uint3
 
 Status RomImage::write(std::uint32_t position, std::span<const std::uint8_t> bytes) const
 {
-    auto opened = openChecked(m_path, m_check, true);
-    if (!opened)
-        return Status::failure(opened.error());
+    const auto writer = openForWriting();
+    if (!writer)
+        return Status::failure(writer.error());
+    return writer->write(position, bytes);
+}
+
+Result<RomImage::Writer> RomImage::openForWriting() const
+{
+    using R = Result<Writer>;
     const std::string name = m_path.string();
-    std::FILE* file = opened->file.get();
-    const std::uint64_t size = opened->size;
+    auto file = openExisting(m_path, true, "write");
+    if (!file)
+        return R::failure(file.error());
+    // the lock first: the identity and every record are read under it
+    if (const Status locked = lockAgainstWriters(file->get()); !locked)
+        return R::failure(locked.error());
+    const std::string cannot = "cannot write " + name + ": ";
+    auto size = fileSize(file->get());
+    if (!size)
+        return R::failure(cannot + size.error());
+    if (m_check == IdentityCheck::Required)
+        if (const Status identified = checkIdentity(file->get(), *size); !identified)
+            return R::failure(cannot + identified.error());
+    return Writer(m_path, std::move(file.value()), *size);
+}
+
+Status RomImage::lockAgainstWriters(std::FILE* file) const
+{
+    const std::string name = m_path.string();
+    switch (lockExclusive(file, kWriterPatience)) {
+    case LockOutcome::Locked:
+        return success();
+    case LockOutcome::Busy:
+        return Status::failure("cannot write " + name + ": another program or window is writing it and has not let go for "
+                               + std::to_string(kWriterPatience.count() / 1000) + " seconds; nothing was written, try again");
+    case LockOutcome::Failed:
+        break;
+    }
+    return Status::failure("cannot write " + name + ": it cannot be locked against other writers (" + fileErrorReason(errno) + ")");
+}
+
+Result<RomImage::HeldLock> RomImage::holdWritersLock() const
+{
+    using R = Result<HeldLock>;
+    auto file = openExisting(m_path, true, "write");
+    if (!file)
+        return R::failure(file.error());
+    if (const Status locked = lockAgainstWriters(file->get()); !locked)
+        return R::failure(locked.error());
+    LockedHere mark(file->get());
+    return HeldLock(std::move(file.value()), std::move(mark));
+}
+
+Result<Bytes> RomImage::Writer::read(std::uint32_t position, std::size_t count) const
+{
+    if (std::uint64_t(position) + count > m_size)
+        return Result<Bytes>::failure("cannot read " + m_path.string() + ": " + endsBefore(m_size, position, count));
+    Bytes bytes(count);
+    if (count > 0 && !readFileAt(m_file.get(), position, bytes.data(), count))
+        return Result<Bytes>::failure("cannot read " + m_path.string() + ": " + fileErrorReason(errno));
+    return bytes;
+}
+
+Status RomImage::Writer::write(std::uint32_t position, std::span<const std::uint8_t> bytes) const
+{
+    const std::string name = m_path.string();
     // never grow the file: a record that does not fit is not written at all
-    if (std::uint64_t(position) + bytes.size() > size)
-        return Status::failure("cannot write " + name + ": the file ends at " + hex(size) + ", before the bytes "
-                               + hex(position) + ".." + hex(std::uint64_t(position) + bytes.size() - 1));
-    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0
-        || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fflush(file) != 0)
-        return Status::failure("cannot write " + name + ": " + fileErrorReason(errno));
-    std::FILE* raw = opened.value().file.release();
-    if (std::fclose(raw) != 0)
+    if (std::uint64_t(position) + bytes.size() > m_size)
+        return Status::failure("cannot write " + name + ": " + endsBefore(m_size, position, bytes.size()));
+    if (!bytes.empty() && !writeFileAt(m_file.get(), position, bytes.data(), bytes.size()))
         return Status::failure("cannot write " + name + ": " + fileErrorReason(errno));
     return success();
 }

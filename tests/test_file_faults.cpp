@@ -78,7 +78,7 @@ void FileFaultsTest::aSaveThatFailsSaysSoAndKeepsTheRecord_data()
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("said");
     QTest::newRow("file size limit before the record") << Fault::SizeLimitBeforeRecord
-                                                       << "File too large; entry 4 of the weapons table is as it was";
+                                                       << "size limit for files (ulimit -f); entry 4 of the weapons table is as it was";
     QTest::newRow("file size limit inside the record")
         << Fault::SizeLimitInsideRecord << "the write stopped part-way, and entry 4 of the weapons table was put back as it was";
     QTest::newRow("read-only") << Fault::ReadOnly << "permission denied (is the file read-only?)";

@@ -19,6 +19,15 @@ QWidget* openGato(Session& s)
     return s.shell().windows().find(QStringLiteral("Gato"));
 }
 
+// Edit > Undo Save or Redo Save of the main window
+void trigger(Session& s, const char* action) { s.mainWindow()->findChild<QAction*>(QString::fromLatin1(action))->trigger(); }
+
+int selectedRowOf(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.size() == 1 ? list->row(selected.first()) : -1;
+}
+
 }  // namespace
 
 class GatoTest : public QObject {
@@ -31,6 +40,8 @@ private slots:
     void clickingTheHighlightedEnemyChoosesIt();
     void quickEditShowsTheChosenEnemy();
     void saveWithNothingChosenWritesNothing();
+    void namesListsFollowEveryWriteOfAName();
+    void undoOfTheSlotSelectsItsEnemyInTheShownList();
 };
 
 void GatoTest::opensOnTheEnemyInTheSlot_data()
@@ -196,6 +207,88 @@ void GatoTest::clickingTheHighlightedEnemyChoosesIt()
     QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{7});
     QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(kGatoSlot, 1));
     QCOMPARE(bar(w), QString("Gato is now 07 - Enemy 07 !"));
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void GatoTest::namesListsFollowEveryWriteOfAName()
+{
+    Session s;
+    QWidget* gato = openGato(s);
+    child<QCheckBox>(gato, "preread")->click();
+    auto* gatoNames = child<QListWidget>(gato, "List2");
+    clickRow(gatoNames, 5);
+    QWidget* monster = openMonsterOn(s, 5);
+    child<QCheckBox>(monster, "preread")->click();
+    auto* monsterNames = child<QListWidget>(monster, "List2");
+    const QString original = decodedName(s, 5);
+    const Bytes before = s.image.bytes();
+
+    // typed in the enemy window: both names lists, and the Quick Edit caption that quotes one, follow
+    typeInto(child<QLineEdit>(monster, "namebox"), "Bolt");
+    const QString typed = decodedName(s, 5);
+    QCOMPARE(typed, QString("Bolt       "));
+    QVERIFY(onlyWithin(before, s.image.bytes(), kEnemyNames + 11 * 5, 11));
+    QCOMPARE(gatoNames->item(5)->text(), typed);
+    QCOMPARE(monsterNames->item(5)->text(), typed);
+    QCOMPARE(child<QPushButton>(gato, "EditG")->text(), "Edit " + typed + "'s Stats");
+
+    // undone and redone from the main window, with the enemy window showing another enemy
+    clickRow(monsterNames, 6);
+    trigger(s, "UndoSave");
+    QVERIFY(s.image.bytes() == before);
+    QCOMPARE(gatoNames->item(5)->text(), original);
+    QCOMPARE(monsterNames->item(5)->text(), original);
+    QCOMPARE(child<QPushButton>(gato, "EditG")->text(), "Edit " + original + "'s Stats");
+    trigger(s, "RedoSave");
+    QCOMPARE(decodedName(s, 5), typed);
+    QCOMPARE(gatoNames->item(5)->text(), typed);
+    QCOMPARE(monsterNames->item(5)->text(), typed);
+    // no other entry changed, and nothing was chosen or shown anew
+    QCOMPARE(gatoNames->item(4)->text(), decodedName(s, 4));
+    QCOMPARE(gatoNames->currentRow(), 5);
+    QCOMPARE(bar(monster), QString("Monster Number 6"));
+    QVERIFY(s.platform.messages.isEmpty());
+}
+
+void GatoTest::undoOfTheSlotSelectsItsEnemyInTheShownList()
+{
+    Session s;
+    QWidget* gato = openGato(s);
+    auto* list1 = child<QListWidget>(gato, "List1");
+    auto* list2 = child<QListWidget>(gato, "List2");
+    child<QCheckBox>(gato, "preread")->click();
+    clickRow(list2, 9);
+    click(gato, "Save");
+    QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{9});
+
+    trigger(s, "UndoSave");
+    QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{0x92});
+    QCOMPARE(list2->currentRow(), 0x92);
+    QCOMPARE(list2->selectedItems().size(), 1);
+    QCOMPARE(selectedRowOf(list2), 0x92);
+    QCOMPARE(list1->currentRow(), 0x92);
+    QVERIFY2(bar(gato).startsWith("Undo Save -- "), qPrintable(bar(gato)));
+    QCOMPARE(child<QPushButton>(gato, "EditG")->text(), "Edit " + decodedName(s, 0x92) + "'s Stats");
+
+    // Quick Edit opens the slot's enemy, not the one chosen before the undo
+    click(gato, "EditG");
+    QWidget* monster = s.shell().windows().find("Monster");
+    QVERIFY(monster);
+    QCOMPARE(child<QListWidget>(monster, "List1")->currentRow(), 0x92);
+    QCOMPARE(bar(monster), QString("Monster Number 146"));
+
+    // a redo selects 9 again; with List1 shown, an undo selects the slot's enemy there
+    trigger(s, "RedoSave");
+    QCOMPARE(s.image.bytesAt(kGatoSlot, 1), Bytes{9});
+    QCOMPARE(selectedRowOf(list2), 9);
+    child<QCheckBox>(gato, "preread")->click();
+    QCOMPARE(selectedRowOf(list1), 9);
+    trigger(s, "UndoSave");
+    QCOMPARE(selectedRowOf(list1), 0x92);
+    QCOMPARE(child<QPushButton>(gato, "EditG")->text(), QString("Edit 92 - Enemy 92's Stats"));
+    const Bytes before = s.image.bytes();
+    click(gato, "Save");
+    QVERIFY(s.image.bytes() == before);
     QVERIFY(s.platform.messages.isEmpty());
 }
 

@@ -332,7 +332,7 @@ void HistoryTest::anUndoThatFailsPartWayPutsBackWhatItWrote()
         auto undone = history.undo(f.image);
         return undone ? std::string("undone") : undone.error();
     });
-    QVERIFY2(contains(said, "Undo failed") && contains(said, "too large"), said.c_str());
+    QVERIFY2(contains(said, "Undo failed") && contains(said, "size limit for files"), said.c_str());
     QVERIFY2(!contains(said, "could not be put back"), said.c_str());
     QCOMPARE(fileBytes(f.path), saved);
 }
@@ -442,7 +442,7 @@ void HistoryTest::aWriteStoppedPartWayPutsTheRecordBack()
         const CheckedWrite written = writeChecked(f.image, t, 4, read, edited);
         return written ? std::string("written") : written.message;
     });
-    QVERIFY2(contains(said, "File too large") || contains(said, "too large"), said.c_str());
+    QVERIFY2(contains(said, "size limit for files"), said.c_str());
     QVERIFY2(contains(said, outcome.toStdString()), said.c_str());
     QCOMPARE(fileBytes(f.path), before);
 }

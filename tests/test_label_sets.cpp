@@ -1,11 +1,15 @@
 #include "tests/enemy_steps.h"
 
 #include "app/main_window.h"
+#include "editors/common/label_set.h"
 #include "editors/common/labels.h"
+#include "tests/support/layout_check.h"
 #include "rom/tables.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
@@ -76,7 +80,9 @@ class LabelSetTest : public QObject {
 private slots:
     void exampleSetRelabelsTheEditors();
     void choiceIsRememberedAndBuiltInGoesBack();
-    void crlfAndByteOrderMarkAreRead();
+    void lineEndsAndByteOrderMarkAreRead();
+    void aTooLargeOrOddFileIsRefusedBeforeItIsRead();
+    void labelsAtTheLongestKeepEveryWindowOnTheScreen();
     void aBadSetIsRefusedByFileAndLine_data();
     void aBadSetIsRefusedByFileAndLine();
     void aRememberedSetThatTurnedBadFallsBack();
@@ -138,12 +144,20 @@ void LabelSetTest::choiceIsRememberedAndBuiltInGoesBack()
     QVERIFY(s.platform.messages.isEmpty());
 }
 
-void LabelSetTest::crlfAndByteOrderMarkAreRead()
+void LabelSetTest::lineEndsAndByteOrderMarkAreRead()
 {
     Session s;
     LabelFolder folder;
     QFile::remove(folder.path("enemies.txt"));  // a set may leave lists out
     folder.write("characters.txt", "\xEF\xBB\xBF" "Ann\r\nBo \r\nCy\r\nDi\r\nEd\r\nFay\r\nGus");
+    // lines that end in CR alone, as older Mac text files have them, and a mix of all three
+    QByteArray crOnly = lines(256, "N");
+    crOnly.replace('\n', '\r');
+    folder.write("npcs.txt", crOnly);
+    folder.write("gato_place.txt", "Dune Gate\r");
+    QByteArray mixed = lines(260, "I");
+    mixed.replace("I7\nI8\nI9\n", "I7\r\nI8\rI9\n");
+    folder.write("items.txt", mixed);
     chooseLabelSet(s, folder.path());
     QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
     QWidget* w = s.openEditor(0, "Character");
@@ -152,6 +166,70 @@ void LabelSetTest::crlfAndByteOrderMarkAreRead()
     QCOMPARE(list->item(1)->text(), QString("Bo "));  // blanks are part of a label
     QCOMPARE(list->item(6)->text(), QString("Gus"));
     QCOMPARE(enemyText(s, 0xFF), QString("FF - Enemy FF"));  // left out: built in
+    QCOMPARE(labelList("npcs").size(), 256);
+    QCOMPARE(labelList("npcs")[17], QString("N17"));
+    QCOMPARE(labelList("gato_place"), QStringList{"Dune Gate"});
+    QCOMPARE(labelList("items").mid(6, 5), (QStringList{"I6", "I7", "I8", "I9", "I10"}));
+}
+
+void LabelSetTest::aTooLargeOrOddFileIsRefusedBeforeItIsRead()
+{
+    Session s(false);
+    {
+        // 300 MiB, sparse: refused by its size, with the limit, before a byte is read
+        LabelFolder folder;
+        QFile big(folder.path("npcs.txt"));
+        QVERIFY(big.open(QIODevice::ReadWrite));
+        QVERIFY(big.resize(qint64(300) * 1024 * 1024));
+        big.close();
+        chooseLabelSet(s, folder.path());
+        QCOMPARE(s.platform.messages.size(), 1);
+        QVERIFY2(s.platform.messages[0].contains(folder.path("npcs.txt") + " is 314572800 bytes long; a label file may have at most 1048576 bytes"),
+                 qPrintable(s.platform.messages[0]));
+    }
+    {
+        // a folder where a file should be (a named pipe or a device would be refused alike)
+        LabelFolder folder;
+        QFile::remove(folder.path("items.txt"));
+        QVERIFY(QDir(folder.path()).mkdir("items.txt"));
+        chooseLabelSet(s, folder.path());
+        QCOMPARE(s.platform.messages.size(), 2);
+        QVERIFY2(s.platform.messages[1].contains(folder.path("items.txt") + " is not a regular file"), qPrintable(s.platform.messages[1]));
+    }
+    QVERIFY(action(s, "BuiltInLabels")->isChecked());
+    QCOMPARE(labelList("npcs")[0], QString("00 NPC 00"));
+}
+
+void LabelSetTest::labelsAtTheLongestKeepEveryWindowOnTheScreen()
+{
+    // every label as long as allowed, in the widest letters: each window
+    // still fits the screen and shows every caption whole
+    Session s;
+    LabelFolder folder;
+    for (const QString& name : LabelSet::fileNames()) {
+        const QByteArray label = QByteArray(longestLabel(name), 'W');
+        QByteArray all;
+        for (int i = 0; i < labelList(name).size(); ++i)
+            all += label + "\n";
+        folder.write(name + ".txt", all);
+    }
+    chooseLabelSet(s, folder.path());
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const char* editors[] = {"Character", "NPC", "Monster", "Weapon", "Armor", "Accessory", "Item2", "KeyItemandConsumables", "Chests"};
+    QList<QWidget*> windows;
+    for (int i = 0; i < int(std::size(editors)); ++i)
+        windows << s.openEditor(i, editors[i]);
+    action(s, "Gato1")->trigger();
+    windows << s.shell().windows().find("Gato");
+    for (QWidget* w : windows) {
+        QVERIFY(w);
+        QVERIFY2(w->width() <= screen.width() && w->height() <= screen.height(),
+                 qPrintable(QStringLiteral("%1: %2 x %3 on a screen of %4 x %5")
+                                .arg(w->objectName()).arg(w->width()).arg(w->height()).arg(screen.width()).arg(screen.height())));
+        const QStringList faults = layoutFaults(w);
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join('\n')));
+    }
 }
 
 void LabelSetTest::aBadSetIsRefusedByFileAndLine_data()
@@ -167,6 +245,13 @@ void LabelSetTest::aBadSetIsRefusedByFileAndLine_data()
     latin1.replace("N16\n", "Caf\xE9 16\n");
     QTest::newRow("not UTF-8") << "npcs.txt" << latin1 << "npcs.txt, line 17: this line is not UTF-8";
     QTest::newRow("no label files") << "" << QByteArray() << "holds none of the label files";
+    QByteArray tooLong = lines(260, "I");
+    tooLong.replace("I4\n", QByteArray(3000, 'x') + "\n");
+    QTest::newRow("a label of 3,000 characters")
+        << "items.txt" << tooLong << "items.txt, line 5: this label has 3000 characters; a label of this list may have at most 32";
+    QByteArray longName = "A\nB\nC\n" + QString(17, QChar(0x00E9)).toUtf8() + "\nE\nF\nG\n";  // 17 characters in 34 bytes
+    QTest::newRow("a character name of 17 characters")
+        << "characters.txt" << longName << "characters.txt, line 4: this label has 17 characters; a label of this list may have at most 16";
 }
 
 void LabelSetTest::aBadSetIsRefusedByFileAndLine()

@@ -108,6 +108,9 @@ private slots:
     void historyListsTheSavesNewestFirst();
     void namesTypedAreOneSave();
     void loadingAnotherImageForgetsTheHistory();
+    void aSaveOfValuesReadFromAnotherImageWritesNeither_data() { addStepRows(); }
+    void aSaveOfValuesReadFromAnotherImageWritesNeither();
+    void aNameTypedAfterAnotherImageWasLoadedWritesNeither();
 };
 
 void UndoTest::undoAndRedoThroughEveryEditor()
@@ -376,6 +379,85 @@ void UndoTest::loadingAnotherImageForgetsTheHistory()
     const Bytes otherBytes = SampleImage::read(other);
     action(s, "UndoSave")->trigger();  // disabled: nothing happens, nothing is written
     QVERIFY(SampleImage::read(other) == otherBytes);
+}
+
+void UndoTest::aSaveOfValuesReadFromAnotherImageWritesNeither()
+{
+    QFETCH(int, step);
+    const SaveStep& st = kSteps[step];
+    Session s;
+    SampleImage b;  // a second image of the game
+    const QString a = s.image.path();
+    QWidget* w = openOnEntry1(s, st);
+    QVERIFY(w);
+    // the image the values came from, loaded again, is saved to as ever
+    s.load(b.path());
+    s.load(a);
+    change(w, st);
+    clickSave(w, st.save);
+    QVERIFY(s.platform.questions.isEmpty());
+    QVERIFY(s.image.bytes() != b.bytes());
+
+    s.load(b.path());
+    QVERIFY(s.platform.messages.isEmpty());
+    change(w, st);
+    const Bytes aBefore = s.image.bytes();
+    const Bytes bBefore = b.bytes();
+
+    // No: nothing is written, to either file, and the user learns where the values came from
+    s.platform.askAnswers << false;
+    clickSave(w, st.save);
+    QVERIFY2(s.image.bytes() == aBefore, "the image the values came from is not written");
+    QVERIFY2(b.bytes() == bBefore, "the image loaded now is not written");
+    QCOMPARE(s.platform.questions.size(), 1);
+    const QString question = s.platform.questions[0];
+    QVERIFY2(question.contains(QStringLiteral("was read from ") + a + QStringLiteral(", but the image loaded now is ") + b.path()),
+             qPrintable(question));
+    QVERIFY2(question.contains(QStringLiteral("Nothing was saved to either file.")), qPrintable(question));
+    QVERIFY2(!question.contains(QStringLiteral("was changed in")), qPrintable(question));
+    QVERIFY2(bar(w).startsWith(QLatin1String("Not saved: ")), qPrintable(bar(w)));
+    QVERIFY(!action(s, "UndoSave")->isEnabled());
+
+    // Yes reads the entry again from the image loaded now; a Save from then on writes that image only
+    s.platform.askAnswers << true;
+    clickSave(w, st.save);
+    QVERIFY(s.image.bytes() == aBefore && b.bytes() == bBefore);
+    QCOMPARE(s.platform.questions.size(), 2);
+    QVERIFY2(bar(w).contains(QStringLiteral("read again from ") + b.path()), qPrintable(bar(w)));
+    change(w, st);
+    clickSave(w, st.save);
+    QCOMPARE(s.platform.questions.size(), 2);
+    QVERIFY(s.platform.messages.isEmpty());
+    QVERIFY(s.image.bytes() == aBefore);
+    const std::vector<std::size_t> written = changedOffsets(bBefore, b.bytes());
+    QVERIFY(!written.empty());
+    for (std::size_t offset : written)
+        QVERIFY(offset >= positionOf(st) && offset < positionOf(st) + st.table->recordSize);
+}
+
+void UndoTest::aNameTypedAfterAnotherImageWasLoadedWritesNeither()
+{
+    Session s;
+    SampleImage b;
+    QWidget* w = s.openEditor(2, QStringLiteral("Monster"));
+    clickRow(child<QListWidget>(w, QStringLiteral("List1")), 4);
+    s.load(b.path());
+    const Bytes aBefore = s.image.bytes();
+    const Bytes bBefore = b.bytes();
+    typeInto(child<QLineEdit>(w, QStringLiteral("namebox")), QStringLiteral("Zed"));
+    QVERIFY(s.image.bytes() == aBefore && b.bytes() == bBefore);
+    QCOMPARE(s.platform.questions.size(), 1);  // the field waits after the first refused key
+    QVERIFY2(s.platform.questions[0].contains(QStringLiteral("was read from ") + s.image.path()), qPrintable(s.platform.questions[0]));
+    QVERIFY(!child<QLineEdit>(w, QStringLiteral("namebox"))->isEnabled());
+    // choosing the enemy again reads it from the image loaded now, where the name is then written
+    clickRow(child<QListWidget>(w, QStringLiteral("List1")), 4);
+    typeInto(child<QLineEdit>(w, QStringLiteral("namebox")), QStringLiteral("Zed"));
+    QVERIFY(s.image.bytes() == aBefore);
+    const std::vector<std::size_t> written = changedOffsets(bBefore, b.bytes());
+    QVERIFY(!written.empty());
+    for (std::size_t offset : written)
+        QVERIFY(offset >= *recordPosition(tables::enemyNames, 4) && offset < *recordPosition(tables::enemyNames, 5));
+    QCOMPARE(s.platform.questions.size(), 1);
 }
 
 QTEST_MAIN(UndoTest)

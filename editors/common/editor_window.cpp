@@ -4,6 +4,7 @@
 #include "editors/common/platform.h"
 #include "editors/common/save_log.h"
 #include "editors/common/status_line.h"
+#include "rom/files.h"
 #include "rom/record_io.h"
 
 #include <QEvent>
@@ -63,6 +64,8 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
     setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips));
     connect(&host.saveLog(), &SaveLog::restored, this,
             [this](const Table* table, int index, bool undone) { recordRestored(*table, index, undone); });
+    connect(&host.saveLog(), &SaveLog::written, this,
+            [this](const Table* table, int index, const Bytes& bytes) { recordWritten(*table, index, bytes); });
 
     // the keyboard of a document window: Save, and two ways to close
     auto* save = new QShortcut(QKeySequence::Save, this);
@@ -109,6 +112,9 @@ QListWidget* EditorWindow::makeList(const QString& objectName, const QRect& geom
     QFont font(QStringLiteral("Franklin Gothic Medium"));
     font.setPointSizeF(8.25);
     list->setFont(font);
+    // every entry is one line of text in the list's font: the list lays out
+    // 256 entries from the size of one rather than measuring each
+    list->setUniformItemSizes(true);
     list->addItems(entries);
     return list;
 }
@@ -120,12 +126,41 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
         complain(record.error());
         return std::nullopt;
     }
+    noteRead(table, index);
     return *record;
+}
+
+void EditorWindow::noteRead(const Table& table, int index) { m_readFrom[{&table, index}] = m_host.romPath(); }
+
+bool EditorWindow::readFromOtherImage(const std::vector<ExpectedWrite>& writes, const QString& entryLabel)
+{
+    const QString loaded = m_host.romPath();
+    for (const ExpectedWrite& w : writes) {
+        const auto source = m_readFrom.find({w.table, w.index});
+        if (source == m_readFrom.end() || source->second == loaded
+            || sameFile(source->second.toStdString(), loaded.toStdString()))
+            continue;
+        const QString entry = entryLabel + QStringLiteral(" (") + QString::fromStdString(entryName(*w.table, w.index))
+                              + QStringLiteral(")");
+        m_readAgainFrom = source->second;
+        showNotSaved(QStringLiteral("%1 was read from %2, but the image loaded now is %3").arg(entry, source->second, loaded));
+        m_readAgainAsked = m_host.platform().ask(
+            this, QStringLiteral("%1 was read from %2, but the image loaded now is %3. Nothing was saved to either file.\n\n"
+                                 "Read it again from %3? The values shown here are then replaced by those in that image.")
+                      .arg(entry, source->second, loaded));
+        return true;
+    }
+    return false;
 }
 
 EditorWindow::SaveOutcome EditorWindow::saveRecords(const std::vector<ExpectedWrite>& writes, const QString& entryLabel,
                                                      bool merge)
 {
+    // values read from another image than the one loaded now are not the
+    // user's edits of this one: nothing is written, to either file
+    if (readFromOtherImage(writes, entryLabel))
+        return m_readAgainAsked ? SaveOutcome::ReadAgain : SaveOutcome::Refused;
+    m_readAgainFrom.clear();
     const CheckedWrite written = writeCheckedAll(image(), writes);
     if (written.changedOnDisk()) {
         const ExpectedWrite& changed = writes[written.which];
@@ -144,8 +179,10 @@ EditorWindow::SaveOutcome EditorWindow::saveRecords(const std::vector<ExpectedWr
         return SaveOutcome::Refused;
     }
     SaveEntry entry;
-    for (const ExpectedWrite& w : writes)
+    for (const ExpectedWrite& w : writes) {
         entry.records.push_back({w.table, w.index, w.expected, w.record});
+        noteRead(*w.table, w.index);  // what the window holds is now what it wrote there
+    }
     entry.entryLabel = entryLabel.toStdString();
     entry.source = objectName().toStdString();
     entry.time = std::chrono::system_clock::now();
@@ -157,6 +194,15 @@ EditorWindow::SaveOutcome EditorWindow::saveRecord(const Table& table, int index
                                                    const Bytes& record, const QString& entryLabel, bool merge)
 {
     return saveRecords({{&table, index, expected, record}}, entryLabel, merge);
+}
+
+void EditorWindow::showReadAgain(const QString& label, const QString& what)
+{
+    if (m_readAgainFrom.isEmpty())
+        showNotSaved(label + QStringLiteral(" had been changed in the image; ") + what + QStringLiteral(" was read again"));
+    else
+        showNotSaved(label + QStringLiteral(" was read from ") + m_readAgainFrom + QStringLiteral("; ") + what
+                     + QStringLiteral(" was read again from ") + m_host.romPath());
 }
 
 QString EditorWindow::restoredCaption(const QString& label, bool undone)

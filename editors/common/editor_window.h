@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -50,6 +51,10 @@ protected:
     // Reads entry `index` of `table`; on failure the user is told why and
     // nothing is returned.
     std::optional<Bytes> readEntry(const Table& table, int index);
+    // Notes that the window's values of entry `index` of `table` were just
+    // read from the image loaded now (readEntry does so itself). A later Save
+    // of values read from another image than the one loaded then is refused.
+    void noteRead(const Table& table, int index);
     enum class SaveOutcome {
         Saved,
         Refused,    // nothing written; the user was told why and the status line says "Not saved: ..."
@@ -60,7 +65,9 @@ protected:
     // save in the history as `entryLabel` (the entry's list text). When the
     // image holds other bytes than expected (another window or program changed
     // the entry since), nothing is written and the user is asked whether to
-    // read the entry again. With `merge`, a save of the record just saved joins
+    // read the entry again. The same is asked, and nothing written to either
+    // file, when the values were read from another image than the one loaded
+    // now. With `merge`, a save of the record just saved joins
     // that save in the history (the enemy name, written at every key).
     SaveOutcome saveRecords(const std::vector<ExpectedWrite>& writes, const QString& entryLabel, bool merge = false);
     SaveOutcome saveRecord(const Table& table, int index, const Bytes& expected, const Bytes& record,
@@ -69,8 +76,16 @@ protected:
     // An undo or redo has written back entry `index` of `table`: a window that
     // shows it reads it again, so that a later Save cannot write stale values back.
     virtual void recordRestored(const Table&, int /*index*/, bool /*undone*/) {}
+    // Entry `index` of `table` now holds `bytes` in the image, written by a
+    // save of any window, an undo or a redo (before recordRestored is called
+    // for an undo or redo): a window that lists texts read from the image
+    // brings them up to date.
+    virtual void recordWritten(const Table&, int /*index*/, const Bytes& /*bytes*/) {}
     // The status line after such a read: "Undo Save -- label -- read again."
     static QString restoredCaption(const QString& label, bool undone);
+    // The status line after a Save answered with ReadAgain and the entry read
+    // again: why nothing was saved, and that `what` ("it", "this page") was read again.
+    void showReadAgain(const QString& label, const QString& what);
 
     // Runs `again` when a click lands on the entry that was selected already
     // (a click whose press selected the entry has run the selection's handler
@@ -89,6 +104,16 @@ protected:
     void showNotSaved(const QString& reason);
 
 private:
+    // True (asking whether to read again) when a record of `writes` was read
+    // from another image than the one loaded now.
+    bool readFromOtherImage(const std::vector<ExpectedWrite>& writes, const QString& entryLabel);
+
     EditorHost& m_host;
     QLabel* m_statusLine = nullptr;
+    // the image each record the window holds was read from (or written to last)
+    std::map<std::pair<const Table*, int>, QString> m_readFrom;
+    // of the latest refused Save: the other image its values came from (empty:
+    // the record was changed in the image), and whether the user chose to read again
+    QString m_readAgainFrom;
+    bool m_readAgainAsked = false;
 };

@@ -41,54 +41,107 @@ int widest(const QFontMetrics& fm, const QStringList& texts, bool mnemonics)
     return width;
 }
 
+// QLabel::sizeHint for each text: the text as laid out (a buddy's mnemonic
+// drawn as such), the indent on an aligned side, the margins and the frame
 Need labelNeed(const QLabel* label)
 {
     const QStringList texts = textsOf(label, label->text());
     if (label->wordWrap() || widest(label->fontMetrics(), texts, false) == 0)
         return {};
     const QFontMetrics fm = label->fontMetrics();
+    const int flags = Qt::TextExpandTabs | (label->buddy() ? Qt::TextShowMnemonic : 0);
+    int text = 0;
+    for (const QString& t : texts)
+        text = std::max(text, fm.boundingRect(0, 0, 2000, 2000, flags, t).width());
+    int indent = label->indent();
+    if (indent < 0 && label->frameWidth() > 0)
+        indent = fm.horizontalAdvance(QLatin1Char('x')) - 2 * label->margin();
+    const Qt::Alignment align = label->alignment();
+    const int sideIndent = indent > 0 && (align & (Qt::AlignLeft | Qt::AlignRight)) ? indent : 0;
     // the frame and margins around the text, as the label has them now
     const int chromeWidth = label->width() - label->contentsRect().width() + 2 * label->margin();
     const int chromeHeight = label->height() - label->contentsRect().height() + 2 * label->margin();
-    int indent = label->indent();
-    if (indent < 0)
-        indent = label->frameWidth() > 0 ? fm.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
-    const bool mnemonics = label->buddy() != nullptr;
-    return {chromeWidth + indent + widest(fm, texts, mnemonics), chromeHeight + fm.height()};
+    return {chromeWidth + sideIndent + text, chromeHeight + fm.height()};
+}
+
+// The widths below are the toolkit's own size hints, worked out for each
+// text a control will show rather than for its current one alone: a button
+// or check box narrower than its hint squeezes or cuts its caption.
+
+// QCheckBox::sizeHint for `text`: the indicator, its spacing and label margin, the caption
+int checkBoxWidth(const QCheckBox* box, const QString& text)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(box);
+    opt.text = text;
+    opt.icon = box->icon();
+    opt.iconSize = box->iconSize();
+    QSize content = box->style()->itemTextRect(box->fontMetrics(), QRect(), Qt::TextShowMnemonic, false, text).size();
+    if (!opt.icon.isNull())
+        content = QSize(content.width() + opt.iconSize.width() + 4, std::max(content.height(), opt.iconSize.height()));
+    return box->style()->sizeFromContents(QStyle::CT_CheckBox, &opt, content, box).width();
 }
 
 Need checkBoxNeed(const QCheckBox* box)
 {
+    int width = 0;
+    for (const QString& text : textsOf(box, box->text()))
+        width = std::max(width, checkBoxWidth(box, text));
     QStyleOptionButton opt;
     opt.initFrom(box);
-    opt.text = box->text();
-    opt.icon = box->icon();
-    opt.iconSize = box->iconSize();
-    const QStyle* style = box->style();
-    // everything left of the caption: the indicator and its spacing
-    const int indicator = box->width() - style->subElementRect(QStyle::SE_CheckBoxContents, &opt, box).width();
-    const QFontMetrics fm = box->fontMetrics();
-    const int icon = box->icon().isNull() ? 0 : box->iconSize().width() + 4;
-    return {indicator + icon + widest(fm, textsOf(box, box->text()), true),
-            std::max(fm.height(), style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, box))};
+    return {width, std::max(box->fontMetrics().height(), box->style()->pixelMetric(QStyle::PM_IndicatorHeight, &opt, box))};
+}
+
+// QPushButton::sizeHint for `text`: the picture and caption within the
+// style's margins, a default button's indicator and the style's least width
+int buttonWidth(const QPushButton* button, const QString& text)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.features = QStyleOptionButton::None;
+    if (button->isFlat())
+        opt.features |= QStyleOptionButton::Flat;
+    if (button->menu())
+        opt.features |= QStyleOptionButton::HasMenu;
+    if (button->autoDefault())
+        opt.features |= QStyleOptionButton::AutoDefaultButton;
+    if (button->isDefault())
+        opt.features |= QStyleOptionButton::DefaultButton;
+    opt.text = text;
+    opt.icon = button->icon();
+    opt.iconSize = button->iconSize();
+    int w = 0;
+    int h = 0;
+    if (!opt.icon.isNull()) {
+        w += opt.iconSize.width() + 4;
+        h = opt.iconSize.height();
+    }
+    const QSize caption = button->fontMetrics().size(Qt::TextShowMnemonic, text.isEmpty() ? QStringLiteral("XXXX") : text);
+    if (!text.isEmpty() || w == 0)
+        w += caption.width();
+    if (!text.isEmpty() || h == 0)
+        h = std::max(h, caption.height());
+    opt.rect.setSize(QSize(w, h));
+    if (button->menu())
+        w += button->style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &opt, button);
+    return button->style()->sizeFromContents(QStyle::CT_PushButton, &opt, QSize(w, h), button).width();
 }
 
 Need buttonNeed(const QPushButton* button)
 {
+    int width = 0;
+    for (const QString& text : textsOf(button, button->text()))
+        width = std::max(width, buttonWidth(button, text));
     QStyleOptionButton opt;
     opt.initFrom(button);
     const QStyle* style = button->style();
     const QFontMetrics fm = button->fontMetrics();
     const bool hasIcon = !button->icon().isNull();
-    const int text = widest(fm, textsOf(button, button->text()), true);
-    const int content = text + (hasIcon ? button->iconSize().width() + 4 : 0);
-    // the style's margin, the frame on both sides and a default button's indicator
+    // the height of the caption or picture within the frame; the style's
+    // hint would also add its margins, more than the designed rows give
     const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
-    int margins = style->pixelMetric(QStyle::PM_ButtonMargin, &opt, button) + 2 * frame;
-    if (button->isDefault() || button->autoDefault())
-        margins += 2 * style->pixelMetric(QStyle::PM_ButtonDefaultIndicator, &opt, button);
-    const int contentHeight = std::max(text > 0 ? fm.height() : 0, hasIcon ? button->iconSize().height() : 0);
-    return {content + margins, contentHeight + 2 * frame};
+    const int contentHeight = std::max(button->text().isEmpty() ? 0 : fm.height(), hasIcon ? button->iconSize().height() : 0);
+    return {width, contentHeight + 2 * frame};
 }
 
 Need comboNeed(const QComboBox* combo)
@@ -244,9 +297,12 @@ void fitToFont(QWidget* root)
         const auto* box = qobject_cast<const QGroupBox*>(p.widget);
         if (!box || box->title().isEmpty())
             continue;
-        // the title must fit across the frame, and the controls must start below it
+        // the title must fit across the frame (the frame's least width by the
+        // toolkit: the title, a blank and the frame's margins), and the
+        // controls must start below it
         const QRect title = titleRect(box);
-        xs.require(r.left(), r.left() + r.width(), title.width() + 2 * std::max(0, title.left()));
+        xs.require(r.left(), r.left() + r.width(),
+                   std::max(title.width() + 2 * std::max(0, title.left()), box->minimumSizeHint().width()));
         for (const QWidget* child : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (!child->isWindow() && box->rect().intersects(child->geometry()))
                 ys.require(r.top(), r.top() + child->y(), title.top() + title.height());

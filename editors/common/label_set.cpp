@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace {
@@ -9,6 +10,8 @@ namespace {
 std::string say(const QString& text) { return text.toStdString(); }
 
 }  // namespace
+
+int longestLabel(const QString& fileName) { return fileName == QLatin1String("characters") ? 16 : 32; }
 
 const QStringList& LabelSet::fileNames()
 {
@@ -18,23 +21,38 @@ const QStringList& LabelSet::fileNames()
     return names;
 }
 
-Result<QStringList> splitLabelLines(const QByteArray& bytes)
+Result<QStringList> splitLabelLines(const QByteArray& bytes, int longest)
 {
     QByteArray all = bytes;
     if (all.startsWith("\xEF\xBB\xBF"))
         all.remove(0, 3);
-    QList<QByteArray> raw = all.split('\n');
-    if (raw.last().isEmpty())
-        raw.removeLast();  // the line break of the last line, or an empty file
+    // a line ends in LF, CR LF or CR alone (as older Mac text files do): a
+    // text editor shows each of them as a line break
+    QList<QByteArray> raw;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all[i] != '\n' && all[i] != '\r')
+            continue;
+        raw << all.mid(start, i - start);
+        if (all[i] == '\r' && i + 1 < all.size() && all[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < all.size())
+        raw << all.mid(start);  // the last line without a line break
     QStringList lines;
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        QByteArray line = raw[i];
-        if (line.endsWith('\r'))
-            line.chop(1);
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = utf8.decode(line);
+        QString text = utf8.decode(raw[i]);
         if (utf8.hasError())
-            return Result<QStringList>::failure(std::to_string(i + 1));
+            return Result<QStringList>::failure(say(QStringLiteral("line %1: this line is not UTF-8 text").arg(i + 1)));
+        if (const qsizetype length = text.toUcs4().size(); length > longest)
+            return Result<QStringList>::failure(say(QStringLiteral("line %1: this label has %2 characters; a label of this "
+                                                                   "list may have at most %3, so that the windows showing "
+                                                                   "it still fit on the screen")
+                                                        .arg(i + 1)
+                                                        .arg(length)
+                                                        .arg(longest)));
         lines << text;
     }
     return lines;
@@ -49,15 +67,29 @@ Result<LabelSet> LabelSet::read(const QString& folder, const std::function<int(c
     set.m_folder = dir.absolutePath();
     for (const QString& name : fileNames()) {
         const QString path = dir.filePath(name + QStringLiteral(".txt"));
-        QFile file(path);
-        if (!file.exists())
+        const QFileInfo info(path);
+        if (!info.exists())
             continue;
+        // a named pipe or a device would keep the program waiting
+        if (!info.isFile())
+            return Result<LabelSet>::failure(say(QStringLiteral("%1 is not a regular file").arg(path)));
+        // the size is checked before anything is read, and the read stops past
+        // the limit should the file grow meanwhile
+        if (info.size() > kMaxLabelFileBytes)
+            return Result<LabelSet>::failure(say(QStringLiteral("%1 is %2 bytes long; a label file may have at most %3 bytes (1 MiB)")
+                                                     .arg(path)
+                                                     .arg(info.size())
+                                                     .arg(kMaxLabelFileBytes)));
+        QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return Result<LabelSet>::failure(say(QStringLiteral("cannot read %1: %2").arg(path, file.errorString())));
-        auto lines = splitLabelLines(file.readAll());
-        if (!lines)
+        const QByteArray bytes = file.read(kMaxLabelFileBytes + 1);
+        if (bytes.size() > kMaxLabelFileBytes)
             return Result<LabelSet>::failure(
-                say(QStringLiteral("%1, line %2: this line is not UTF-8 text").arg(path, QString::fromStdString(lines.error()))));
+                say(QStringLiteral("%1 is longer than %2 bytes, the most a label file may have (1 MiB)").arg(path).arg(kMaxLabelFileBytes)));
+        auto lines = splitLabelLines(bytes, longestLabel(name));
+        if (!lines)
+            return Result<LabelSet>::failure(say(QStringLiteral("%1, %2").arg(path, QString::fromStdString(lines.error()))));
         const int expected = expectedCount(name);
         const int count = int(lines->size());
         if (count < expected)

@@ -2,7 +2,10 @@
 
 void SaveLog::record(SaveEntry entry, bool merge)
 {
+    const std::vector<SavedRecord> records = entry.records;
     m_history.record(std::move(entry), merge);
+    for (const SavedRecord& record : records)
+        emit written(record.table, record.index, record.after);
     emit changed();
 }
 
@@ -17,6 +20,8 @@ Result<const SaveEntry*> SaveLog::undo(const RomImage& image)
     auto undone = m_history.undo(image);
     if (undone) {
         for (const SavedRecord& record : (*undone)->records)
+            emit written(record.table, record.index, record.before);
+        for (const SavedRecord& record : (*undone)->records)
             emit restored(record.table, record.index, true);
         emit changed();
     }
@@ -27,6 +32,8 @@ Result<const SaveEntry*> SaveLog::redo(const RomImage& image)
 {
     auto redone = m_history.redo(image);
     if (redone) {
+        for (const SavedRecord& record : (*redone)->records)
+            emit written(record.table, record.index, record.after);
         for (const SavedRecord& record : (*redone)->records)
             emit restored(record.table, record.index, false);
         emit changed();

@@ -28,6 +28,10 @@ signals:
     void changed();
     // The record of entry `index` of `table` was written back by an undo (or a redo).
     void restored(const Table* table, int index, bool undone);
+    // The record of entry `index` of `table` now holds `bytes` in the image:
+    // a save, an undo or a redo wrote them. Lists that show what the image
+    // holds (the enemy names read from it) follow every such write.
+    void written(const Table* table, int index, const Bytes& bytes);
 
 private:
     SaveHistory m_history;

@@ -81,7 +81,7 @@ void TableWindow::Save_Click()
     case SaveOutcome::ReadAgain:
         ReadRecord(static_cast<std::int16_t>(index));
         if (m_record)
-            showNotSaved(label + QStringLiteral(" had been changed in the image; it was read again"));
+            showReadAgain(label, QStringLiteral("it"));
         else
             m_bar->setText(QStringLiteral("%1 could not be read").arg(label));
         break;

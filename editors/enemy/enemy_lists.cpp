@@ -2,6 +2,7 @@
 
 #include "editors/common/labels.h"
 #include "rom/enemy_names.h"
+#include "rom/game_text.h"
 #include "rom/tables.h"
 
 #include <QCheckBox>
@@ -49,12 +50,26 @@ Status EnemyLists::followBox(const RomImage& image)
         m_preread->setChecked(false);
         return Status::failure(names.error());
     }
+    // filled in one step: the list (and its filter) lays out and filters
+    // once, not once per name
+    QStringList texts;
+    texts.reserve(qsizetype(names->size()));
+    for (const std::string& name : *names)
+        texts << QString::fromStdString(name);
     m_list2->clear();
+    m_list2->addItems(texts);
     m_list1->hide();
     m_list2->show();
-    for (const std::string& name : *names)
-        m_list2->addItem(QString::fromStdString(name));
     return success();
+}
+
+bool EnemyLists::nameWritten(int index, const Bytes& slot)
+{
+    QListWidgetItem* item = m_list2->item(index);
+    if (!item)
+        return false;
+    item->setText(QString::fromStdString(decodeGameText(slot)));
+    return true;
 }
 
 void EnemyLists::renameEntry(int index, const QString& name)

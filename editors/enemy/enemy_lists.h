@@ -32,7 +32,11 @@ public:
     // List1 stays, the box is unchecked again and the reason is returned.
     Status followBox(const RomImage& image);
 
-    // Keeps List2 in step with a name just written into the image.
+    // Keeps List2 in step with the name slot of enemy `index` just written
+    // into the image (by a save, an undo or a redo). False when List2 does
+    // not list that enemy (the names are not shown).
+    bool nameWritten(int index, const Bytes& slot);
+    // Keeps List2 in step with a name just read again from the image.
     void renameEntry(int index, const QString& name);
 
 private:

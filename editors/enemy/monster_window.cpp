@@ -213,6 +213,7 @@ std::optional<Bytes> MonsterWindow::fetchedOrRead(const Table& table, int index)
         complain(it->second.error());
         return std::nullopt;
     }
+    noteRead(table, index);
     return *it->second;
 }
 
@@ -258,14 +259,13 @@ void MonsterWindow::namebox_Change()
     const QString label = m_lists->entryText(m_displayed);
     switch (saveRecord(tables::enemyNames, m_displayed, *m_nameSlot, slot, label, true)) {
     case SaveOutcome::Saved:
-        m_nameSlot = slot;
-        m_lists->renameEntry(m_displayed, QString::fromStdString(decodeGameText(slot)));
+        m_nameSlot = slot;  // the names list heard of the write (recordWritten)
         break;
     case SaveOutcome::ReadAgain:
         if (readName(static_cast<std::int16_t>(m_displayed))) {
             m_namebox->setEnabled(true);
             m_lists->renameEntry(m_displayed, m_namebox->text());
-            showNotSaved(label + QStringLiteral(" had been changed in the image; its name was read again"));
+            showReadAgain(label, QStringLiteral("its name"));
         }
         break;
     case SaveOutcome::Refused:
@@ -276,6 +276,14 @@ void MonsterWindow::namebox_Change()
     }
 }
 
+void MonsterWindow::recordWritten(const Table& table, int index, const Bytes& bytes)
+{
+    // the names read from the image follow every write of a name, by this
+    // window, an undo or a redo, whichever enemy the fields show
+    if (&table == &tables::enemyNames)
+        m_lists->nameWritten(index, bytes);
+}
+
 void MonsterWindow::recordRestored(const Table& table, int index, bool undone)
 {
     if (index != m_displayed)
@@ -284,8 +292,6 @@ void MonsterWindow::recordRestored(const Table& table, int index, bool undone)
     if (&table == &tables::enemyNames) {
         read = readName(static_cast<std::int16_t>(index));
         m_namebox->setEnabled(read);
-        if (read)
-            m_lists->renameEntry(index, m_namebox->text());
     }
     for (EnemyPage* page : m_pages)
         if (&page->table() == &table)
@@ -342,7 +348,7 @@ void MonsterWindow::savePage(EnemyPage& page)
         break;
     case SaveOutcome::ReadAgain:
         if (readPage(page, static_cast<std::int16_t>(m_displayed)))
-            showNotSaved(label + QStringLiteral(" had been changed in the image; this page was read again"));
+            showReadAgain(label, QStringLiteral("this page"));
         break;
     case SaveOutcome::Refused:
         break;

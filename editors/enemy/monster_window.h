@@ -54,6 +54,7 @@ public:
     bool ReadRewards(std::int16_t index);
 
 protected:
+    void recordWritten(const Table& table, int index, const Bytes& bytes) override;
     void recordRestored(const Table& table, int index, bool undone) override;
 
 private:

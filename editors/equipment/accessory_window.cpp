@@ -131,6 +131,8 @@ void AccessoryWindow::ReadRecord(std::int16_t index)
         complain(records.error());
         return;
     }
+    noteRead(tables::accessoryEffects, index);
+    noteRead(tables::accessoryEquip, index);
     m_effect = records->effect;
     m_equip = records->equip;
     m_effectForm->show(*m_effect);
@@ -167,7 +169,7 @@ void AccessoryWindow::Save_Click()
     if (saved == SaveOutcome::ReadAgain) {
         ReadRecord(static_cast<std::int16_t>(index));
         if (m_effect && m_equip)
-            showNotSaved(label + QStringLiteral(" had been changed in the image; it was read again"));
+            showReadAgain(label, QStringLiteral("it"));
         else
             m_bar->setText(QStringLiteral("%1 could not be read").arg(label));
     }

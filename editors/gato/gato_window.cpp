@@ -14,11 +14,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace {
 
 constexpr int kWidth = 5895;
 const QColor kLightBlue{0xC0, 0xC0, 0xFF};
+
+QString editCaption(const QString& entry) { return QStringLiteral("Edit ") + entry + QStringLiteral("'s Stats"); }
 
 }  // namespace
 
@@ -81,7 +84,7 @@ void GatoWindow::fitWindow()
     expectTexts(m_bar, {QStringLiteral("Monster Number %1").arg(list1->count() - 1)});
     for (const QString& entry : {list1->item(longestRow(list1))->text(), QString(tables::enemyNames.recordSize, QLatin1Char('X'))}) {
         expectTexts(m_bar, {QStringLiteral("Gato is now ") + entry + QStringLiteral(" !")});
-        expectTexts(m_editG, {QStringLiteral("Edit ") + entry + QStringLiteral("'s Stats")});
+        expectTexts(m_editG, {editCaption(entry)});
     }
     fitToFont(this);
 }
@@ -104,7 +107,16 @@ bool GatoWindow::readSlot()
     // the slot is Save's to write: its place shows there too
     for (QWidget* control : {static_cast<QWidget*>(m_text1), static_cast<QWidget*>(m_save)})
         showPlace(control, tables::gatoSlot, tables::gatoSlot.fields[0], 0);
-    m_lists->list1()->setCurrentRow((*m_slot)[0]);  // records the choice
+    // the slot's enemy is selected in both lists, so that whichever is shown
+    // (now or after a switch) highlights the choice that Save and Quick Edit use
+    const int enemy = (*m_slot)[0];
+    for (QListWidget* list : {m_lists->list1(), m_lists->list2()}) {
+        if (enemy >= list->count())
+            continue;
+        const QSignalBlocker quiet(list);  // chosen below, once
+        list->setCurrentRow(enemy);
+    }
+    choose(m_lists->shown());
     return true;
 }
 
@@ -120,7 +132,7 @@ void GatoWindow::choose(QListWidget* list)
         return;
     m_text1->setText(QString::number(index));
     m_bar->setText(QStringLiteral("Monster Number %1").arg(index));
-    m_editG->setText(QStringLiteral("Edit ") + list->item(index)->text() + QStringLiteral("'s Stats"));
+    m_editG->setText(editCaption(list->item(index)->text()));
 }
 
 void GatoWindow::preread_Click()
@@ -153,11 +165,20 @@ void GatoWindow::Save_Click()
         break;
     case SaveOutcome::ReadAgain:
         if (readSlot())
-            showNotSaved(QStringLiteral("the Gato slot had been changed in the image; it was read again"));
+            showReadAgain(QStringLiteral("the Gato slot"), QStringLiteral("it"));
         break;
     case SaveOutcome::Refused:
         break;
     }
+}
+
+void GatoWindow::recordWritten(const Table& table, int index, const Bytes& bytes)
+{
+    if (&table != &tables::enemyNames || !m_lists->nameWritten(index, bytes))
+        return;
+    // the Quick Edit caption quotes the chosen entry's text
+    if (selectedRow(m_lists->shown()) == index)
+        m_editG->setText(editCaption(m_lists->entryText(index)));
 }
 
 void GatoWindow::recordRestored(const Table& table, int, bool undone)

@@ -29,6 +29,7 @@ public:
     void EditG_Click();
 
 protected:
+    void recordWritten(const Table& table, int index, const Bytes& bytes) override;
     void recordRestored(const Table& table, int index, bool undone) override;
 
 private:

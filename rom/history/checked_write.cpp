@@ -9,20 +9,22 @@ CheckedWrite failed(CheckedWrite::Outcome outcome, std::string message, Bytes fo
     return {outcome, std::move(message), std::move(found), which};
 }
 
+bool holds(const Result<Bytes>& bytes, std::span<const std::uint8_t> wanted)
+{
+    return bytes && std::equal(bytes->begin(), bytes->end(), wanted.begin(), wanted.end());
+}
+
 // A write that failed may have stopped part-way (a file size limit, a full
 // disk, an I/O error): say what the record holds now, and put the expected
 // bytes back where some of the new ones went in.
-std::string afterFailedWrite(const RomImage& image, const Table& table, int index, std::uint32_t position,
+std::string afterFailedWrite(const RomImage::Writer& image, const Table& table, int index, std::uint32_t position,
                              std::span<const std::uint8_t> expected, const std::string& reason)
 {
     const std::string entry = entryName(table, index);
-    const auto sameAs = [&](const Result<Bytes>& bytes) {
-        return bytes && std::equal(bytes->begin(), bytes->end(), expected.begin(), expected.end());
-    };
-    if (sameAs(image.read(position, table.recordSize)))
+    if (holds(image.read(position, table.recordSize), expected))
         return reason + "; " + entry + " is as it was";
     (void)image.write(position, expected);  // judged by what the file holds afterwards, not by its status
-    if (sameAs(image.read(position, table.recordSize)))
+    if (holds(image.read(position, table.recordSize), expected))
         return reason + "; the write stopped part-way, and " + entry + " was put back as it was";
     return reason + "; the write stopped part-way, and " + entry
            + " could not be put back: it may hold part of the new values";
@@ -38,38 +40,34 @@ std::string entryName(const Table& table, int index)
 CheckedWrite writeChecked(const RomImage& image, const Table& table, int index, std::span<const std::uint8_t> expected,
                           std::span<const std::uint8_t> record)
 {
-    using enum CheckedWrite::Outcome;
-    const auto position = recordPosition(table, index);
-    if (!position)
-        return failed(Failed, position.error());
-    if (expected.size() != table.recordSize || record.size() != table.recordSize)
-        return failed(Failed, "internal error: a record of the " + std::string(table.name) + " table has "
-                                  + std::to_string(table.recordSize) + " bytes, not " + std::to_string(record.size()));
-    // read and compare through the same checks as every other access, so a
-    // file that is gone, short or not a file is reported, never created
-    auto onDisk = image.read(*position, table.recordSize);
-    if (!onDisk)
-        return failed(Failed, onDisk.error());
-    if (!std::equal(onDisk->begin(), onDisk->end(), expected.begin(), expected.end()))
-        return failed(ChangedOnDisk,
-                      entryName(table, index) + " was changed in " + image.path().string()
-                          + " since it was read here: nothing was saved",
-                      *onDisk);
-    const Status written = image.write(*position, record);
-    if (!written)
-        return failed(Failed, afterFailedWrite(image, table, index, *position, expected, written.error()));
-    return {Written, {}, {}, 0};
+    const ExpectedWrite write{&table, index, Bytes(expected.begin(), expected.end()), Bytes(record.begin(), record.end())};
+    return writeCheckedAll(image, {&write, 1});
 }
 
 CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrite> writes)
 {
     using enum CheckedWrite::Outcome;
+    std::vector<std::uint32_t> positions;
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const ExpectedWrite& w = writes[i];
         const auto position = recordPosition(*w.table, w.index);
         if (!position)
             return failed(Failed, position.error(), {}, i);
-        const auto onDisk = image.read(*position, w.table->recordSize);
+        if (w.expected.size() != w.table->recordSize || w.record.size() != w.table->recordSize)
+            return failed(Failed, "internal error: a record of the " + std::string(w.table->name) + " table has "
+                                      + std::to_string(w.table->recordSize) + " bytes, not "
+                                      + std::to_string(w.record.size()), {}, i);
+        positions.push_back(*position);
+    }
+    // one open holds the writers' lock from the first check to the last
+    // write, so no other writer can change a record between the two
+    const auto opened = image.openForWriting();
+    if (!opened)
+        return failed(Failed, opened.error());
+    const RomImage::Writer& file = *opened;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        const ExpectedWrite& w = writes[i];
+        const auto onDisk = file.read(positions[i], w.table->recordSize);
         if (!onDisk)
             return failed(Failed, onDisk.error(), {}, i);
         if (*onDisk != w.expected)
@@ -80,17 +78,17 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
     }
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const ExpectedWrite& w = writes[i];
-        CheckedWrite written = writeChecked(image, *w.table, w.index, w.expected, w.record);
+        const Status written = file.write(positions[i], w.record);
         if (written)
             continue;
+        std::string message = afterFailedWrite(file, *w.table, w.index, positions[i], w.expected, written.error());
         for (std::size_t j = i; j-- > 0;) {
             const ExpectedWrite& done = writes[j];
-            written.message += writeChecked(image, *done.table, done.index, done.record, done.expected)
-                                   ? "; " + entryName(*done.table, done.index) + ", written before, was put back"
-                                   : "; " + entryName(*done.table, done.index) + ", written before, could not be put back";
+            const bool back = file.write(positions[j], done.expected) && holds(file.read(positions[j], done.table->recordSize), done.expected);
+            message += "; " + entryName(*done.table, done.index) + ", written before, "
+                       + (back ? "was put back" : "could not be put back");
         }
-        written.which = i;
-        return written;
+        return failed(Failed, std::move(message), {}, i);
     }
     return {Written, {}, {}, 0};
 }

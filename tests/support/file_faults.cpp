@@ -50,7 +50,6 @@ std::string inChild(const std::function<std::string()>& work)
 FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
     ::getrlimit(RLIMIT_FSIZE, &m_old);
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{bytes, m_old.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
 }
@@ -58,7 +57,6 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes)
 FileSizeLimit::~FileSizeLimit()
 {
     ::setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_oldHandler);
 }
 
 ReadOnlyFile::ReadOnlyFile(const QString& path) : m_path(path), m_folder(QFileInfo(path).absolutePath())

@@ -14,9 +14,10 @@
 // "child ended by signal N" / "child exited with N" when it gives none.
 std::string inChild(const std::function<std::string()>& work);
 
-// A file size limit (RLIMIT_FSIZE) on this process for the guard's life, with
-// SIGXFSZ ignored so that a write past the limit fails with EFBIG instead of
-// ending the process. Only the soft limit moves; it is put back after.
+// A file size limit (RLIMIT_FSIZE) on this process for the guard's life. The
+// signal a write past the limit raises (SIGXFSZ) is left as the system has
+// it: the program itself must keep it from ending the process, as it must for
+// a user under `ulimit -f`. Only the soft limit moves; it is put back after.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes);
@@ -26,7 +27,6 @@ public:
 
 private:
     rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
 };
 
 // Makes a file read-only for this process for the guard's life. Root may

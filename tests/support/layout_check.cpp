@@ -28,9 +28,6 @@ QString pathOf(const QWidget* w, const QWidget* window)
     return path;
 }
 
-// the width a caption takes when drawn as a control draws it, ampersands as mnemonics
-int captionWidth(const QFontMetrics& fm, const QString& text) { return fm.size(Qt::TextShowMnemonic, text).width(); }
-
 class Judge {
 public:
     explicit Judge(const QWidget* window) : m_window(window) {}
@@ -58,50 +55,35 @@ void judgeLabel(const QLabel* label, Judge& judge)
 {
     if (label->text().isEmpty() || label->wordWrap())
         return;
-    const QFontMetrics fm = label->fontMetrics();
+    // the label's own hint: its text (a buddy's mnemonic drawn as such), indent, margins and frame
+    judge.tooNarrow(label, label->text(), label->sizeHint().width(), label->width());
     const int margin = label->margin();
-    const QRect room = label->contentsRect().adjusted(margin, margin, -margin, -margin);
-    int indent = label->indent();
-    if (indent < 0)
-        indent = label->frameWidth() > 0 ? fm.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
-    const int text = label->buddy() ? captionWidth(fm, label->text()) : fm.horizontalAdvance(label->text());
-    judge.tooNarrow(label, label->text(), text + indent, room.width());
-    judge.tooLow(label, fm.height(), room.height());
+    judge.tooLow(label, label->fontMetrics().height(), label->contentsRect().height() - 2 * margin);
 }
 
+// Buttons, check boxes and frames are measured by the toolkit's own size
+// hints: narrower than its hint, a button squeezes its caption against its
+// picture or frame, a check box cuts its caption, a frame its title.
 void judgeCheckBox(const QCheckBox* box, Judge& judge)
 {
+    judge.tooNarrow(box, box->text(), box->sizeHint().width(), box->width());
     QStyleOptionButton opt;
     opt.initFrom(box);
-    opt.text = box->text();
-    opt.icon = box->icon();
-    opt.iconSize = box->iconSize();
-    const QStyle* style = box->style();
-    // the room right of the indicator and its spacing
-    const QRect room = style->subElementRect(QStyle::SE_CheckBoxContents, &opt, box);
-    const QFontMetrics fm = box->fontMetrics();
-    const int icon = box->icon().isNull() ? 0 : box->iconSize().width() + 4;
-    judge.tooNarrow(box, box->text(), captionWidth(fm, box->text()) + icon, room.width());
-    judge.tooLow(box, std::max(fm.height(), style->pixelMetric(QStyle::PM_IndicatorHeight, &opt, box)), box->height());
+    const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorHeight, &opt, box);
+    judge.tooLow(box, std::max(box->fontMetrics().height(), indicator), box->height());
 }
 
 void judgePushButton(const QPushButton* button, Judge& judge)
 {
+    judge.tooNarrow(button, button->text(), button->sizeHint().width(), button->width());
+    // in height the caption or picture within the frame (the hint's margins
+    // above and below are more than the designed rows give any button)
     QStyleOptionButton opt;
     opt.initFrom(button);
-    const QStyle* style = button->style();
-    const QFontMetrics fm = button->fontMetrics();
+    const int frame = button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
     const bool hasIcon = !button->icon().isNull();
-    const int content = (button->text().isEmpty() ? 0 : captionWidth(fm, button->text()))
-                        + (hasIcon ? button->iconSize().width() + 4 : 0);
-    // the style's margins around a button's contents: its margin, its frame on
-    // both sides and a default button's indicator
-    const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, button);
-    int margins = style->pixelMetric(QStyle::PM_ButtonMargin, &opt, button) + 2 * frame;
-    if (button->isDefault() || button->autoDefault())
-        margins += 2 * style->pixelMetric(QStyle::PM_ButtonDefaultIndicator, &opt, button);
-    judge.tooNarrow(button, button->text(), content + margins, button->width());
-    const int contentHeight = std::max(button->text().isEmpty() ? 0 : fm.height(), hasIcon ? button->iconSize().height() : 0);
+    const int contentHeight = std::max(button->text().isEmpty() ? 0 : button->fontMetrics().height(),
+                                       hasIcon ? button->iconSize().height() : 0);
     judge.tooLow(button, contentHeight + 2 * frame, button->height());
 }
 
@@ -109,14 +91,13 @@ void judgeGroupBox(const QGroupBox* box, Judge& judge)
 {
     if (box->title().isEmpty())
         return;
-    // the style gives the title its room; that room must hold the title's ink
-    // (a trailing blank draws nothing) and lie within the frame
-    const QRect title = titleRect(box);
-    const int ink = box->fontMetrics().boundingRect(box->title()).width();
-    if (!box->rect().contains(title) || title.width() < ink)
-        judge.fault(QStringLiteral("%1: title \"%2\" (%3 px) does not fit in a frame %4 px wide")
+    // the frame's least width by the toolkit holds the title (trailing blanks
+    // included) and the frame's margins; the title's place lies within the frame
+    const int needed = box->minimumSizeHint().width();
+    if (!box->rect().contains(titleRect(box)) || box->width() < needed)
+        judge.fault(QStringLiteral("%1: title \"%2\" needs a frame %3 px wide, has %4")
                         .arg(judge.path(box), box->title())
-                        .arg(ink)
+                        .arg(needed)
                         .arg(box->width()));
 }
 
