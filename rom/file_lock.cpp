@@ -17,14 +17,18 @@
 namespace {
 
 #ifdef _WIN32
-// the whole file, however long: LockFileEx locks a byte range
+// A lock of Windows keeps every other handle from reading and writing the
+// bytes it covers, so it covers one byte far past the end of any image: the
+// writers exclude each other by it, while readers (and the holder's own
+// other opens) still read and write the records.
 bool tryLock(std::FILE* file, bool& busy)
 {
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     OVERLAPPED from{};
-    if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &from))
+    from.OffsetHigh = 0x40000000;  // 2^62
+    if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &from))
         return true;
-    busy = GetLastError() == ERROR_LOCK_VIOLATION;
+    busy = GetLastError() == ERROR_LOCK_VIOLATION || GetLastError() == ERROR_IO_PENDING;
     errno = busy ? EWOULDBLOCK : EIO;
     return false;
 }

@@ -62,7 +62,7 @@ Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint6
     while ((n = std::fread(chunk, 1, sizeof chunk, file->get())) > 0) {
         if (bytes.size() + n > limit)
             return R::failure("cannot read " + name + ": it is larger than " + std::to_string(limit >> 20)
-                              + " MiB, far too large for an image or a patch");
+                              + " MiB, the most this program reads of one file");
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
     if (std::ferror(file->get()))
@@ -80,6 +80,9 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return refuse("it is a folder, not a file");
+    // a device or a pipe is never turned into a plain file, not even with --force
+    if (exists && (attributes & FILE_ATTRIBUTE_DEVICE))
+        return refuse("it is not a regular file (a pipe, a device or the like), and it is never replaced");
     if (exists && existing == Existing::Refuse)
         return refuse("the file already exists");
     // the move would fail on it; say why rather than "access denied"

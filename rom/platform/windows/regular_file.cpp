@@ -34,13 +34,16 @@ std::string openFailure(const std::filesystem::path& path, DWORD error, bool for
 
 std::string fileErrorReason(int err)
 {
-    if (err == ENOENT)
-        return "no such file";
-    if (err == EACCES || err == EPERM || err == EROFS)
-        return "permission denied (is the file read-only?)";
-    if (err == EISDIR)
-        return kFolder;
-    return std::strerror(err);
+    switch (err) {
+    case ENOENT: return "no such file or folder";
+    case EACCES:
+    case EPERM: return "permission denied (is the file read-only?)";
+    case EROFS: return "the file system is read-only";
+    case ENOSPC: return "the disk is full";
+    case EFBIG: return "the file would pass the size limit for files";
+    case EISDIR: return kFolder;
+    default: return std::strerror(err);
+    }
 }
 
 Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting)
@@ -110,6 +113,29 @@ bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::si
         out += read;
         position += read;
         count -= read;
+    }
+    return true;
+}
+
+bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes, std::size_t count)
+{
+    const HANDLE handle = handleOf(f);
+    while (count > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(count < (1u << 30) ? count : (1u << 30));
+        if (!WriteFile(handle, bytes, chunk, &written, &at) || written == 0) {
+            const DWORD error = GetLastError();
+            errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
+                    : error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ? EACCES
+                                                                                     : EIO;
+            return false;
+        }
+        bytes += written;
+        position += written;
+        count -= written;
     }
     return true;
 }
