@@ -1,5 +1,7 @@
 #include "cli/std_output.h"
 
+#include "rom/platform/console.h"
+
 #include <cerrno>
 #include <cstring>
 #include <ostream>
@@ -26,7 +28,7 @@ bool DescriptorBuffer::drain()
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            m_failure = n < 0 ? std::strerror(errno) : "nothing could be written";
+            m_failure = n < 0 ? outputFailureReason(errno) : "nothing could be written";
             return false;
         }
         from += n;

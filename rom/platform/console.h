@@ -25,3 +25,8 @@ bool holdStandardStreams();
 // Standard output's own buffer when it is a console window that takes text
 // through the system's console calls (Windows); null where it takes bytes.
 std::streambuf* consoleOutputBuffer();
+
+// Why a write of standard output failed, from the errno it left (and on
+// Windows the system's last error): the same words on every system ("Broken
+// pipe" when the reader went away, "No space left on device", "it is closed").
+std::string outputFailureReason(int err);

@@ -36,6 +36,7 @@ private slots:
     void devicesAreNoFiles();
     void readOnlyFilesAreLeftAlone();
     void aFileAnotherProgramHoldsIsLeftAlone();
+    void twoWritersAtOnceLoseNoChange();
 };
 
 namespace {
@@ -374,9 +375,45 @@ void CliWindowsTest::aFileAnotherProgramHoldsIsLeftAlone()
         QVERIFY2(dump.err.contains("cannot read " + image + ": another program has the file open"), qPrintable(dump.err));
         QCOMPARE(runCli({"set", image, "weapons", "0", "attack=1"}).exitCode, 1);
     }
+    {
+        // another writer of this program (a window, the tool) in the middle
+        // of its save: readers go on, a writer waits and then gives up
+        HeldFile writer("writer", image);
+        QVERIFY(writer.held());
+        QCOMPARE(runCli({"get", image, "weapons", "0"}).exitCode, 0);
+        const CliRun set = runCli({"set", image, "weapons", "0", "attack=1"});
+        QCOMPARE(set.exitCode, 1);
+        QVERIFY2(set.err.contains("cannot write " + image + ": another program or window is writing it"),
+                 qPrintable(set.err));
+    }
     QCOMPARE(w.bytes("game.sfc"), before);
     // once it is let go, the tool writes
     QCOMPARE(runCli({"set", image, "weapons", "0", "attack=1"}).exitCode, 0);
+}
+
+// Two runs of the tool writing different fields of one record at once, round
+// after round: the writers' lock makes one wait for the other, and no round
+// loses a change.
+void CliWindowsTest::twoWritersAtOnceLoseNoChange()
+{
+    Workspace w;
+    const QString image = zPath(w.path("game.sfc"));
+    const std::uint32_t stats = tables::enemyStats.base + 7 * tables::enemyStats.recordSize;
+    const std::uint32_t level = stats + tables::enemyStats.field("s2")->offset;
+    const std::uint32_t speed = stats + tables::enemyStats.field("s9")->offset;
+    const CliProgram tool = cliUnderTest();
+    for (int round = 1; round <= 12; ++round) {
+        QProcess a;
+        QProcess b;
+        a.start(tool.runner, {tool.path, "set", image, "enemy-stats", "7", QStringLiteral("level=%1").arg(round)});
+        b.start(tool.runner, {tool.path, "set", image, "enemy-stats", "7", QStringLiteral("speed=%1").arg(200 - round)});
+        QVERIFY(a.waitForFinished(60000) && b.waitForFinished(60000));
+        QCOMPARE(a.exitCode(), 0);
+        QCOMPARE(b.exitCode(), 0);
+        const QByteArray now = w.bytes("game.sfc");
+        QCOMPARE(int(std::uint8_t(now[level])), round);
+        QCOMPARE(int(std::uint8_t(now[speed])), 200 - round);
+    }
 }
 
 QTEST_GUILESS_MAIN(CliWindowsTest)

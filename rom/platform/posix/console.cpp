@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,3 +33,5 @@ bool holdStandardStreams()
 }
 
 std::streambuf* consoleOutputBuffer() { return nullptr; }
+
+std::string outputFailureReason(int err) { return err == EBADF ? "it is closed" : std::strerror(err); }

@@ -8,6 +8,8 @@
 #include <io.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <iostream>
 #include <streambuf>
@@ -130,3 +132,31 @@ bool holdStandardStreams()
 }
 
 std::streambuf* consoleOutputBuffer() { return consoleOutput; }
+
+std::string outputFailureReason(int err)
+{
+    // the C runtime's errno loses the difference between a pipe whose reader
+    // went away and a bad argument; the system's own error keeps it
+    switch (GetLastError()) {
+    case ERROR_NO_DATA:
+    case ERROR_BROKEN_PIPE:
+        return "Broken pipe";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "No space left on device";
+    case ERROR_INVALID_HANDLE:
+        return "it is closed";
+    default:
+        break;
+    }
+    // a pipe whose reader went away leaves EINVAL (and no system error) in
+    // the runtime of MinGW-w64: a pipe takes any bytes otherwise
+    const bool pipe = GetFileType(GetStdHandle(STD_OUTPUT_HANDLE)) == FILE_TYPE_PIPE;
+    if (err == EPIPE || (err == EINVAL && pipe))
+        return "Broken pipe";
+    if (err == ENOSPC)
+        return "No space left on device";
+    if (err == EBADF)
+        return "it is closed";
+    return std::strerror(err);
+}

@@ -44,7 +44,7 @@ std::string fileErrorText(DWORD error)
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return "no such file";
+        return "no such file or folder";
     case ERROR_ACCESS_DENIED:
         return "permission denied (is the file read-only?)";
     case ERROR_SHARING_VIOLATION:
