@@ -36,6 +36,9 @@ int parseAndRun(const std::vector<std::string>& args, CommandIo& io, int& output
     CLI::App app{"Reads and edits the tables of a Veldra Saga ROM image without a window.", "veldra-cli"};
     app.set_version_flag("--version", std::string("veldra-cli ") + VELDRA_VERSION);
     app.require_subcommand(1);
+    // options are --long and -s on every system; on Windows a word such as
+    // /tmp/game.sfc stays a file name rather than an option "/tmp"
+    app.allow_windows_style_options(false);
     app.footer("Exit status: 0 done (diff: equal); 1 refused or failed, nothing written (diff: the images differ);\n"
                "2 a fault of the command line (diff: the images cannot be compared, or the answer not printed);\n"
                "3 the image or output file was written, but standard output failed (see standard error).");

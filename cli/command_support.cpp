@@ -47,7 +47,7 @@ int indexArgument(const KeyedTable& table, std::string_view text)
 
 Bytes loadImageArgument(const std::string& path)
 {
-    auto image = RomImage(path).readAll();
+    auto image = RomImage(pathFromUtf8(path)).readAll();
     if (!image)
         failRefused(image.error());
     return std::move(image.value());
@@ -59,11 +59,10 @@ void writeResult(CommandIo& io, std::string_view data, const OutputOptions& outp
         io.out.write(data.data(), static_cast<std::streamsize>(data.size()));
         return;
     }
-    std::error_code ec;
-    if (!imagePath.empty() && std::filesystem::equivalent(output.file, imagePath, ec))
+    if (!imagePath.empty() && sameFile(pathFromUtf8(output.file), pathFromUtf8(imagePath)))
         failRefused("--output names the image itself: " + output.file);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.data());
-    if (Status written = writeNewFile(output.file, std::span(bytes, data.size()),
+    if (Status written = writeNewFile(pathFromUtf8(output.file), std::span(bytes, data.size()),
                                       output.force ? Existing::Replace : Existing::Refuse);
         !written)
         failWrite(written.error(), output.force);

@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "rom/field_keys.h"
+#include "rom/platform/path_text.h"
 #include "rom/rom_image.h"
 
 #include <optional>

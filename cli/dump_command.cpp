@@ -37,7 +37,7 @@ public:
         if (tables.empty())
             for (const KeyedTable& table : keyedTables())
                 tables.push_back(&table);
-        const RomImage image(m_image);
+        const RomImage image(pathFromUtf8(m_image));
         if (Status identified = image.check(); !identified)
             failRefused(identified.error());
         std::vector<const Table*> declared;
@@ -50,7 +50,7 @@ public:
             if (!blocks->whole(*table->table))
                 failRefused("cannot dump " + m_image + ": the file ends inside the " + std::string(table->key()) + " table");
         std::error_code ec;
-        const std::uint64_t size = std::filesystem::file_size(m_image, ec);
+        const std::uint64_t size = std::filesystem::file_size(pathFromUtf8(m_image), ec);
         const std::string text = m_format == "csv" ? dumpCsv(*blocks, *tables.front())
                                                    : dumpJson(m_image, size, *blocks, tables);
         writeResult(io, text, m_output, m_image);

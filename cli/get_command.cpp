@@ -29,7 +29,7 @@ public:
         const KeyedTable& table = tableArgument(m_table);
         const int index = indexArgument(table, m_index);
         const KeyedField* only = m_key.empty() ? nullptr : &keyArgument(table, m_key);
-        const auto read = readRecord(RomImage(m_image), *table.table, index);
+        const auto read = readRecord(RomImage(pathFromUtf8(m_image)), *table.table, index);
         if (!read)
             failRefused(read.error());
         const std::span<const std::uint8_t> record = *read;

@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "rom/image_facts_text.h"
 #include "rom/image_jobs.h"
+#include "rom/platform/path_text.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -39,7 +40,7 @@ Json factsJson(const std::string& path, const ImageFacts& facts)
 
 ImageFacts factsOf(const std::string& path)
 {
-    auto facts = readImageFacts(path);
+    auto facts = readImageFacts(pathFromUtf8(path));
     if (!facts)
         failRefused(facts.error());
     return *facts;
@@ -98,7 +99,7 @@ public:
             io.out << (facts.checksumOk ? "matches\n" : "stale (--fix writes the computed checksum)\n");
             return kExitDone;
         }
-        const auto fixed = fixChecksumFile(m_image);
+        const auto fixed = fixChecksumFile(pathFromUtf8(m_image));
         if (!fixed)
             failRefused(fixed.error());
         if (fixed->written)
@@ -132,7 +133,7 @@ public:
 
     int run(CommandIo& io) override
     {
-        if (Status done = stripHeaderFile(m_image, m_output, m_force ? Existing::Replace : Existing::Refuse); !done)
+        if (Status done = stripHeaderFile(pathFromUtf8(m_image), pathFromUtf8(m_output), m_force ? Existing::Replace : Existing::Refuse); !done)
             failWrite(done.error(), m_force);
         io.written = m_output + " was written";
         io.out << "wrote " << m_output << " without the 512-byte copier header\n";

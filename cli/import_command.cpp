@@ -31,7 +31,7 @@ public:
 
     int run(CommandIo& io) override
     {
-        const std::string name = std::filesystem::path(m_file).filename().string();
+        const std::string name = pathToUtf8(pathFromUtf8(m_file).filename());
         const bool csv = !m_table.empty() || endsWith(name, ".csv") || endsWith(name, ".CSV");
         std::string table = m_table;
         if (csv && table.empty()) {
@@ -41,10 +41,10 @@ public:
         }
         if (csv)
             tableArgument(table);  // an unknown table is a fault of the command line
-        const RomImage image(m_image);
+        const RomImage image(pathFromUtf8(m_image));
         if (Status identified = image.check(); !identified)
             failRefused(identified.error());
-        const auto bytes = readWholeFile(m_file);
+        const auto bytes = readWholeFile(pathFromUtf8(m_file));
         if (!bytes)
             failRefused(bytes.error());
         const std::string text(bytes->begin(), bytes->end());

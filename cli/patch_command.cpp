@@ -2,6 +2,7 @@
 // veldra-cli patch apply IMAGE PATCH --output OUT [--force]
 #include "cli/commands.h"
 #include "rom/patch_jobs.h"
+#include "rom/platform/path_text.h"
 
 #include <CLI/CLI.hpp>
 
@@ -44,11 +45,11 @@ public:
 private:
     int create(CommandIo& io)
     {
-        const auto format = m_format.empty() ? patchFormatFromExtension(m_output) : patchFormatFromName(m_format);
+        const auto format = m_format.empty() ? patchFormatFromExtension(pathFromUtf8(m_output)) : patchFormatFromName(m_format);
         if (!format)
             failUsage("cannot tell the format from the name " + m_output + ": end it in .bps or .ips, or give --format");
         const Existing existing = m_force ? Existing::Replace : Existing::Refuse;
-        const auto made = createPatchFile(m_original, m_modified, m_output, *format, existing);
+        const auto made = createPatchFile(pathFromUtf8(m_original), pathFromUtf8(m_modified), pathFromUtf8(m_output), *format, existing);
         if (!made)
             failWrite(made.error(), m_force);
         io.written = m_output + " was written";
@@ -59,7 +60,7 @@ private:
 
     int apply(CommandIo& io)
     {
-        const auto applied = applyPatchFile(m_image, m_patch, m_output, m_force ? Existing::Replace : Existing::Refuse);
+        const auto applied = applyPatchFile(pathFromUtf8(m_image), pathFromUtf8(m_patch), pathFromUtf8(m_output), m_force ? Existing::Replace : Existing::Refuse);
         if (!applied)
             failWrite(applied.error(), m_force);
         io.written = m_output + " was written";

@@ -39,7 +39,7 @@ public:
             edits.push_back({&table, index, &field, assignment.substr(eq + 1), {}});
         }
         // only the entry's records are read: the whole image is not needed
-        const RomImage image(m_image);
+        const RomImage image(pathFromUtf8(m_image));
         if (Status identified = image.check(); !identified)
             failRefused(identified.error());
         const auto held = lockForEdits(image, m_dryRun);

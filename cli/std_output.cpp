@@ -1,10 +1,11 @@
 #include "cli/std_output.h"
 
+#include "rom/platform/console.h"
+
 #include <cerrno>
 #include <cstring>
 #include <ostream>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 DescriptorBuffer::DescriptorBuffer(int fd, bool open) : m_fd(fd), m_open(open)
@@ -27,7 +28,7 @@ bool DescriptorBuffer::drain()
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            m_failure = n < 0 ? std::strerror(errno) : "nothing could be written";
+            m_failure = n < 0 ? outputFailureReason(errno) : "nothing could be written";
             return false;
         }
         from += n;
@@ -48,22 +49,6 @@ DescriptorBuffer::int_type DescriptorBuffer::overflow(int_type ch)
 }
 
 int DescriptorBuffer::sync() { return drain() ? 0 : -1; }
-
-bool holdStandardDescriptors()
-{
-    bool stdoutOpen = true;
-    for (int fd = 0; fd <= 2; ++fd) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
-            continue;
-        if (fd == 1)
-            stdoutOpen = false;
-        // the lowest free number is the one just found closed
-        const int held = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-        if (held >= 0 && held != fd)
-            ::close(held);
-    }
-    return stdoutOpen;
-}
 
 std::string outputFailure(std::ostream& out)
 {

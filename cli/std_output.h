@@ -30,10 +30,5 @@ private:
     std::array<char, 1 << 16> m_buffer{};
 };
 
-// Makes sure the descriptors 0, 1 and 2 are open before any file is: one
-// that is closed gets /dev/null, lest an image opened later take its number
-// and receive what is printed. Returns whether standard output was open.
-bool holdStandardDescriptors();
-
 // The reason `out` failed, when it writes through a DescriptorBuffer.
 std::string outputFailure(std::ostream& out);

@@ -1,52 +1,12 @@
 #include "rom/file_lock.h"
 
+#include "rom/platform/file_lock_calls.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <thread>
 #include <vector>
-
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <sys/file.h>
-#include <sys/stat.h>
-#endif
-
-namespace {
-
-#ifdef _WIN32
-// the whole file, however long: LockFileEx locks a byte range
-bool tryLock(std::FILE* file, bool& busy)
-{
-    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-    OVERLAPPED from{};
-    if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &from))
-        return true;
-    busy = GetLastError() == ERROR_LOCK_VIOLATION;
-    errno = busy ? EWOULDBLOCK : EIO;
-    return false;
-}
-#else
-// flock belongs to the open file description, not to the process: another
-// open of the same file in this process (a read while saving) neither
-// drops it nor shares it, unlike a record lock of fcntl
-bool tryLock(std::FILE* file, bool& busy)
-{
-    const int fd = ::fileno(file);
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EINTR)
-            break;
-    }
-    busy = errno == EWOULDBLOCK;
-    return false;
-}
-#endif
-
-}  // namespace
 
 LockOutcome lockExclusive(std::FILE* file, std::chrono::milliseconds patience)
 {
@@ -57,7 +17,7 @@ LockOutcome lockExclusive(std::FILE* file, std::chrono::milliseconds patience)
     auto pause = std::chrono::milliseconds(1);
     for (;;) {
         bool busy = false;
-        if (tryLock(file, busy))
+        if (tryLockFile(file, busy))
             return LockOutcome::Locked;
         if (!busy)
             return LockOutcome::Failed;
@@ -83,23 +43,7 @@ Marks& marks()
 
 }  // namespace
 
-bool LockedHere::keyOf(std::FILE* file, Key& key)
-{
-#ifdef _WIN32
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), &info))
-        return false;
-    key.device = info.dwVolumeSerialNumber;
-    key.file = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-#else
-    struct stat info;
-    if (::fstat(::fileno(file), &info) != 0)
-        return false;
-    key.device = static_cast<unsigned long long>(info.st_dev);
-    key.file = static_cast<unsigned long long>(info.st_ino);
-#endif
-    return true;
-}
+bool LockedHere::keyOf(std::FILE* file, Key& key) { return fileIdentity(file, key.device, key.file); }
 
 LockedHere::LockedHere(std::FILE* file)
 {

@@ -2,6 +2,7 @@
 
 #include "rom/files.h"
 #include "rom/patch_jobs.h"
+#include "rom/platform/path_text.h"
 #include "rom/rom_image.h"
 
 namespace fs = std::filesystem;
@@ -32,7 +33,7 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path)
         return R::failure(bytes.error());
     const ImageFacts facts = describeImage(*bytes);
     if (!facts.identityOk || !facts.header)
-        return R::failure("cannot fix the checksum of " + path.string() + ": it is not a Veldra Saga ROM");
+        return R::failure("cannot fix the checksum of " + pathToUtf8(path) + ": it is not a Veldra Saga ROM");
     ChecksumFixed fixed{facts.header->checksum, facts.computedChecksum, false};
     if (facts.checksumOk)
         return fixed;
@@ -57,8 +58,8 @@ Status stripHeaderFile(const fs::path& image, const fs::path& output, Existing e
         return Status::failure(bytes.error());
     if (!hasCopierHeader(*bytes)) {
         if (isGameImage(*bytes))
-            return Status::failure(image.string() + " has no copier header: there is nothing to strip");
-        return Status::failure(image.string() + " is not a Veldra Saga ROM");
+            return Status::failure(pathToUtf8(image) + " has no copier header: there is nothing to strip");
+        return Status::failure(pathToUtf8(image) + " is not a Veldra Saga ROM");
     }
     if (Status separate = requireSeparateOutput(output, {image}); !separate)
         return separate;

@@ -2,6 +2,7 @@
 
 #include "rom/formats/byte_stretches.h"
 #include "rom/image_facts.h"
+#include "rom/platform/path_text.h"
 
 #include <cstdio>
 
@@ -11,7 +12,7 @@ Status requireSeparateOutput(const fs::path& output, std::initializer_list<fs::p
 {
     for (const fs::path& input : inputs)
         if (sameFile(output, input))
-            return Status::failure("cannot write " + output.string() + ": it is the input " + input.string()
+            return Status::failure("cannot write " + pathToUtf8(output) + ": it is the input " + pathToUtf8(input)
                                    + ", which is only read; choose another output");
     return success();
 }
@@ -19,10 +20,10 @@ Status requireSeparateOutput(const fs::path& output, std::initializer_list<fs::p
 Status requireGameImage(std::span<const std::uint8_t> bytes, const fs::path& path)
 {
     if (hasCopierHeader(bytes))
-        return Status::failure(path.string()
+        return Status::failure(pathToUtf8(path)
                                + " carries a 512-byte copier header: write a copy without it (strip-header) first");
     if (!isGameImage(bytes))
-        return Status::failure(path.string() + " is not a Veldra Saga ROM");
+        return Status::failure(pathToUtf8(path) + " is not a Veldra Saga ROM");
     return success();
 }
 
@@ -63,9 +64,9 @@ Result<PatchApplied> applyPatchFile(const fs::path& image, const fs::path& patch
         return R::failure(separate.error());
     const auto result = applyPatch(*source, *patchBytes);
     if (!result)
-        return R::failure("cannot apply " + patch.string() + ": " + result.error());
+        return R::failure("cannot apply " + pathToUtf8(patch) + ": " + result.error());
     if (!isGameImage(*result))
-        return R::failure("cannot apply " + patch.string() + ": the result is not a Veldra Saga ROM (a patch for "
+        return R::failure("cannot apply " + pathToUtf8(patch) + ": the result is not a Veldra Saga ROM (a patch for "
                           + "another game or for an image with a copier header?)");
     if (Status written = writeNewFile(output, *result, existing); !written)
         return R::failure(written.error());

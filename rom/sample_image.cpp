@@ -1,5 +1,6 @@
 #include "rom/sample_image.h"
 
+#include "rom/files.h"
 #include "rom/game_text.h"
 #include "rom/image_facts.h"
 #include "rom/tables.h"
@@ -119,15 +120,5 @@ Bytes makeSampleImage()
 Status writeSampleImage(const std::filesystem::path& path)
 {
     // a new file only: the path may well name someone's real image
-    std::error_code ec;
-    if (std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
-        return Status::failure("cannot write the sample to " + path.string() + ": the file already exists");
-    const Bytes image = makeSampleImage();
-    std::FILE* raw = std::fopen(path.string().c_str(), "wbx");  // "x": fails rather than opening a file made meanwhile
-    if (!raw)
-        return Status::failure("cannot create " + path.string());
-    const bool written = std::fwrite(image.data(), 1, image.size(), raw) == image.size();
-    if (std::fclose(raw) != 0 || !written)
-        return Status::failure("cannot write " + path.string());
-    return success();
+    return writeNewFile(path, makeSampleImage(), Existing::Refuse);
 }

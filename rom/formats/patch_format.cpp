@@ -2,6 +2,7 @@
 
 #include "rom/formats/bps_patch.h"
 #include "rom/formats/ips_patch.h"
+#include "rom/platform/path_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,7 +22,7 @@ std::optional<PatchFormat> patchFormatFromName(std::string_view name)
 
 std::optional<PatchFormat> patchFormatFromExtension(const std::filesystem::path& path)
 {
-    const std::string extension = path.extension().string();
+    const std::string extension = pathToUtf8(path.extension());
     if (extension.size() < 2)
         return std::nullopt;
     return patchFormatFromName(std::string_view(extension).substr(1));

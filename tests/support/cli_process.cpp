@@ -14,22 +14,38 @@
 
 extern char** environ;
 
-QString cliPath() { return QStringLiteral(VELDRA_CLI_PATH); }
+CliProgram nativeCli() { return {QString(), QStringLiteral(VELDRA_CLI_PATH)}; }
 
-CliRun runCli(const QStringList& args, const QString& workDir)
+CliProgram cliUnderTest()
+{
+    const QString path = qEnvironmentVariable("VELDRA_CLI");
+    if (path.isEmpty())
+        return nativeCli();
+    return {qEnvironmentVariable("VELDRA_CLI_RUNNER"), path};
+}
+
+QString cliPath() { return cliUnderTest().path; }
+
+CliRun runProgram(const CliProgram& program, const QStringList& args, const QString& workDir)
 {
     QProcess process;
     if (!workDir.isEmpty())
         process.setWorkingDirectory(workDir);
-    process.start(cliPath(), args);
+    if (program.runner.isEmpty())
+        process.start(program.path, args);
+    else
+        process.start(program.runner, QStringList{program.path} + args);
+    process.closeWriteChannel();  // the tool reads no input, as in CI
     CliRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
 }
+
+CliRun runCli(const QStringList& args, const QString& workDir) { return runProgram(cliUnderTest(), args, workDir); }
 
 CliRun runCliWithOutput(const QStringList& args, BrokenOutput output)
 {
@@ -69,8 +85,12 @@ CliRun runCliWithOutput(const QStringList& args, BrokenOutput output)
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
-    const QByteArray program = cliPath().toLocal8Bit();
-    std::vector<QByteArray> words{program};
+    const CliProgram tool = cliUnderTest();
+    std::vector<QByteArray> words;
+    if (!tool.runner.isEmpty())
+        words.push_back(tool.runner.toLocal8Bit());
+    words.push_back(tool.path.toLocal8Bit());
+    const QByteArray program = words.front();
     for (const QString& arg : args)
         words.push_back(arg.toLocal8Bit());
     std::vector<char*> argv;

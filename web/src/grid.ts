@@ -12,9 +12,20 @@ export interface GridEvents {
   stored(): void;
 }
 
+// Rows put in at once when a table is shown (more than a 1280x720 window
+// holds); the rest follow in batches, a frame each, so that the first screen
+// is there at once even for the 256 rows of the enemy tables.
+const kFirstRows = 40;
+const kBatchRows = 48;
+
 export class Grid {
   private table: TableInfo | null = null;
   private reasonCount = 0;
+  // the rows of the shown table not yet in the page, and the show they belong to
+  private pending: { names: string[]; rows: (Cell[] | null)[]; next: number } | null = null;
+  private showing = 0;
+  private shownByFilter: Set<number> | null = null;
+  private staleWhileFilling = false;
 
   constructor(
     private readonly core: Core,
@@ -44,23 +55,58 @@ export class Grid {
     this.lists.innerHTML = html;
   }
 
-  show(table: TableInfo): void {
+  // Shows a table: its first rows at once, the others in the frames after
+  // (the grid is aria-busy until every row is in; `complete` is called then).
+  show(table: TableInfo, complete?: () => void): void {
     this.table = table;
+    const show = ++this.showing;
     const { names, rows } = this.core.rows(table.key);
     const head = table.fields
       .map((f, c) => `<th scope="col" id="col-${c}" title="${escapeHtml(f.key)}">${escapeHtml(f.label)}</th>`)
       .join('');
+    const first = Math.min(names.length, kFirstRows);
     let body = '';
-    for (let i = 0; i < names.length; i++) body += this.rowHtml(table, i, names[i], rows[i]);
+    for (let i = 0; i < first; i++) body += this.rowHtml(table, i, names[i], rows[i]);
+    this.shownByFilter = null;
+    this.staleWhileFilling = false;
     this.element.setAttribute('aria-label', table.caption);
     this.element.setAttribute('aria-rowcount', String(names.length + 1));
     this.element.innerHTML = `<thead><tr><th scope="col" id="col-name">Entry</th>${head}</tr></thead><tbody>${body}</tbody>`;
+    this.pending = { names, rows, next: first };
+    this.element.setAttribute('aria-busy', 'true');
+    const fill = () => {
+      if (show !== this.showing || !this.pending) return;  // another table was chosen meanwhile
+      const { names: n, rows: r } = this.pending;
+      const from = this.pending.next;
+      const to = Math.min(n.length, from + kBatchRows);
+      let html = '';
+      for (let i = from; i < to; i++) html += this.rowHtml(table, i, n[i], r[i]);
+      const tbody = this.element.tBodies[0];
+      tbody.insertAdjacentHTML('beforeend', html);
+      if (this.shownByFilter) for (let i = from; i < to; i++) tbody.rows[i].hidden = !this.shownByFilter.has(i);
+      this.pending.next = to;
+      if (to < n.length) {
+        requestAnimationFrame(fill);
+        return;
+      }
+      this.pending = null;
+      this.element.removeAttribute('aria-busy');
+      if (this.staleWhileFilling) this.refresh();
+      complete?.();
+    };
+    if (first < names.length) requestAnimationFrame(fill);
+    else {
+      this.pending = null;
+      this.element.removeAttribute('aria-busy');
+      complete?.();
+    }
   }
 
   // Shows only the entries the core's filter passes.
   filter(text: string): void {
     if (!this.table) return;
     const shown = new Set(this.core.filter(this.table.key, text));
+    this.shownByFilter = shown;
     const rows = this.element.tBodies[0]?.rows ?? [];
     for (let i = 0; i < rows.length; i++) rows[i].hidden = !shown.has(i);
   }
@@ -68,6 +114,8 @@ export class Grid {
   // Reads every shown cell again from the image (after undo, redo, a patch).
   refresh(): void {
     if (!this.table) return;
+    // rows still to come were read before this change: read them again once in
+    if (this.pending) this.staleWhileFilling = true;
     const { rows } = this.core.rows(this.table.key);
     rows.forEach((cells, i) => this.fillRow(i, cells));
   }
@@ -108,10 +156,12 @@ export class Grid {
         box.checked = cell === true;
         return;
       }
-      this.shown.set(td, String(cell));
+      const text = String(cell);
       const editor = this.editorOf(td);
-      if (editor) editor.value = String(cell);
-      else td.textContent = String(cell);
+      if (!editor && !td.hasAttribute('aria-invalid') && this.shownText(td) === text) return;  // unchanged
+      this.shown.set(td, text);
+      if (editor) editor.value = text;
+      else td.textContent = text;
       this.clearRefusal(td);
     });
   }

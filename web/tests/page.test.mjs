@@ -28,6 +28,7 @@ async function freshPage(image = sample) {
   await browser.load();
   await openImage(page, image);
   await page.locator('#grid [data-key]').first().waitFor();
+  await page.locator('#grid:not([aria-busy])').waitFor({ state: 'attached' });
 }
 
 // one edit of each kind of field: a byte, a word, a bit, a list label, a name, a chest
@@ -212,6 +213,7 @@ describe('the web edition', () => {
     // with an image open, a refused file leaves it open
     await openImage(page, sample);
     await page.locator('#grid [data-key]').first().waitFor();
+    await page.locator('#grid:not([aria-busy])').waitFor({ state: 'attached' });
     await openImage(page, files.path('noise.bin'));
     await page.getByRole('alert').waitFor();
     assert.match(await page.getByRole('alert').textContent(), /\(still editing sample\.sfc\)$/);
@@ -225,6 +227,7 @@ describe('the web edition', () => {
     await page.getByText('carries a 512-byte copier header').waitFor();
     await page.getByRole('button', { name: 'Open without the header' }).click();
     await page.locator('#grid [data-key]').first().waitFor();
+    await page.locator('#grid:not([aria-busy])').waitFor({ state: 'attached' });
     const image = await downloadFrom(page, 'Download image', files.dir);
     assert.ok(image.bytes.equals(readFileSync(sample)));
   });

@@ -109,6 +109,8 @@ export async function cellText(page, table, index, key) {
 export async function chooseTable(page, key) {
   await page.getByLabel('Table', { exact: true }).selectOption(key);
   await page.locator(`#grid [data-table="${key}"]`).first().waitFor({ state: 'attached' });
+  // every row in (the first screen comes at once, the rest a frame after)
+  await page.locator('#grid:not([aria-busy])').waitFor({ state: 'attached' });
 }
 
 // Types into a cell as a user would and presses Enter.

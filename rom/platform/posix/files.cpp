@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <random>
 
 namespace fs = std::filesystem;
 
@@ -36,19 +38,25 @@ private:
 
 // A new, exclusive file next to `path` (same folder, so the rename stays on
 // one file system); its descriptor, or -1 with errno set. The name is short
-// (".vf-" and six characters), so it fits wherever the output's name fits.
+// (".vf-" and six characters), so it fits wherever the output's name fits;
+// the open applies the umask to `mode` as for any new file.
 int createTemporary(const fs::path& path, fs::path& temporary, mode_t mode)
 {
-    std::string name = (path.parent_path() / ".vf-XXXXXX").string();
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    temporary = name;
-    // mkostemp makes it 0600; the output gets the usual permissions
-    const mode_t umask = ::umask(0);
-    ::umask(umask);
-    ::fchmod(fd, mode & ~umask);
-    return fd;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t pick = (std::uint64_t(random()) << 20) ^ (std::uint64_t(::getpid()) << 8) ^ counter++;
+        std::string name = ".vf-";
+        for (int i = 0; i < 6; ++i, pick /= 62)
+            name += kLetters[pick % 62];
+        temporary = path.parent_path() / name;
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes)

@@ -3,14 +3,10 @@
 #include <cerrno>
 #include <cstring>
 
-#ifdef _WIN32
-#include <system_error>
-#else
 #include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -36,54 +32,6 @@ std::string fileErrorReason(int err)
     }
 }
 
-#ifdef _WIN32
-
-// Named pipes do not live among the files here; a check before the open serves.
-Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting)
-{
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status))
-        return Result<FileHandle>::failure("no such file");
-    if (std::filesystem::is_directory(status))
-        return Result<FileHandle>::failure(kFolder);
-    if (!std::filesystem::is_regular_file(status))
-        return Result<FileHandle>::failure(kNotRegular);
-    errno = 0;
-    std::FILE* f = _wfopen(path.c_str(), forWriting ? L"r+b" : L"rb");
-    if (!f)
-        return Result<FileHandle>::failure(fileErrorReason(errno));
-    return FileHandle(f);
-}
-
-std::optional<std::uint64_t> openFileSize(std::FILE* f)
-{
-    if (std::fseek(f, 0, SEEK_END) != 0)
-        return std::nullopt;
-    const long size = std::ftell(f);
-    if (size < 0)
-        return std::nullopt;
-    return static_cast<std::uint64_t>(size);
-}
-
-bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
-{
-    if (std::fseek(f, static_cast<long>(position), SEEK_SET) != 0)
-        return false;
-    if (std::fread(out, 1, count, f) == count)
-        return true;
-    if (!std::ferror(f))
-        errno = EIO;
-    return false;
-}
-
-bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes, std::size_t count)
-{
-    return std::fseek(f, static_cast<long>(position), SEEK_SET) == 0 && std::fwrite(bytes, 1, count, f) == count
-           && std::fflush(f) == 0;
-}
-
-#else
 
 Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting)
 {
@@ -177,5 +125,3 @@ bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes
     }
     return true;
 }
-
-#endif

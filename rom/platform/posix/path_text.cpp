@@ -1,0 +1,6 @@
+#include "rom/platform/path_text.h"
+
+// Names are bytes here, and UTF-8 by convention: nothing to convert.
+std::filesystem::path pathFromUtf8(std::string_view text) { return std::filesystem::path(std::string(text)); }
+
+std::string pathToUtf8(const std::filesystem::path& path) { return path.native(); }

@@ -1,0 +1,133 @@
+#include "rom/files.h"
+
+#include "rom/platform/path_text.h"
+#include "rom/platform/windows/win_text.h"
+#include "rom/regular_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A new, exclusive file next to `path` (same folder, so that the move stays
+// on one volume); its handle, or INVALID_HANDLE_VALUE with the last error set.
+HANDLE createTemporary(const fs::path& path, fs::path& temporary)
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t suffix[48];
+        swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lu-%u-%08x.part", GetCurrentProcessId(), counter++,
+                 unsigned(random()));
+        temporary = path.parent_path() / (L"." + path.filename().native() + suffix);
+        const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return handle;
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+}
+
+bool writeAll(HANDLE handle, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t left = bytes.size() - done;
+        const auto chunk = static_cast<DWORD>(left < (1u << 30) ? left : (1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data() + done, chunk, &written, nullptr))
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint64_t limit)
+{
+    using R = Result<std::vector<std::uint8_t>>;
+    const std::string name = pathToUtf8(path);
+    auto file = openRegularFile(path, false);
+    if (!file)
+        return R::failure("cannot read " + name + ": " + file.error());
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[1 << 16];
+    std::size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file->get())) > 0) {
+        if (bytes.size() + n > limit)
+            return R::failure("cannot read " + name + ": it is larger than " + std::to_string(limit >> 20)
+                              + " MiB, the most this program reads of one file");
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    if (std::ferror(file->get()))
+        return R::failure("cannot read " + name + ": " + fileErrorReason(errno));
+    return bytes;
+}
+
+Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, Existing existing)
+{
+    const std::string name = pathToUtf8(path);
+    auto refuse = [&](const std::string& why) { return Status::failure("cannot write " + name + ": " + why); };
+    if (path.empty())
+        return Status::failure("no output file is named");
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return refuse("it is a folder, not a file");
+    // a device or a pipe is never turned into a plain file, not even with --force
+    if (exists && (attributes & FILE_ATTRIBUTE_DEVICE))
+        return refuse("it is not a regular file (a pipe, a device or the like), and it is never replaced");
+    if (exists && existing == Existing::Refuse)
+        return refuse("the file already exists");
+    // the move would fail on it; say why rather than "access denied"
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
+        return refuse("the file is read-only");
+
+    fs::path temporary;
+    const HANDLE handle = createTemporary(path, temporary);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return refuse(error == ERROR_PATH_NOT_FOUND ? "no such folder" : fileErrorText(error));
+    }
+    DWORD error = 0;
+    if (!writeAll(handle, bytes) || !FlushFileBuffers(handle))
+        error = GetLastError();
+    if (!CloseHandle(handle) && error == 0)
+        error = GetLastError();
+    // in place only once complete; without REPLACE_EXISTING the move refuses
+    // an output that appeared meanwhile
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (error == 0 && !MoveFileExW(temporary.c_str(), path.c_str(), flags))
+        error = GetLastError();
+    if (error != 0)
+        DeleteFileW(temporary.c_str());
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        return refuse("the file already exists");
+    if (error != 0)
+        return refuse(fileErrorText(error) + "; nothing was written");
+    return success();
+}
+
+bool sameFile(const fs::path& a, const fs::path& b)
+{
+    // one file whatever the spelling (case, 8.3 name, another folder's "..",
+    // a drive letter against a UNC name): the volume and the file's index
+    const auto identify = [](const fs::path& p, BY_HANDLE_FILE_INFORMATION& info) {
+        const HANDLE h = CreateFileW(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        const bool told = GetFileInformationByHandle(h, &info);
+        CloseHandle(h);
+        return told;
+    };
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return identify(a, x) && identify(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber
+           && x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
