@@ -232,6 +232,28 @@ describe('the web edition', () => {
     assert.ok(image.bytes.equals(readFileSync(sample)));
   });
 
+  test('a file dropped on the page opens as a chosen one does; a dropped non-image is refused', async () => {
+    await browser.load();
+    const drop = async (name, bytes) => {
+      const transfer = await page.evaluateHandle(([fileName, base64]) => {
+        const data = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+        const dt = new DataTransfer();
+        dt.items.add(new File([data], fileName));
+        return dt;
+      }, [name, bytes.toString('base64')]);
+      await page.dispatchEvent('body', 'drop', { dataTransfer: transfer });
+    };
+    await drop('dropped.sfc', readFileSync(sample));
+    await page.locator('#grid [data-key]').first().waitFor();
+    await page.locator('#grid:not([aria-busy])').waitFor({ state: 'attached' });
+    await chooseTable(page, 'weapons');
+    const attack = JSON.parse(tool('get', sample, 'weapons', '4', '--json').out).values.attack;
+    assert.equal(await cellText(page, 'weapons', 4, 'attack'), String(attack));
+    await drop('noise.bin', Buffer.alloc(0x20000, 0x5a));
+    await page.getByRole('alert').waitFor();
+    assert.match(await page.getByRole('alert').textContent(), /^This is not a Veldra Saga ROM\. \(still editing dropped\.sfc\)$/);
+  });
+
   test('the filter narrows rows by words or by number, decimal or hexadecimal', async () => {
     await freshPage();
     await chooseTable(page, 'enemy-stats');
