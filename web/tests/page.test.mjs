@@ -305,6 +305,50 @@ describe('the web edition', () => {
     assert.ok(await page.getByRole('button', { name: 'Fix checksum' }).isDisabled());
   });
 
+  test('reads well in the light and the dark system theme: text stands out from its background', async () => {
+    await freshPage();
+    await typeInto(page, 'weapons', 4, 'attack', '300');  // a refused value shows its reason
+    await page.locator('#grid .reason').first().waitFor();
+    const backgrounds = {};
+    for (const scheme of ['light', 'dark']) {
+      await page.emulateMedia({ colorScheme: scheme });
+      const measured = await page.evaluate(() => {
+        const rgb = (text) => text.match(/[\d.]+/g).slice(0, 3).map(Number);
+        const luminance = ([r, g, b]) => {
+          const lin = (c) => ((c /= 255) <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4);
+          return 0.2126 * lin(r) + 0.7152 * lin(g) + 0.0722 * lin(b);
+        };
+        // the first ancestor that paints a background
+        const backgroundOf = (element) => {
+          for (let e = element; e; e = e.parentElement) {
+            const color = getComputedStyle(e).backgroundColor;
+            if (!/rgba\(.*, 0\)$/.test(color) && color !== 'transparent') return color;
+          }
+          return 'rgb(255, 255, 255)';
+        };
+        const pick = {
+          page: document.body,
+          'column heading': document.querySelector('#grid thead th'),
+          'entry name': document.querySelector('#grid tbody th'),
+          cell: document.querySelector('#grid td[data-key]:not([aria-invalid])'),
+          'refusal reason': document.querySelector('#grid .reason'),
+        };
+        const out = {};
+        for (const [what, element] of Object.entries(pick)) {
+          const fg = luminance(rgb(getComputedStyle(element).color));
+          const bg = luminance(rgb(backgroundOf(element)));
+          out[what] = (Math.max(fg, bg) + 0.05) / (Math.min(fg, bg) + 0.05);
+        }
+        return { ratios: out, page: getComputedStyle(document.body).backgroundColor };
+      });
+      for (const [what, ratio] of Object.entries(measured.ratios))
+        assert.ok(ratio >= 4.5, `${scheme}: ${what} has a contrast of ${ratio.toFixed(2)}, less than 4.5`);
+      backgrounds[scheme] = measured.page;
+    }
+    assert.notEqual(backgrounds.light, backgrounds.dark, 'the dark theme must change the page');
+    await page.emulateMedia({ colorScheme: 'light' });
+  });
+
   test('makes no network request besides loading its own files, and raises no script error', () => {
     const origin = browser.server.url;
     const foreign = browser.requests.filter((url) => !url.startsWith(origin) && !url.startsWith('blob:') && !url.startsWith('data:'));
