@@ -232,6 +232,28 @@ describe('the web edition', () => {
     assert.ok(image.bytes.equals(readFileSync(sample)));
   });
 
+  test('a file dropped on the page opens as a chosen one does; a dropped non-image is refused', async () => {
+    await browser.load();
+    const drop = async (name, bytes) => {
+      const transfer = await page.evaluateHandle(([fileName, base64]) => {
+        const data = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+        const dt = new DataTransfer();
+        dt.items.add(new File([data], fileName));
+        return dt;
+      }, [name, bytes.toString('base64')]);
+      await page.dispatchEvent('body', 'drop', { dataTransfer: transfer });
+    };
+    await drop('dropped.sfc', readFileSync(sample));
+    await page.locator('#grid [data-key]').first().waitFor();
+    await page.locator('#grid:not([aria-busy])').waitFor({ state: 'attached' });
+    await chooseTable(page, 'weapons');
+    const attack = JSON.parse(tool('get', sample, 'weapons', '4', '--json').out).values.attack;
+    assert.equal(await cellText(page, 'weapons', 4, 'attack'), String(attack));
+    await drop('noise.bin', Buffer.alloc(0x20000, 0x5a));
+    await page.getByRole('alert').waitFor();
+    assert.match(await page.getByRole('alert').textContent(), /^This is not a Veldra Saga ROM\. \(still editing dropped\.sfc\)$/);
+  });
+
   test('the filter narrows rows by words or by number, decimal or hexadecimal', async () => {
     await freshPage();
     await chooseTable(page, 'enemy-stats');
@@ -281,6 +303,50 @@ describe('the web edition', () => {
     assert.notDeepEqual(readFileSync(files.path('info.sfc')), edited);
     assert.ok((await downloadFrom(page, 'Download image', files.dir)).bytes.equals(readFileSync(files.path('info.sfc'))));
     assert.ok(await page.getByRole('button', { name: 'Fix checksum' }).isDisabled());
+  });
+
+  test('reads well in the light and the dark system theme: text stands out from its background', async () => {
+    await freshPage();
+    await typeInto(page, 'weapons', 4, 'attack', '300');  // a refused value shows its reason
+    await page.locator('#grid .reason').first().waitFor();
+    const backgrounds = {};
+    for (const scheme of ['light', 'dark']) {
+      await page.emulateMedia({ colorScheme: scheme });
+      const measured = await page.evaluate(() => {
+        const rgb = (text) => text.match(/[\d.]+/g).slice(0, 3).map(Number);
+        const luminance = ([r, g, b]) => {
+          const lin = (c) => ((c /= 255) <= 0.03928 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4);
+          return 0.2126 * lin(r) + 0.7152 * lin(g) + 0.0722 * lin(b);
+        };
+        // the first ancestor that paints a background
+        const backgroundOf = (element) => {
+          for (let e = element; e; e = e.parentElement) {
+            const color = getComputedStyle(e).backgroundColor;
+            if (!/rgba\(.*, 0\)$/.test(color) && color !== 'transparent') return color;
+          }
+          return 'rgb(255, 255, 255)';
+        };
+        const pick = {
+          page: document.body,
+          'column heading': document.querySelector('#grid thead th'),
+          'entry name': document.querySelector('#grid tbody th'),
+          cell: document.querySelector('#grid td[data-key]:not([aria-invalid])'),
+          'refusal reason': document.querySelector('#grid .reason'),
+        };
+        const out = {};
+        for (const [what, element] of Object.entries(pick)) {
+          const fg = luminance(rgb(getComputedStyle(element).color));
+          const bg = luminance(rgb(backgroundOf(element)));
+          out[what] = (Math.max(fg, bg) + 0.05) / (Math.min(fg, bg) + 0.05);
+        }
+        return { ratios: out, page: getComputedStyle(document.body).backgroundColor };
+      });
+      for (const [what, ratio] of Object.entries(measured.ratios))
+        assert.ok(ratio >= 4.5, `${scheme}: ${what} has a contrast of ${ratio.toFixed(2)}, less than 4.5`);
+      backgrounds[scheme] = measured.page;
+    }
+    assert.notEqual(backgrounds.light, backgrounds.dark, 'the dark theme must change the page');
+    await page.emulateMedia({ colorScheme: 'light' });
   });
 
   test('makes no network request besides loading its own files, and raises no script error', () => {
