@@ -1,6 +1,6 @@
-// Replays a fuzz target's corpus with the ordinary compiler: every file of the
+// Replays a fuzz target's inputs with the ordinary compiler: every file of the
 // folders given is fed once to the target's entry function, so the test suite
-// checks each input the fuzzer has kept, on any machine, without clang.
+// checks each seed kept in git, on any machine, without clang.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
