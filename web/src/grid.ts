@@ -94,7 +94,8 @@ export class Grid {
       if (this.staleWhileFilling) this.refresh();
       complete?.();
     };
-    if (first < names.length) requestAnimationFrame(fill);
+    // the rest begins once the first rows are painted
+    if (first < names.length) requestAnimationFrame(() => setTimeout(fill));
     else {
       this.pending = null;
       this.element.removeAttribute('aria-busy');
