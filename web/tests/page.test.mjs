@@ -349,6 +349,34 @@ describe('the web edition', () => {
     await page.emulateMedia({ colorScheme: 'light' });
   });
 
+  test('at 200 % zoom in a 1280x720 window every control is within the width and a cell still takes a value', async () => {
+    // 200 % zoom: the same window holds half as many CSS pixels
+    await page.setViewportSize({ width: 640, height: 360 });
+    try {
+      await freshPage();
+      const overflow = await page.evaluate(() => document.scrollingElement.scrollWidth - document.scrollingElement.clientWidth);
+      assert.ok(overflow <= 1, `the page scrolls sideways by ${overflow} px`);
+      const controls = [
+        page.getByLabel('Open image'), page.getByLabel('Table', { exact: true }), page.getByLabel('Filter'),
+        page.getByRole('button', { name: 'Undo' }), page.getByRole('button', { name: 'Redo' }),
+        page.getByRole('button', { name: 'Download image' }), page.getByRole('button', { name: 'Download patch' }),
+        page.getByLabel('Apply patch'), page.getByRole('button', { name: 'Image info' }),
+      ];
+      for (const control of controls) {
+        const box = await control.evaluate((e) => {
+          const r = (e.closest('label') ?? e).getBoundingClientRect();
+          return { left: r.left, right: r.right, width: r.width };
+        });
+        assert.ok(box.width > 0 && box.left >= 0 && box.right <= 641, `${await control.evaluate((e) => e.id || e.textContent)} lies at ${box.left}..${box.right}`);
+      }
+      await typeInto(page, 'weapons', 2, 'attack', '61');
+      assert.equal(await cellText(page, 'weapons', 2, 'attack'), '61');
+      assert.equal(await page.locator('#changes li').count(), 1);
+    } finally {
+      await page.setViewportSize({ width: 1280, height: 720 });
+    }
+  });
+
   test('makes no network request besides loading its own files, and raises no script error', () => {
     const origin = browser.server.url;
     const foreign = browser.requests.filter((url) => !url.startsWith(origin) && !url.startsWith('blob:') && !url.startsWith('data:'));
