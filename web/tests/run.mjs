@@ -16,7 +16,7 @@ if (!existsSync(join(site, 'index.html')) || !existsSync('/usr/bin/chromium')) {
 }
 const here = dirname(fileURLToPath(import.meta.url));
 const files = readdirSync(here).filter((f) => f.endsWith('.test.mjs')).map((f) => join(here, f));
-const run = spawnSync(process.execPath, ['--test', '--test-reporter=spec', '--test-concurrency=1', ...files], {
+const run = spawnSync(process.execPath, ['--test', '--test-concurrency=1', ...files], {
   stdio: 'inherit',
   env: { ...process.env, VELDRA_WEB_DIR: site, VELDRA_CLI: cli, VELDRA_SAMPLE: sample },
 });

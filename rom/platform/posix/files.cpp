@@ -91,27 +91,6 @@ int placeFile(const fs::path& temporary, const fs::path& path, Existing existing
 
 }  // namespace
 
-Result<std::vector<std::uint8_t>> readWholeFile(const fs::path& path, std::uint64_t limit)
-{
-    using R = Result<std::vector<std::uint8_t>>;
-    const std::string name = path.string();
-    auto file = openRegularFile(path, false);
-    if (!file)
-        return R::failure("cannot read " + name + ": " + file.error());
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[1 << 16];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file->get())) > 0) {
-        if (bytes.size() + n > limit)
-            return R::failure("cannot read " + name + ": it is larger than " + std::to_string(limit >> 20)
-                              + " MiB, the most this program reads of one file");
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    if (std::ferror(file->get()))
-        return R::failure("cannot read " + name + ": " + fileErrorReason(errno));
-    return bytes;
-}
-
 Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, Existing existing)
 {
     const std::string name = path.string();
