@@ -1,0 +1,73 @@
+#include "rom/history/data_folder.h"
+
+#include "rom/platform/path_text.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstdio>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[maybe_unused]] std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+Result<fs::path> dataFolder()
+{
+#ifdef _WIN32
+    // the wide environment: a folder name outside the ANSI code page survives
+    if (const wchar_t* chosen = _wgetenv(L"VELDRA_FORGE_DATA_DIR"); chosen && *chosen)
+        return fs::path(chosen);
+    if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local && *local)
+        return fs::path(local) / "veldra-forge";
+    return Result<fs::path>::failure("cannot find the folder for the save history: LOCALAPPDATA is not set");
+#else
+    if (const std::string chosen = environment("VELDRA_FORGE_DATA_DIR"); !chosen.empty())
+        return fs::path(chosen);
+    if (const std::string xdg = environment("XDG_DATA_HOME"); !xdg.empty() && fs::path(xdg).is_absolute())
+        return fs::path(xdg) / "veldra-forge";
+    if (const std::string home = environment("HOME"); !home.empty())
+        return fs::path(home) / ".local" / "share" / "veldra-forge";
+    return Result<fs::path>::failure("cannot find the folder for the save history: neither XDG_DATA_HOME nor HOME is set");
+#endif
+}
+
+Result<fs::path> canonicalImagePath(const fs::path& image)
+{
+    std::error_code error;
+    fs::path canonical = fs::canonical(image, error);
+    if (error)
+        return Result<fs::path>::failure("cannot resolve " + pathToUtf8(image) + ": " + error.message());
+    return canonical;
+}
+
+std::string historyFolderName(const fs::path& canonicalImage)
+{
+    // FNV-1a over the path's UTF-8 text: stable across runs and systems
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const unsigned char c : pathToUtf8(canonicalImage)) {
+        hash ^= c;
+        hash *= 0x100000001b3ull;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return pathToUtf8(canonicalImage.filename()) + "-" + hex;
+}
+
+Result<fs::path> historyFolderFor(const fs::path& image)
+{
+    auto folder = dataFolder();
+    if (!folder)
+        return folder;
+    auto canonical = canonicalImagePath(image);
+    if (!canonical)
+        return canonical;
+    return *folder / "images" / historyFolderName(*canonical);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "rom/result.h"
+
+#include <filesystem>
+#include <string>
+
+// Where the lasting history of an image is kept: the journal of its saves and
+// its restore points live in one folder per image under the user's data
+// folder. The windows and the tool find the same folder by the same rule.
+
+// $XDG_DATA_HOME/veldra-forge (when it is an absolute path), else
+// ~/.local/share/veldra-forge; on Windows %LOCALAPPDATA%\veldra-forge.
+// VELDRA_FORGE_DATA_DIR, when set, is used as it is (tests point it at a
+// folder of their own).
+Result<std::filesystem::path> dataFolder();
+
+// The image's canonical path (symlinks and "..", resolved), so that every
+// spelling of one file finds one history. The file must exist.
+Result<std::filesystem::path> canonicalImagePath(const std::filesystem::path& image);
+
+// The folder name of an image's history: its file name and a hash of its
+// canonical path ("hack.sfc-3f2a9c0d11e4b7a5"), so that two images of one name
+// in different folders keep apart, and a person browsing the data folder can
+// still tell them apart.
+std::string historyFolderName(const std::filesystem::path& canonicalImage);
+
+// dataFolder() / "images" / historyFolderName(canonical path of image).
+// Nothing is created here.
+Result<std::filesystem::path> historyFolderFor(const std::filesystem::path& image);
