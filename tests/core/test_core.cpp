@@ -129,8 +129,8 @@ TEST_CASE("saveConversions")
     struct Row {
         const char* name;
         std::string text;
-        int byte;
-        int word;
+        int byte;  // -1: refused
+        int word;  // -1: refused
     };
     const Row rows[] = {
         {"plain", "200", 200, 200},
@@ -177,10 +177,12 @@ TEST_CASE("typedValueListText")
         int shownEntry;
         int shownValue;
         std::string typed;
-        int entry;
+        int entry;  // -2: refused
         int value;
-        bool exactRefuses;
+        bool exactRefuses;  // a script's value (ValueFit::Exact) is refused where the window picks
     };
+    // entries: 0 "None"=0, 1 "Damage can vary"=2, 2 "2x hit"=13, 3 "Random 'stop'"=36,
+    // 4 "Random 'stop'"=38, 5 "Causes chaos "=50, 6 "{Null}"=0
     const Row rows[] = {
         {"a number that starts a label", 0, 0, "2", 1, 2, false},
         {"a label", 0, 0, "2x hit", 2, 13, false},

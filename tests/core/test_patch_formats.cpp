@@ -191,28 +191,28 @@ TEST_CASE("roundTrips")
     const Row rows[] = {
         {"unchanged", sample, sample},
         {"first and last byte", sample, edited(sample, [](Bytes& b) {
-        b.front() ^= 0xFF;
-        b.back() ^= 0xFF;
-    })},
+                b.front() ^= 0xFF;
+                b.back() ^= 0xFF;
+            })},
         {"one value over 0xFFFF+ bytes", sample, edited(sample, [](Bytes& b) { fill(b, 0x20000, 0x12345, 0); })},
         {"0xFFFF+ changed bytes", sample, edited(sample, [](Bytes& b) { scramble(b, 0x30001, 0x1FFFF); })},
         {"whole image changed", sample, edited(sample, [](Bytes& b) { scramble(b, 0, b.size()); })},
         {"longer", sample, edited(sample, [](Bytes& b) {
-        b.insert(b.end(), 0x8000, 0xEE);
-        b.insert(b.end(), {1, 2, 3});
-    })},
+                b.insert(b.end(), 0x8000, 0xEE);
+                b.insert(b.end(), {1, 2, 3});
+            })},
         {"shorter", sample, edited(sample, [](Bytes& b) {
-        b.resize(0x300000);
-        b[0x123] ^= 1;
-    })},
+                b.resize(0x300000);
+                b[0x123] ^= 1;
+            })},
         {"empty target", sample, Bytes{}},
         {"from nothing", Bytes{}, edited(sample, [](Bytes& b) { b.resize(0x1000); })},
         {"byte at 0x454F46", big, edited(big, [](Bytes& b) { b[kIpsEofOffset] ^= 0x40; })},
         {"run from 0x454F46", big, edited(big, [](Bytes& b) { fill(b, kIpsEofOffset, 40, 0xAB); })},
         {"run up to 0x454F46", big, edited(big, [](Bytes& b) {
-        fill(b, kIpsEofOffset - 40, 40, 0xAB);
-        scramble(b, kIpsEofOffset, 3);
-    })},
+                fill(b, kIpsEofOffset - 40, 40, 0xAB);
+                scramble(b, kIpsEofOffset, 3);
+            })},
         {"0xFFFF split at 0x454F46", big, edited(big, [](Bytes& b) { scramble(b, kIpsEofOffset - 0xFFFF, 0x20000); })},
     };
     for (const Row& row : rows) {
