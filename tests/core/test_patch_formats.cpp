@@ -71,7 +71,6 @@ void scramble(Bytes& image, std::size_t at, std::size_t count)
 
 }  // namespace
 
-
 TEST_CASE("numbersAreEncodedAsTheFormatDefines")
 {
     struct Row {
@@ -172,7 +171,6 @@ TEST_CASE("createdIpsHasTheExpectedBytes")
     REQUIRE(shorter.ok());
     REQUIRE_EQ(*shorter, cat({text("PATCH"), text("EOF"), {0, 0, 20}}));
 }
-
 
 TEST_CASE("roundTrips")
 {
@@ -281,7 +279,6 @@ TEST_CASE("scatteredEditsMakeSmallPatches")
     REQUIRE_EQ(createIps(source, close)->size(), std::size_t(5 + 5 + 3 + 3));
 }
 
-
 TEST_CASE("bpsRefusals")
 {
     const Bytes src = text("ABCDEFGH");
@@ -335,7 +332,6 @@ TEST_CASE("bpsForAnotherImageNamesBothCrcs")
     REQUIRE(!applied.ok());
     REQUIRE_EQ(applied.error(), std::string("the patch was made for an image with CRC32 68DCB61C; this one has CBF43926"));
 }
-
 
 TEST_CASE("ipsRefusals")
 {
