@@ -230,7 +230,7 @@ TEST_CASE("typedValueListText")
             REQUIRE(contains(choice.error(), "\"" + typed + "\""));
             continue;
         }
-        REQUIRE_MESSAGE(choice, choice ? "" : choice.error().c_str());
+        REQUIRE_MESSAGE(choice, (choice ? "" : choice.error().c_str()));
         REQUIRE_EQ(choice->entry, entry);
         REQUIRE_EQ(choice->value, value);
     }
