@@ -25,6 +25,7 @@ QCheckBox* makeBitBox(const Table& table, std::string_view name, QWidget* parent
     const Field* field = table.field(name);
     Q_ASSERT(field && field->width == Width::Bit);
     auto* box = new QCheckBox(bitCaption(*field), parent);
+    box->setAccessibleName(box->text());
     box->setObjectName(QString::fromLatin1(name.data(), qsizetype(name.size())));
     box->setGeometry(geometry);
     return box;
