@@ -2,6 +2,7 @@
 #include "rom/field_keys.h"
 #include "rom/field_lists.h"
 #include "rom/game_text.h"
+#include "rom/label_data.h"
 
 #include <QTest>
 
@@ -13,6 +14,8 @@ private slots:
     void keysComeFromLabels_data();
     void keysComeFromLabels();
     void everyKeyAndControlNamesOneField();
+    void declaredKeysFollowTheirLabels();
+    void equipBitsAreCaptionedByTheirCharacter();
     void listTextResolvesAsInTheWindows();
     void chestWordsRoundTrip();
     void namesCheckedAgainstTheCodec();
@@ -49,6 +52,39 @@ void FieldRulesTest::everyKeyAndControlNamesOneField()
                 QCOMPARE(table.find(field.control)->field, field.field);
         }
     }
+}
+
+// a field's key is its label under the rule above, so that a user can tell
+// the key of a field from the window's caption
+void FieldRulesTest::declaredKeysFollowTheirLabels()
+{
+    for (const Table* table : tables::all())
+        for (const Field& f : table->fields) {
+            const std::string expected = f.width == Width::Text ? "name" : keyFromLabel(f.label);
+            QVERIFY2(f.key == expected, qPrintable(QString::fromStdString(std::string(table->key) + " " + std::string(f.name))));
+        }
+}
+
+// the equip bits hold PC 1 in the highest bit; the tool names each by the
+// label of its character, as the windows caption its check box
+void FieldRulesTest::equipBitsAreCaptionedByTheirCharacter()
+{
+    const std::vector<std::string>& characters = builtinLabels("characters");
+    int captioned = 0;
+    for (const KeyedTable* table : {findKeyedTable("accessory-equip"), findKeyedTable("item-secondary")})
+        for (const Field& f : tables::equipFlags()) {
+            const KeyedField* keyed = table->find(f.name);
+            QVERIFY(keyed);
+            if (f.name == "Ignored") {
+                QCOMPARE(f.character, std::int8_t(-1));
+                QCOMPARE(keyed->label, std::string("Ignored"));
+                continue;
+            }
+            QCOMPARE(int(f.character), 7 - f.bit);
+            QCOMPARE(keyed->label, characters.at(std::size_t(f.character)));
+            ++captioned;
+        }
+    QCOMPARE(captioned, 14);
 }
 
 void FieldRulesTest::listTextResolvesAsInTheWindows()

@@ -222,8 +222,8 @@ void ChestWindow::showOwnPlaces(int index)
 {
     // the contents word: bit 15 marks gold, bit 14 an event, else bits 0..8 name the item
     const Field& contents = *tables::chests.field("Text1");
-    const Field goldBit{"gold", kContents + 1, Width::Bit, "Gold", EntryRule::None, 7};
-    const Field eventBit{"events", kContents + 1, Width::Bit, "None (event)", EntryRule::None, 6};
+    const Field goldBit{"gold", "type", kContents + 1, Width::Bit, "Gold", EntryRule::None, 7};
+    const Field eventBit{"events", "type", kContents + 1, Width::Bit, "None (event)", EntryRule::None, 6};
     for (QWidget* control : {static_cast<QWidget*>(m_text1), static_cast<QWidget*>(m_c3), static_cast<QWidget*>(m_item)})
         showPlace(control, tables::chests, contents, index);
     showPlace(m_gold, tables::chests, goldBit, index);

@@ -10,12 +10,10 @@
 
 QString bitCaption(const Field& field)
 {
-    const QString name = QString::fromUtf8(field.name.data(), qsizetype(field.name.size()));
-    if (name.size() == 3 && name.startsWith(QLatin1String("pc"))) {
-        const int pc = name.mid(2).toInt();
+    if (field.character >= 0) {
         const QStringList characters = labelList(QStringLiteral("characters"));
-        if (pc >= 1 && pc <= characters.size())
-            return characters[pc - 1];
+        if (field.character < characters.size())
+            return characters[field.character];
     }
     return QString::fromUtf8(field.label.data(), qsizetype(field.label.size()));
 }

@@ -38,7 +38,7 @@ const Field* findField(std::initializer_list<const Table*> tables, std::string_v
 
 }  // namespace
 
-QString fieldCaption(const Field& field)
+QString shownCaption(const Field& field)
 {
     return field.width == Width::Bit ? bitCaption(field) : fromView(field.label);
 }
@@ -89,7 +89,7 @@ BuiltControls buildControls(QWidget* root, std::initializer_list<const Table*> t
             control = new QGroupBox(fromView(row.text), parent);
             break;
         case ControlKind::Caption: {
-            auto* label = new QLabel(fieldCaption(*field), parent);
+            auto* label = new QLabel(shownCaption(*field), parent);
             if (row.style == ControlStyle::RightAligned)
                 label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             captions[field] = label;
@@ -109,7 +109,7 @@ BuiltControls buildControls(QWidget* root, std::initializer_list<const Table*> t
         case ControlKind::Box:
             if (field->width != Width::Bit)
                 fault(row, "its field is not a bit");
-            control = new QCheckBox(fieldCaption(*field), parent);
+            control = new QCheckBox(shownCaption(*field), parent);
             break;
         case ControlKind::Button:
             control = new QPushButton(fromView(row.text), parent);
@@ -119,7 +119,7 @@ BuiltControls buildControls(QWidget* root, std::initializer_list<const Table*> t
             control->setObjectName(fromView(row.name));
         control->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
         if (field && row.kind != ControlKind::Caption) {
-            control->setAccessibleName(fieldCaption(*field));
+            control->setAccessibleName(shownCaption(*field));
             if (const auto caption = captions.find(field); caption != captions.end())
                 caption->second->setBuddy(control);
         }

@@ -66,4 +66,4 @@ private:
 BuiltControls buildControls(QWidget* root, std::initializer_list<const Table*> tables, std::span<const ControlRow> rows);
 
 // The caption a field's control shows beside it (a bit's: its check box text).
-QString fieldCaption(const Field& field);
+QString shownCaption(const Field& field);
