@@ -8,6 +8,10 @@ set(VELDRA_EDITORS_SOURCES
   common/bit_boxes.h
   common/cached_group_box.cpp
   common/cached_group_box.h
+  common/combo_accessible.cpp
+  common/combo_accessible.h
+  common/control_table.cpp
+  common/control_table.h
   common/editor_host.h
   common/editor_window.cpp
   common/editor_window.h

@@ -1,5 +1,6 @@
 #include "editors/common/editor_window.h"
 
+#include "editors/common/combo_accessible.h"
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
 #include "editors/common/save_log.h"
@@ -58,6 +59,7 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
                            int clientHeightTwips)
     : QWidget(nullptr, Qt::Window), m_host(host)
 {
+    announceComboCaptions();
     setObjectName(objectName);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);

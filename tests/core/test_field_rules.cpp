@@ -2,6 +2,8 @@
 #include "rom/field_keys.h"
 #include "rom/field_lists.h"
 #include "rom/game_text.h"
+#include "rom/label_data.h"
+#include "rom/tables.h"
 
 #include <doctest/doctest.h>
 
@@ -46,6 +48,40 @@ TEST_CASE("everyKeyAndControlNamesOneField")
                 REQUIRE_EQ(table.find(field.control)->field, field.field);
         }
     }
+}
+
+// a field's key is its label under the rule above, so that a user can tell
+// the key of a field from the window's caption
+TEST_CASE("declaredKeysFollowTheirLabels")
+{
+    for (const Table* table : tables::all())
+        for (const Field& f : table->fields) {
+            INFO(std::string(table->key) + " " + std::string(f.name));
+            const std::string expected = f.width == Width::Text ? "name" : keyFromLabel(f.label);
+            REQUIRE_EQ(std::string(f.key), expected);
+        }
+}
+
+// the equip bits hold PC 1 in the highest bit; the tool names each by the
+// label of its character, as the windows caption its check box
+TEST_CASE("equipBitsAreCaptionedByTheirCharacter")
+{
+    const std::vector<std::string>& characters = builtinLabels("characters");
+    int captioned = 0;
+    for (const KeyedTable* table : {findKeyedTable("accessory-equip"), findKeyedTable("item-secondary")})
+        for (const Field& f : tables::equipFlags()) {
+            const KeyedField* keyed = table->find(f.name);
+            REQUIRE(keyed);
+            if (f.name == "Ignored") {
+                REQUIRE_EQ(int(f.character), -1);
+                REQUIRE_EQ(keyed->label, std::string("Ignored"));
+                continue;
+            }
+            REQUIRE_EQ(int(f.character), 7 - f.bit);
+            REQUIRE_EQ(keyed->label, characters.at(std::size_t(f.character)));
+            ++captioned;
+        }
+    REQUIRE_EQ(captioned, 14);
 }
 
 TEST_CASE("listTextResolvesAsInTheWindows")
