@@ -56,6 +56,8 @@ void GridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         combo->setCurrentIndex(combo->findText(text));
         combo->setEditText(text);
+        // typing over the cell replaces its text, as in a line edit
+        combo->lineEdit()->selectAll();
     } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         line->setText(text);
     } else {
