@@ -145,6 +145,12 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
             return int(*b);
         return shownText(r, column, r.edited);
     }
+    case Qt::TextAlignmentRole:
+        // numbers line up on the right, as in a spreadsheet
+        if (!refused && !isBit(*f) && !valueLabel(*f, r.edited)
+            && std::holds_alternative<std::int64_t>(readFieldValue(*f, r.edited)))
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
     case kRefusalRole:
         return refused ? QString::fromStdString(r.refusals.at(column)) : QString();
     case Qt::BackgroundRole:
