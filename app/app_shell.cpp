@@ -3,6 +3,7 @@
 #include "app/image_info_window.h"
 #include "app/main_window.h"
 #include "app/settings_menu.h"
+#include "editors/grid/grid_window.h"
 #include "rom/files.h"
 
 #include <QApplication>
@@ -23,9 +24,13 @@ AppShell::~AppShell() { m_windows.closeAll(); }
 void AppShell::acceptImage(const QString& path)
 {
     // loading the same image again keeps its history: undo checks the bytes on disk anyway
-    if (m_romPath.isEmpty() || !sameFile(m_romPath.toStdString(), path.toStdString()))
+    const bool another = m_romPath.isEmpty() || !sameFile(m_romPath.toStdString(), path.toStdString());
+    if (another)
         m_saveLog.clear();
     m_romPath = path;
+    // an open table grid reads the image loaded: another one in place of its edits
+    if (auto* grid = qobject_cast<GridWindow*>(m_windows.find(QStringLiteral("Grid"))))
+        grid->imageLoaded(another);
     // an open Image Info follows the image being edited
     if (auto* info = qobject_cast<ImageInfoWindow*>(m_windows.find(QStringLiteral("ImageInfo"))))
         info->showFacts(path);

@@ -6,6 +6,7 @@
 #include "app/image_copy.h"
 #include "app/recent_menu.h"
 #include "app/settings_menu.h"
+#include "app/tools_menu.h"
 #include "app/patch_actions.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/font_fit.h"
@@ -94,6 +95,7 @@ void MainWindow::makeMenus()
     QAction* gato = m_other->addAction(QStringLiteral("Gato"));
     gato->setObjectName(QStringLiteral("Gato1"));
     connect(gato, &QAction::triggered, this, &MainWindow::Gato1_Click);
+    addTableGridAction(*toolsMenu(*this), m_shell);
     m_settings = new SettingsMenu(m_shell, this);
     menuBar()->addMenu(m_settings);
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));

@@ -3,6 +3,8 @@
 // Run with ./forge bench; the last lines give the ratio of the two.
 #include "app/app_shell.h"
 #include "app/quiet_platform.h"
+#include "editors/grid/grid_model.h"
+#include "editors/grid/grid_window.h"
 #include "rom/sample_image.h"
 
 #include <benchmark/benchmark.h>
@@ -142,6 +144,79 @@ QWidget* gatoWindow()
 void BM_EnemyWindowReadNamesClick(benchmark::State& state) { clickReadNames(state, enemy().window); }
 void BM_GatoWindowReadNamesClick(benchmark::State& state) { clickReadNames(state, gatoWindow()); }
 
+// The table grid on its own program and image, the platform answering Yes
+// to Save's question.
+struct GridFixture {
+    struct YesPlatform : QuietPlatform {
+        bool ask(QWidget*, const QString&) override { return true; }
+    };
+    QTemporaryDir folder;
+    YesPlatform platform;
+    std::unique_ptr<AppShell> shell;
+
+    GridFixture()
+    {
+        const QString image = folder.filePath(QStringLiteral("grid.sfc"));
+        if (!writeSampleImage(image.toStdString()))
+            std::abort();
+        shell = std::make_unique<AppShell>(platform);
+        shell->start(image);
+    }
+};
+std::unique_ptr<GridFixture> g_grid;
+
+GridFixture& gridFixture()
+{
+    if (!g_grid)
+        g_grid = std::make_unique<GridFixture>();
+    return *g_grid;
+}
+
+void closeGrid()
+{
+    if (QWidget* open = gridFixture().shell->windows().find(QStringLiteral("Grid"))) {
+        open->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Tools > Table Grid... on enemy stats, until its first paint is done: the
+// window made, 256 records read, the columns sized, shown and painted.
+void BM_GridOpenEnemyStats(benchmark::State& state)
+{
+    closeGrid();
+    for (auto _ : state) {
+        QWidget* grid = gridFixture().shell->showWindow(QStringLiteral("Grid"));
+        grid->repaint();
+        QApplication::processEvents();
+        state.PauseTiming();
+        closeGrid();
+        state.ResumeTiming();
+    }
+}
+
+// GridSave with every HP of enemy stats changed: the list of changes, the
+// checked write of 256 records and the history step (one Undo Save).
+void BM_GridSave256Records(benchmark::State& state)
+{
+    closeGrid();
+    auto* grid = static_cast<GridWindow*>(gridFixture().shell->showWindow(QStringLiteral("Grid")));
+    QApplication::processEvents();
+    const int hp = 1;  // the first field column
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        for (int row = 0; row < 256; ++row)
+            grid->model().setCellText(row, hp, QString::number((row * 13 + round) % 60000 + 1));
+        state.ResumeTiming();
+        grid->GridSave_Click();
+    }
+    if (grid->model().hasEdits())
+        state.SkipWithError("the save left edits unsaved");
+    closeGrid();
+}
+
 // the fastest of the repetitions: the others carry what else the machine was doing
 double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
@@ -151,6 +226,8 @@ BENCHMARK(BM_EnemyWindowSwitchRepaint)->Unit(benchmark::kMicrosecond)->ComputeSt
 BENCHMARK(BM_PlainWindowSwitchRepaint)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_EnemyWindowReadNamesClick)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_GatoWindowReadNamesClick)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_GridOpenEnemyStats)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_GridSave256Records)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 
 // Prints the usual table, then the enemy window's cost against the plain one's.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -184,6 +261,17 @@ public:
             if (m_times.count(name))
                 std::printf("%s window, one click of \"Read Names from ROM?\": %.2f ms (target: at most 3 ms)\n", window,
                             m_times[name] / 1000.0);
+        }
+        const std::pair<const char*, const char*> grid[] = {
+            {"BM_GridOpenEnemyStats", "table grid of enemy stats, opened and painted: %.1f ms (target: at most 100 ms)\n"},
+            {"BM_GridSave256Records", "table grid, Save of 256 changed records: %.1f ms (target: at most 50 ms)\n"},
+        };
+        for (const auto& [bench, line] : grid) {
+            std::string name = bench;
+            if (m_times.count(name + "_min"))
+                name += "_min";
+            if (m_times.count(name))
+                std::printf(line, m_times[name]);
         }
     }
 
@@ -223,5 +311,6 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     g_plain.reset();
     g_enemy.reset();
+    g_grid.reset();
     return 0;
 }

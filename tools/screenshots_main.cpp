@@ -61,7 +61,8 @@ int main(int argc, char** argv)
     const QStringList windows{QStringLiteral("Character"), QStringLiteral("NPC"),   QStringLiteral("Monster"),
                               QStringLiteral("Weapon"),    QStringLiteral("Armor"), QStringLiteral("Accessory"),
                               QStringLiteral("Item2"),     QStringLiteral("KeyItemandConsumables"),
-                              QStringLiteral("Chests"),    QStringLiteral("Gato"),  QStringLiteral("Dialog")};
+                              QStringLiteral("Chests"),    QStringLiteral("Gato"),  QStringLiteral("Dialog"),
+                              QStringLiteral("Grid")};
     for (const QString& name : windows) {
         QWidget* window = shell.showWindow(name);
         ok = save(window, folder, name.toLower()) && ok;

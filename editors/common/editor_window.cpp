@@ -68,6 +68,13 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
             [this](const Table* table, int index, bool undone) { recordRestored(*table, index, undone); });
     connect(&host.saveLog(), &SaveLog::written, this,
             [this](const Table* table, int index, const Bytes& bytes) { recordWritten(*table, index, bytes); });
+    // a record the table grid wrote is read again as after an undo, and the
+    // status line says who wrote it
+    connect(&host.saveLog(), &SaveLog::rewritten, this, [this](const Table* table, int index) {
+        m_rewrittenBy = QStringLiteral("Grid Save");
+        recordRestored(*table, index, false);
+        m_rewrittenBy.clear();
+    });
 
     // the keyboard of a document window: Save, and two ways to close
     auto* save = new QShortcut(QKeySequence::Save, this);
@@ -207,10 +214,12 @@ void EditorWindow::showReadAgain(const QString& label, const QString& what)
                      + QStringLiteral(" was read again from ") + m_host.romPath());
 }
 
-QString EditorWindow::restoredCaption(const QString& label, bool undone)
+QString EditorWindow::restoredCaption(const QString& label, bool undone) const
 {
-    return (undone ? QStringLiteral("Undo Save -- ") : QStringLiteral("Redo Save -- ")) + label
-           + QStringLiteral(" -- read again.");
+    const QString by = !m_rewrittenBy.isEmpty() ? m_rewrittenBy
+                       : undone                 ? QStringLiteral("Undo Save")
+                                                : QStringLiteral("Redo Save");
+    return by + QStringLiteral(" -- ") + label + QStringLiteral(" -- read again.");
 }
 
 void EditorWindow::onClickOfSelected(QListWidget* list, std::function<void()> again)

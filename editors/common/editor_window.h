@@ -82,7 +82,8 @@ protected:
     // brings them up to date.
     virtual void recordWritten(const Table&, int /*index*/, const Bytes& /*bytes*/) {}
     // The status line after such a read: "Undo Save -- label -- read again."
-    static QString restoredCaption(const QString& label, bool undone);
+    // (after a batch save of the table grid: "Grid Save -- ...").
+    QString restoredCaption(const QString& label, bool undone) const;
     // The status line after a Save answered with ReadAgain and the entry read
     // again: why nothing was saved, and that `what` ("it", "this page") was read again.
     void showReadAgain(const QString& label, const QString& what);
@@ -110,6 +111,8 @@ private:
 
     EditorHost& m_host;
     QLabel* m_statusLine = nullptr;
+    // while a window reads again a record that a batch save wrote: who wrote it
+    QString m_rewrittenBy;
     // the image each record the window holds was read from (or written to last)
     std::map<std::pair<const Table*, int>, QString> m_readFrom;
     // of the latest refused Save: the other image its values came from (empty:
