@@ -58,7 +58,7 @@ void ToolsActions::Compare_Click()
     // a refused file opens no window
     auto* window = qobject_cast<CompareWindow*>(m_shell.showWindow(QStringLiteral("Compare")));
     if (window && !window->compareWith(other))
-        window->close();
+        delete window;  // at once: the registry forgets it
 }
 
 void ToolsActions::EmulatorSettings_Click() { m_shell.showWindow(QStringLiteral("Emulator")); }

@@ -1,3 +1,4 @@
+#include "tests/support/cli_process.h"
 #include "tests/support/test_support.h"
 
 #include "app/app_shell.h"
