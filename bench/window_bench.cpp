@@ -172,7 +172,8 @@ void BM_CompareImages(benchmark::State& state)
         compare->refresh();
         QApplication::processEvents();
     }
-    compare->close();
+    // left open: the benchmark runs this function several times, and a closed
+    // window is deleted only later, by the event loop
 }
 
 // the fastest of the repetitions: the others carry what else the machine was doing
