@@ -1,5 +1,7 @@
 #include "app/app_shell.h"
 
+#include "app/compare_window.h"
+#include "app/emulator.h"
 #include "app/image_info_window.h"
 #include "app/main_window.h"
 #include "app/settings_menu.h"
@@ -15,6 +17,8 @@ AppShell::AppShell(Platform& platform) : m_platform(platform)
     // every window without an icon of its own takes the program's
     QApplication::setWindowIcon(applicationIcon());
     registerWindows(m_windows, *this);
+    m_windows.add(QStringLiteral("Compare"), [this] { return new CompareWindow(*this); });
+    m_windows.add(QStringLiteral("Emulator"), [] { return new EmulatorDialog; });
     m_main = std::make_unique<MainWindow>(*this);
     m_main->settingsMenu()->restoreLabelSet();
 }

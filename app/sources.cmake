@@ -9,8 +9,12 @@ set(VELDRA_APP_SOURCES
   app_shell.h
   command_line.cpp
   command_line.h
+  compare_window.cpp
+  compare_window.h
   editor_catalog.cpp
   editor_catalog.h
+  emulator.cpp
+  emulator.h
   history_window.cpp
   history_window.h
   image_copy.cpp
@@ -32,6 +36,10 @@ set(VELDRA_APP_SOURCES
   recent_menu.h
   settings_menu.cpp
   settings_menu.h
+  tools_actions.cpp
+  tools_actions.h
+  tools_menu.cpp
+  tools_menu.h
   window_registry.cpp
   window_registry.h
 )

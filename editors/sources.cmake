@@ -68,6 +68,12 @@ set(VELDRA_EDITORS_SOURCES
   gato/gato_pictures.h
   gato/gato_window.cpp
   gato/gato_window.h
+  grid/grid_model.cpp
+  grid/grid_model.h
+  grid/grid_view.cpp
+  grid/grid_view.h
+  grid/grid_window.cpp
+  grid/grid_window.h
   items/consumables_window.cpp
   items/consumables_window.h
   items/item2_window.cpp

@@ -5,6 +5,8 @@
 set(VELDRA_CORE_SOURCES
   accessory_records.cpp
   accessory_records.h
+  change_text.cpp
+  change_text.h
   chest_contents.cpp
   chest_contents.h
   edit_plan.cpp

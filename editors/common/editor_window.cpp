@@ -8,9 +8,12 @@
 #include "rom/files.h"
 #include "rom/record_io.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QEvent>
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -139,7 +142,26 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
     return *record;
 }
 
-void EditorWindow::noteRead(const Table& table, int index) { m_readFrom[{&table, index}] = m_host.romPath(); }
+void EditorWindow::noteRead(const Table& table, int index)
+{
+    m_readFrom[{&table, index}] = m_host.romPath();
+    m_userEdits = false;  // the controls show what the image holds
+}
+
+void EditorWindow::watchUserEdits()
+{
+    // the signals a user's own input raises, never the program's setText or setChecked
+    static const QStringList kNoEdits{QStringLiteral("Filter"), QStringLiteral("preread"), QStringLiteral("namebox")};
+    const auto edited = [this] { m_userEdits = true; };
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        if (!kNoEdits.contains(edit->objectName()))
+            connect(edit, &QLineEdit::textEdited, this, edited);
+    for (QComboBox* combo : findChildren<QComboBox*>())
+        connect(combo, &QComboBox::activated, this, edited);
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        if (button->isCheckable() && !kNoEdits.contains(button->objectName()))
+            connect(button, &QAbstractButton::clicked, this, edited);
+}
 
 bool EditorWindow::readFromOtherImage(const std::vector<ExpectedWrite>& writes, const QString& entryLabel)
 {

@@ -40,6 +40,15 @@ public:
     // visible page's). Ctrl+W and Escape close the window.
     void pressShownSave();
 
+    // Whether the user has typed, picked or ticked anything in the window's
+    // controls since it last read or saved an entry: edits that no Save has
+    // written yet.
+    bool hasUserEdits() const { return m_userEdits; }
+    // Watches the window's controls for such edits; called once the window
+    // has made them. The list filter and the view options are no edits, and
+    // the enemy name is written at every key.
+    void watchUserEdits();
+
 protected:
     EditorHost& host() { return m_host; }
     RomImage image() const;
@@ -113,6 +122,7 @@ private:
     QLabel* m_statusLine = nullptr;
     // while a window reads again a record that a batch save wrote: who wrote it
     QString m_rewrittenBy;
+    bool m_userEdits = false;
     // the image each record the window holds was read from (or written to last)
     std::map<std::pair<const Table*, int>, QString> m_readFrom;
     // of the latest refused Save: the other image its values came from (empty:
