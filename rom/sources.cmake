@@ -70,6 +70,7 @@ set(VELDRA_CORE_SOURCES
   platform/path_text.h
   record_io.cpp
   record_io.h
+  regular_file.cpp
   regular_file.h
   result.h
   rom_image.cpp
