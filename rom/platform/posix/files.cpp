@@ -142,7 +142,8 @@ Status appendDurably(const fs::path& path, std::span<const std::uint8_t> bytes)
         return refuse(errno);
     const off_t end = ::lseek(fd, 0, SEEK_END);
     int err = end < 0 ? errno : 0;
-    if (err == 0 && (!writeAll(fd, bytes) || ::fsync(fd) != 0)) {
+    // fdatasync: the bytes and the file's new length, without its times
+    if (err == 0 && (!writeAll(fd, bytes) || ::fdatasync(fd) != 0)) {
         err = errno;
         // what went in of a write that stopped part-way is taken off again
         if (::ftruncate(fd, end) == 0)
