@@ -370,10 +370,12 @@ void JournalTest::toolHistoryUndoAndRedo()
     const QString image = sample.path();
     QCOMPARE(runCli({QStringLiteral("set"), image, QStringLiteral("weapons"), QStringLiteral("4"), QStringLiteral("attack=33")}).exitCode, 0);
     QCOMPARE(runCli({QStringLiteral("set"), image, QStringLiteral("weapons"), QStringLiteral("5"), QStringLiteral("attack=34")}).exitCode, 0);
-    // a stale checksum fixed is a step like any other
-    Bytes stale = sample.bytesAt(kComplementPosition, 4);
+    // a stale checksum fixed is a step like any other (a byte outside every table makes it stale)
+    sample.poke(0x3F0000, {std::uint8_t(sample.bytesAt(0x3F0000, 1)[0] + 1)});
+    const Bytes stale = sample.bytesAt(kComplementPosition, 4);
     QCOMPARE(runCli({QStringLiteral("checksum"), image, QStringLiteral("--fix")}).exitCode, 0);
     const bool checksumWritten = sample.bytesAt(kComplementPosition, 4) != stale;
+    QVERIFY(checksumWritten);
 
     CliRun listed = runCli({QStringLiteral("history"), image});
     QCOMPARE(listed.exitCode, 0);
@@ -383,15 +385,14 @@ void JournalTest::toolHistoryUndoAndRedo()
     QVERIFY(lines.last().contains(QLatin1String("in effect")));
     QVERIFY(lines.last().contains(QLatin1String("weapons[4]")));
 
-    if (checksumWritten) {
-        QCOMPARE(runCli({QStringLiteral("undo"), image}).exitCode, 0);
-        QVERIFY(sample.bytesAt(kComplementPosition, 4) == stale);
-    }
+    QVERIFY(lines.first().contains(QLatin1String("veldra-cli checksum --fix")));
+    QCOMPARE(runCli({QStringLiteral("undo"), image}).exitCode, 0);
+    QVERIFY(sample.bytesAt(kComplementPosition, 4) == stale);
     const CliRun undone = runCli({QStringLiteral("undo"), image});
     QCOMPARE(undone.exitCode, 0);
     QVERIFY2(undone.outText().startsWith(QLatin1String("undid 2: veldra-cli set")), qPrintable(undone.outText()));
     QCOMPARE(runCli({QStringLiteral("undo"), image}).exitCode, 0);
-    QVERIFY(sample.bytes() == original);
+    QCOMPARE(changedOffsets(original, sample.bytes()), offsetRange(0x3F0000, 1));
     const CliRun nothing = runCli({QStringLiteral("undo"), image});
     QCOMPARE(nothing.exitCode, 1);
     QVERIFY2(nothing.err.contains(QLatin1String("There is no save to undo.")), qPrintable(nothing.err));
