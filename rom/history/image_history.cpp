@@ -140,7 +140,7 @@ Result<const SaveEntry*> ImageHistory::move(const RomImage& image, const std::st
         // no other writer comes between this reading and the step's entry
         auto lock = image.holdWritersLock();
         if (!lock)
-            return R::failure(lock.error());
+            return R::failure(std::string(undo ? "Undo" : "Redo") + " failed: " + lock.error());
         held.emplace(std::move(lock.value()));
         readBack(&image);
     }
