@@ -5,6 +5,7 @@
 #include "app/image_info_window.h"
 #include "app/main_window.h"
 #include "app/settings_menu.h"
+#include "editors/common/platform.h"
 #include "editors/grid/grid_window.h"
 #include "rom/files.h"
 
@@ -27,10 +28,17 @@ AppShell::~AppShell() { m_windows.closeAll(); }
 
 void AppShell::acceptImage(const QString& path)
 {
-    // loading the same image again keeps its history: undo checks the bytes on disk anyway
     const bool another = m_romPath.isEmpty() || !sameFile(m_romPath.toStdString(), path.toStdString());
-    if (another)
-        m_saveLog.clear();
+    // the image's history is read back from its journal, saves of the tool and
+    // of earlier runs included; without a journal, loading the same image
+    // again keeps this run's saves (undo checks the bytes on disk anyway)
+    m_saveLog.open(path.toStdString());
+    if (!m_saveLog.notes().empty()) {
+        QStringList notes;
+        for (const std::string& note : m_saveLog.notes())
+            notes << QString::fromStdString(note);
+        m_platform.showMessage(m_main.get(), notes.join(QStringLiteral("\n\n")));
+    }
     m_romPath = path;
     // an open table grid reads the image loaded: another one in place of its edits
     if (auto* grid = qobject_cast<GridWindow*>(m_windows.find(QStringLiteral("Grid"))))

@@ -401,8 +401,13 @@ void CompareWindow::TakeValue_Click()
         refresh();
         return;
     }
+    SaveEntry entry;
+    entry.entryLabel = labels.join(QStringLiteral(", ")).toStdString();
+    entry.source = "Compare";
+    entry.time = std::chrono::system_clock::now();
     const RomImage image(m_host.romPath().toStdString());
-    const CheckedWrite written = writeCheckedAll(image, writes);
+    // the image's journal first, then the records, all or none (compares again)
+    const CheckedWrite written = m_host.saveLog().save(image, writes, std::move(entry));
     if (!written) {
         const QString why = written.changedOnDisk()
                                 ? QStringLiteral("%1 was changed in the image since it was compared. Nothing was written; "
@@ -414,13 +419,6 @@ void CompareWindow::TakeValue_Click()
         m_status->setText(why);
         return;
     }
-    SaveEntry entry;
-    for (const ExpectedWrite& w : writes)
-        entry.records.push_back({w.table, w.index, w.expected, w.record});
-    entry.entryLabel = labels.join(QStringLiteral(", ")).toStdString();
-    entry.source = "Compare";
-    entry.time = std::chrono::system_clock::now();
-    m_host.saveLog().record(std::move(entry));  // compares again
     QString note = QStringLiteral("Took %1 %2 of %3 into %4 %5.")
                        .arg(values)
                        .arg(values == 1 ? QStringLiteral("value") : QStringLiteral("values"))

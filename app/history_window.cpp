@@ -5,6 +5,7 @@
 #include "rom/history/field_changes.h"
 
 #include <QDateTime>
+#include <QEvent>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -47,6 +48,13 @@ HistoryWindow::HistoryWindow(SaveLog& log) : QWidget(nullptr, Qt::Window), m_log
     resize(560, 300);
     connect(&m_log, &SaveLog::changed, this, &HistoryWindow::refresh);
     refresh();
+}
+
+bool HistoryWindow::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        m_log.reload();  // refreshes through changed() when the journal moved on
+    return QWidget::event(event);
 }
 
 void HistoryWindow::refresh()

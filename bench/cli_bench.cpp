@@ -43,6 +43,8 @@ struct Fixture {
     {
         folder = fs::temp_directory_path() / ("veldra-bench-" + std::to_string(::getpid()));
         fs::create_directories(folder);
+        // the journals of the tool's saves go beside the fixture, not into the user's data folder
+        ::setenv("VELDRA_FORGE_DATA_DIR", (folder / "data").c_str(), 1);
         image = folder / "sample.sfc";
         fs::remove(image);
         if (!writeSampleImage(image))

@@ -39,7 +39,7 @@ std::optional<RomImage::HeldLock> lockForEdits(const RomImage& image, bool dryRu
     return std::optional<RomImage::HeldLock>(std::move(held.value()));
 }
 
-int runEdits(CommandIo& io, SaveHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
+int runEdits(CommandIo& io, ImageHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier)
 {
     const EditPlan plan = planEdits(read, edits);

@@ -2,7 +2,7 @@
 
 #include "cli/command.h"
 #include "rom/edit_plan.h"
-#include "rom/history/save_history.h"
+#include "rom/history/image_history.h"
 
 #include <optional>
 #include <string>
@@ -20,7 +20,7 @@ struct EditOptions {
 
 // `earlier` are refusals found before (in the shape of an import file), listed first.
 // The written records are kept in `history` (the run's own) as one save.
-int runEdits(CommandIo& io, SaveHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
+int runEdits(CommandIo& io, ImageHistory& history, const RomImage& image, const RecordReader& read, const std::vector<FieldEdit>& edits,
              const EditOptions& options, const std::vector<Refusal>& earlier = {});
 
 // Takes the writers' lock before the records are read, held until the command

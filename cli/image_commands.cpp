@@ -2,6 +2,7 @@
 // veldra-cli checksum IMAGE [--fix]
 // veldra-cli strip-header IMAGE --output OUT [--force]
 #include "cli/commands.h"
+#include "rom/history/image_history.h"
 #include "rom/image_facts_text.h"
 #include "rom/image_jobs.h"
 #include "rom/platform/path_text.h"
@@ -99,7 +100,19 @@ public:
             io.out << (facts.checksumOk ? "matches\n" : "stale (--fix writes the computed checksum)\n");
             return kExitDone;
         }
-        const auto fixed = fixChecksumFile(pathFromUtf8(m_image));
+        // the fix is a step of the image's history: its journal entry goes in first
+        ImageHistory history;
+        const RomImage image(pathFromUtf8(m_image));
+        const auto fixed = fixChecksumFile(
+            pathFromUtf8(m_image), [&](bool headered, const Bytes& before, const Bytes& after, const std::function<Status()>& write) {
+                // with a copier header the four bytes lie 512 further on than in
+                // the images the editors open: no step of theirs to take back
+                if (headered)
+                    return write();
+                SaveEntry entry{{{&checksumRecord(), 0, before, after}}, "checksum", "veldra-cli checksum --fix",
+                                std::chrono::system_clock::now()};
+                return history.step(image, std::move(entry), write);
+            });
         if (!fixed)
             failRefused(fixed.error());
         if (fixed->written)

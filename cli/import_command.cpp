@@ -65,7 +65,7 @@ public:
     std::string usage() const override { return "veldra-cli import IMAGE FILE [--table TABLE] [--dry-run]"; }
 
 private:
-    SaveHistory m_history;  // the saves of this run
+    ImageHistory m_history;  // the saves of this run, each kept in the image's journal
     std::string m_image;
     std::string m_file;
     std::string m_table;

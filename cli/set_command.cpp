@@ -53,7 +53,7 @@ public:
     }
 
 private:
-    SaveHistory m_history;  // the saves of this run
+    ImageHistory m_history;  // the saves of this run, each kept in the image's journal
     std::string m_image;
     std::string m_table;
     std::string m_index;

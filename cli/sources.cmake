@@ -20,6 +20,7 @@ set(VELDRA_CLI_SOURCES
   edit_runner.cpp
   edit_runner.h
   get_command.cpp
+  history_commands.cpp
   image_commands.cpp
   import_command.cpp
   import_reader.h

@@ -1,7 +1,7 @@
 #include "rom/edit_plan.h"
 
 #include "rom/history/checked_write.h"
-#include "rom/history/save_history.h"
+#include "rom/history/image_history.h"
 #include "rom/record_io.h"
 
 #include <algorithm>
@@ -112,7 +112,7 @@ EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdi
     return planEdits(recordsOf(image), edits, notation, fit);
 }
 
-Status applyPlan(const RomImage& image, const EditPlan& plan, SaveHistory* history, std::string_view source)
+Status applyPlan(const RomImage& image, const EditPlan& plan, ImageHistory* history, std::string_view source)
 {
     if (!plan.refusals.empty())
         return Status::failure("nothing was written: " + std::to_string(plan.refusals.size()) + " values were refused");
@@ -123,16 +123,12 @@ Status applyPlan(const RomImage& image, const EditPlan& plan, SaveHistory* histo
     for (const RecordChange& change : plan.changes)
         writes.push_back({change.table->table, change.index, change.before, change.after});
     // every write checks the file's identity in its own open, as the windows' do
-    if (CheckedWrite written = writeCheckedAll(image, writes); !written)
-        return Status::failure(std::move(written.message));
-    if (history) {
-        SaveEntry entry;
-        entry.source = std::string(source);
-        entry.time = std::chrono::system_clock::now();
-        for (const RecordChange& change : plan.changes)
-            entry.records.push_back({change.table->table, change.index, change.before, change.after});
-        history->record(std::move(entry));
-    }
+    SaveEntry about;
+    about.source = std::string(source);
+    about.time = std::chrono::system_clock::now();
+    const CheckedWrite written = history ? history->save(image, writes, std::move(about)) : writeCheckedAll(image, writes);
+    if (!written)
+        return Status::failure(written.message);
     return success();
 }
 

@@ -61,14 +61,15 @@ EditPlan planEdits(const RecordReader& read, std::span<const FieldEdit> edits, N
 EditPlan planEdits(std::span<const std::uint8_t> image, std::span<const FieldEdit> edits,
                    Notation notation = Notation::Tool, ValueFit fit = ValueFit::Exact);
 
-class SaveHistory;
+class ImageHistory;
 
 // Writes the changed records in place, each whole, through the windows' road;
 // refuses a plan that has refusals. The records are written all or none, and
 // only where the file still holds what the plan was made from: a record
 // another program changed in between is refused with nothing written. With a
-// `history`, the save is kept there as one entry made by `source`.
-Status applyPlan(const RomImage& image, const EditPlan& plan, SaveHistory* history = nullptr,
+// `history`, the save is kept there (and in the image's journal, first) as
+// one entry made by `source`.
+Status applyPlan(const RomImage& image, const EditPlan& plan, ImageHistory* history = nullptr,
                  std::string_view source = {});
 
 struct FieldChange {

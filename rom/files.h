@@ -25,5 +25,10 @@ enum class Existing { Refuse, Replace };
 Status writeNewFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                     Existing existing = Existing::Refuse);
 
+// Appends `bytes` to the end of `path` (created when missing) and flushes them
+// to the disk (fsync) before returning. A write that stops part-way (a full
+// disk, a size limit) is cut off again, so the file keeps only what it held.
+Status appendDurably(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
 // Whether two paths name one file (both must exist).
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -15,7 +15,7 @@ Result<ImageFacts> readImageFacts(const fs::path& path)
     return describeImage(*bytes);
 }
 
-Result<ChecksumFixed> fixChecksumFile(const fs::path& path)
+Result<ChecksumFixed> fixChecksumFile(const fs::path& path, const ChecksumWrite& through)
 {
     using R = Result<ChecksumFixed>;
     // the whole image is read, judged and written in one open under the
@@ -39,14 +39,22 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path)
         return fixed;
     const auto fields = checksumFieldBytes(facts.computedChecksum);
     const auto position = std::uint32_t(facts.imageStart() + kComplementPosition);
-    if (Status written = file->write(position, fields); !written) {
+    const auto writeFields = [&]() -> Status {
+        const Status written = file->write(position, fields);
+        if (written)
+            return success();
         // the four bytes may have gone in part-way: put back what was there
         const Bytes before(bytes->begin() + position, bytes->begin() + position + fields.size());
         const bool back = file->write(position, before) && file->read(position, before.size()).ok()
                           && *file->read(position, before.size()) == before;
-        return R::failure(written.error() + (back ? "; the checksum was left as it was"
-                                                  : "; the checksum bytes may be half written: run the fix again"));
-    }
+        return Status::failure(written.error() + (back ? "; the checksum was left as it was"
+                                                       : "; the checksum bytes may be half written: run the fix again"));
+    };
+    const Status done = through ? through(facts.copierHeader, Bytes(bytes->begin() + position, bytes->begin() + position + 4),
+                                          Bytes(fields.begin(), fields.end()), writeFields)
+                                : writeFields();
+    if (!done)
+        return R::failure(done.error());
     fixed.written = true;
     return fixed;
 }

@@ -4,6 +4,8 @@
 #include "rom/image_facts.h"
 
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 // The image facts of a file on disk, and the two commands that act on them.
 
@@ -18,7 +20,14 @@ struct ChecksumFixed {
 
 // Writes the computed checksum and its complement (4 bytes, in place) into an
 // image of the game, with or without copier header. Nothing else changes.
-Result<ChecksumFixed> fixChecksumFile(const std::filesystem::path& path);
+// `beforeWrite`, when given, is told the four bytes before and after once the
+// fix is known and before they are written, with the writers' lock held (the
+// journal entry goes in there); its failure refuses the fix, and `write`
+// reports to it no further. `headered` tells whether the image has a copier
+// header (its bytes then lie 512 further on).
+using ChecksumWrite = std::function<Status(bool headered, const std::vector<std::uint8_t>& before,
+                                           const std::vector<std::uint8_t>& after, const std::function<Status()>& write)>;
+Result<ChecksumFixed> fixChecksumFile(const std::filesystem::path& path, const ChecksumWrite& through = {});
 
 // A copy of a headered image without its 512-byte copier header; the original
 // stays as it is.

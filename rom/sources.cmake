@@ -47,6 +47,10 @@ set(VELDRA_CORE_SOURCES
   history/data_folder.h
   history/field_changes.cpp
   history/field_changes.h
+  history/image_history.cpp
+  history/image_history.h
+  history/journal.cpp
+  history/journal.h
   history/save_history.cpp
   history/save_history.h
   identity.cpp

@@ -192,7 +192,12 @@ EditorWindow::SaveOutcome EditorWindow::saveRecords(const std::vector<ExpectedWr
     if (readFromOtherImage(writes, entryLabel))
         return m_readAgainAsked ? SaveOutcome::ReadAgain : SaveOutcome::Refused;
     m_readAgainFrom.clear();
-    const CheckedWrite written = writeCheckedAll(image(), writes);
+    SaveEntry about;
+    about.entryLabel = entryLabel.toStdString();
+    about.source = objectName().toStdString();
+    about.time = std::chrono::system_clock::now();
+    // the save's journal entry goes in first: without it nothing is written
+    const CheckedWrite written = m_host.saveLog().save(image(), writes, std::move(about), merge);
     if (written.changedOnDisk()) {
         const ExpectedWrite& changed = writes[written.which];
         const QString entry = entryLabel + QStringLiteral(" (") + QString::fromStdString(entryName(*changed.table, changed.index))
@@ -209,15 +214,8 @@ EditorWindow::SaveOutcome EditorWindow::saveRecords(const std::vector<ExpectedWr
         refuseSave(written.message);
         return SaveOutcome::Refused;
     }
-    SaveEntry entry;
-    for (const ExpectedWrite& w : writes) {
-        entry.records.push_back({w.table, w.index, w.expected, w.record});
+    for (const ExpectedWrite& w : writes)
         noteRead(*w.table, w.index);  // what the window holds is now what it wrote there
-    }
-    entry.entryLabel = entryLabel.toStdString();
-    entry.source = objectName().toStdString();
-    entry.time = std::chrono::system_clock::now();
-    m_host.saveLog().record(std::move(entry), merge);
     return SaveOutcome::Saved;
 }
 

@@ -1,51 +1,68 @@
 #include "editors/common/save_log.h"
 
-void SaveLog::record(SaveEntry entry, bool merge)
+namespace {
+
+// the name an undo or a redo of the windows is kept under in the journal
+const std::string kWindowsSource = "Edit menu";
+
+}  // namespace
+
+void SaveLog::open(const std::filesystem::path& image)
 {
-    const std::vector<SavedRecord> records = entry.records;
-    m_history.record(std::move(entry), merge);
-    for (const SavedRecord& record : records)
-        emit written(record.table, record.index, record.after);
+    m_history.open(image);
     emit changed();
 }
 
-void SaveLog::recordBatch(SaveEntry entry)
+void SaveLog::reload()
 {
-    const std::vector<SavedRecord> records = entry.records;
-    record(std::move(entry));
-    for (const SavedRecord& saved : records)
-        if (saved.before != saved.after)
-            emit rewritten(saved.table, saved.index);
+    const std::size_t count = history().entries().size();
+    const std::size_t applied = history().applied();
+    m_history.reload();
+    if (history().entries().size() != count || history().applied() != applied)
+        emit changed();
 }
 
 void SaveLog::clear()
 {
-    m_history.clear();
+    m_history.close();
     emit changed();
 }
 
-Result<const SaveEntry*> SaveLog::undo(const RomImage& image)
+CheckedWrite SaveLog::save(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about, bool merge)
 {
-    auto undone = m_history.undo(image);
-    if (undone) {
-        for (const SavedRecord& record : (*undone)->records)
-            emit written(record.table, record.index, record.before);
-        for (const SavedRecord& record : (*undone)->records)
-            emit restored(record.table, record.index, true);
-        emit changed();
-    }
-    return undone;
+    CheckedWrite written = m_history.save(image, writes, std::move(about), merge);
+    if (!written)
+        return written;
+    for (const ExpectedWrite& w : writes)
+        emit this->written(w.table, w.index, w.record);
+    emit changed();
+    return written;
 }
 
-Result<const SaveEntry*> SaveLog::redo(const RomImage& image)
+CheckedWrite SaveLog::saveBatch(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about)
 {
-    auto redone = m_history.redo(image);
-    if (redone) {
-        for (const SavedRecord& record : (*redone)->records)
-            emit written(record.table, record.index, record.after);
-        for (const SavedRecord& record : (*redone)->records)
-            emit restored(record.table, record.index, false);
-        emit changed();
+    CheckedWrite written = save(image, writes, std::move(about));
+    if (written)
+        for (const ExpectedWrite& w : writes)
+            if (w.expected != w.record)
+                emit rewritten(w.table, w.index);
+    return written;
+}
+
+Result<const SaveEntry*> SaveLog::undo(const RomImage& image) { return move(image, true); }
+
+Result<const SaveEntry*> SaveLog::redo(const RomImage& image) { return move(image, false); }
+
+Result<const SaveEntry*> SaveLog::move(const RomImage& image, bool undo)
+{
+    auto moved = undo ? m_history.undo(image, kWindowsSource) : m_history.redo(image, kWindowsSource);
+    if (moved) {
+        for (const SavedRecord& record : (*moved)->records)
+            emit written(record.table, record.index, undo ? record.before : record.after);
+        for (const SavedRecord& record : (*moved)->records)
+            emit restored(record.table, record.index, undo);
     }
-    return redone;
+    // a refused step may still have read the journal again: the menu follows it
+    emit changed();
+    return moved;
 }

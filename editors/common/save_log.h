@@ -1,27 +1,37 @@
 #pragma once
 
-#include "rom/history/save_history.h"
+#include "rom/history/image_history.h"
 
 #include <QObject>
 
+#include <filesystem>
+
 // The save history of the image being edited, as the windows share it: every
-// editor records its writes here, Edit > Undo Save and Redo Save go through
-// it, and every window that shows a record just restored hears of it and
-// reads that record again, so that no window keeps stale values that a later
-// Save would write back.
+// editor saves through it (the image's journal first, then the records), Edit
+// > Undo Save and Redo Save go through it, and every window that shows a
+// record just restored hears of it and reads that record again, so that no
+// window keeps stale values that a later Save would write back. Loading an
+// image reads its history back from its journal, saves of the tool included.
 class SaveLog : public QObject {
     Q_OBJECT
 public:
-    const SaveHistory& history() const { return m_history; }
+    const SaveHistory& history() const { return m_history.history(); }
+    // What the last reading of the journal dropped or set aside.
+    const std::vector<std::string>& notes() const { return m_history.notes(); }
 
-    // Records a successful write (see SaveHistory::record).
-    void record(SaveEntry entry, bool merge = false);
-    // Records a save of several entries made outside the editors (the table
-    // grid): as record() does, and then every window that shows one of its
-    // records reads it again.
-    void recordBatch(SaveEntry entry);
-    // Forgets every save: another image was loaded.
+    // The history of `image`, read back from its journal.
+    void open(const std::filesystem::path& image);
+    // Reads the journal again (the tool may have saved meanwhile).
+    void reload();
+    // Forgets every save.
     void clear();
+
+    // Writes the records, checked, and keeps them as one save (see ImageHistory::save).
+    CheckedWrite save(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about, bool merge = false);
+    // A save of several entries made outside the editors (the table grid, the
+    // compare window): as save() does, and then every window that shows one of
+    // its records reads it again.
+    CheckedWrite saveBatch(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about);
 
     // Undo or redo on `image`; on success every window showing the record is told.
     Result<const SaveEntry*> undo(const RomImage& image);
@@ -37,9 +47,11 @@ signals:
     // holds (the enemy names read from it) follow every such write.
     void written(const Table* table, int index, const Bytes& bytes);
     // The record of entry `index` of `table` was written by a batch save
-    // (recordBatch): a window showing it reads it again.
+    // (saveBatch): a window showing it reads it again.
     void rewritten(const Table* table, int index);
 
 private:
-    SaveHistory m_history;
+    Result<const SaveEntry*> move(const RomImage& image, bool undo);
+
+    ImageHistory m_history;
 };

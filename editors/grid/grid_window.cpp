@@ -363,8 +363,15 @@ void GridWindow::GridSave_Click()
     std::vector<ExpectedWrite> writes;
     for (const GridModel::Change& change : changes)
         writes.push_back({table.table, change.index, change.read, change.edited});
+    SaveEntry about;
+    about.entryLabel = changes.size() == 1 ? m_model->entryName(changes.front().index).toStdString()
+                                           : std::to_string(changes.size()) + " entries";
+    about.source = objectName().toStdString();
+    about.time = std::chrono::system_clock::now();
     const RomImage image(m_host.romPath().toStdString());
-    const CheckedWrite written = writeCheckedAll(image, writes);
+    // the image's journal first, then the records, all or none; the windows
+    // that show a written record read it again
+    const CheckedWrite written = m_host.saveLog().saveBatch(image, writes, std::move(about));
     if (written.changedOnDisk()) {
         const int index = changes[written.which].index;
         const QString entry = QStringLiteral("%1 (%2)").arg(m_model->entryName(index),
@@ -400,16 +407,8 @@ void GridWindow::GridSave_Click()
         m_host.platform().showMessage(this, QString::fromStdString(written.message));
         return;
     }
-    SaveEntry entry;
-    for (const GridModel::Change& change : changes)
-        entry.records.push_back({table.table, change.index, change.read, change.edited});
-    entry.entryLabel = changes.size() == 1 ? m_model->entryName(changes.front().index).toStdString()
-                                           : std::to_string(changes.size()) + " entries";
-    entry.source = objectName().toStdString();
-    entry.time = std::chrono::system_clock::now();
-    // what the grid holds is what it wrote, before the windows hear of the write
+    // what the grid holds is what it wrote
     m_model->markSaved();
-    m_host.saveLog().recordBatch(std::move(entry));
     setStatus(QStringLiteral("Saved %1 to %2.").arg(count, file));
 }
 

@@ -44,7 +44,7 @@ CheckedWrite writeChecked(const RomImage& image, const Table& table, int index, 
     return writeCheckedAll(image, {&write, 1});
 }
 
-CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrite> writes)
+CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrite> writes, const BeforeWrite& beforeWrite)
 {
     using enum CheckedWrite::Outcome;
     std::vector<std::uint32_t> positions;
@@ -75,6 +75,10 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
                           entryName(*w.table, w.index) + " was changed in " + image.path().string()
                               + " since it was read here: nothing was saved",
                           *onDisk, i);
+    }
+    if (beforeWrite) {
+        if (Status ready = beforeWrite(); !ready)
+            return failed(Failed, ready.error() + "; nothing was saved");
     }
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const ExpectedWrite& w = writes[i];

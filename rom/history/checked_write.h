@@ -3,6 +3,7 @@
 #include "rom/rom_image.h"
 #include "rom/tables.h"
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -41,7 +42,13 @@ struct ExpectedWrite {
     Bytes record;
 };
 
+// Runs once every record has passed its check and before the first is
+// written, with the writers' lock held (the journal entry of the save goes
+// in here). A failure refuses the save: nothing is written.
+using BeforeWrite = std::function<Status()>;
+
 // Writes several records that belong together, all or none: every one is
 // checked against what is expected on disk before the first is written, and
 // should a write fail after others went through, those are put back.
-CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrite> writes);
+CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrite> writes,
+                             const BeforeWrite& beforeWrite = {});

@@ -28,3 +28,9 @@ std::string historyFolderName(const std::filesystem::path& canonicalImage);
 // dataFolder() / "images" / historyFolderName(canonical path of image).
 // Nothing is created here.
 Result<std::filesystem::path> historyFolderFor(const std::filesystem::path& image);
+
+// Whether the lasting history of the image whose history folder is `folder`
+// is turned off: a file named "off" in that folder. While it is, no journal
+// entry and no restore point is written for the image, and its history is
+// not loaded.
+bool historyTurnedOff(const std::filesystem::path& folder);

@@ -12,12 +12,12 @@ const Bytes& from(const SavedRecord& r, Direction d) { return d == Direction::Un
 const Bytes& to(const SavedRecord& r, Direction d) { return d == Direction::Undo ? r.before : r.after; }
 
 // Moves every record of a save from one side to the other, or none.
-Status moveRecords(const RomImage& image, const SaveEntry& entry, Direction d)
+Status moveRecords(const RomImage& image, const SaveEntry& entry, Direction d, const BeforeWrite& beforeWrite)
 {
     std::vector<ExpectedWrite> writes;
     for (const SavedRecord& r : entry.records)
         writes.push_back({r.table, r.index, from(r, d), to(r, d)});
-    const CheckedWrite moved = writeCheckedAll(image, writes);
+    const CheckedWrite moved = writeCheckedAll(image, writes, beforeWrite);
     if (moved)
         return success();
     const bool undo = d == Direction::Undo;
@@ -61,26 +61,42 @@ void SaveHistory::clear()
     m_applied = 0;
 }
 
-Result<const SaveEntry*> SaveHistory::undo(const RomImage& image)
+Result<const SaveEntry*> SaveHistory::undo(const RomImage& image, const BeforeWrite& beforeWrite)
 {
     if (!canUndo())
         return Result<const SaveEntry*>::failure("There is no save to undo.");
     const SaveEntry& entry = m_entries[m_applied - 1];
-    if (const Status moved = moveRecords(image, entry, Direction::Undo); !moved)
+    if (const Status moved = moveRecords(image, entry, Direction::Undo, beforeWrite); !moved)
         return Result<const SaveEntry*>::failure(moved.error());
     --m_applied;
     return &entry;
 }
 
-Result<const SaveEntry*> SaveHistory::redo(const RomImage& image)
+Result<const SaveEntry*> SaveHistory::redo(const RomImage& image, const BeforeWrite& beforeWrite)
 {
     if (!canRedo())
         return Result<const SaveEntry*>::failure("There is no undone save to redo.");
     const SaveEntry& entry = m_entries[m_applied];
-    if (const Status moved = moveRecords(image, entry, Direction::Redo); !moved)
+    if (const Status moved = moveRecords(image, entry, Direction::Redo, beforeWrite); !moved)
         return Result<const SaveEntry*>::failure(moved.error());
     ++m_applied;
     return &entry;
+}
+
+bool SaveHistory::replayUndo()
+{
+    if (!canUndo())
+        return false;
+    --m_applied;
+    return true;
+}
+
+bool SaveHistory::replayRedo()
+{
+    if (!canRedo())
+        return false;
+    ++m_applied;
+    return true;
 }
 
 std::string describeRecord(const SaveEntry& entry, const SavedRecord& record)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rom/history/checked_write.h"
 #include "rom/result.h"
 #include "rom/rom_image.h"
 #include "rom/tables.h"
@@ -30,8 +31,8 @@ struct SaveEntry {
 // The saves made to one image, with an undo/redo cursor. Undo and redo write
 // only over bytes that are still exactly what the save (or the undo) left: a
 // record changed since by anyone else is refused, and nothing is written.
-// Nothing is kept anywhere but here; the owner clears it when another image is
-// loaded.
+// The owner clears it when another image is loaded; what outlives the program
+// is the image's journal (rom/history/journal.h), from which it is rebuilt.
 class SaveHistory {
 public:
     // Keeps a save, without the records it left unchanged; a save that changed
@@ -51,9 +52,16 @@ public:
     const SaveEntry* nextRedo() const { return canRedo() ? &m_entries[m_applied] : nullptr; }
 
     // Writes back the before-bytes of the latest save in effect; returns it.
-    Result<const SaveEntry*> undo(const RomImage& image);
+    // `beforeWrite` runs once the records passed their check (see writeCheckedAll).
+    Result<const SaveEntry*> undo(const RomImage& image, const BeforeWrite& beforeWrite = {});
     // Writes again the after-bytes of the latest save undone; returns it.
-    Result<const SaveEntry*> redo(const RomImage& image);
+    Result<const SaveEntry*> redo(const RomImage& image, const BeforeWrite& beforeWrite = {});
+
+    // An undo or redo made earlier and read back from the journal: the
+    // cursor moves as it moved then; nothing is written. False when there
+    // was nothing to move over.
+    bool replayUndo();
+    bool replayRedo();
 
 private:
     std::vector<SaveEntry> m_entries;

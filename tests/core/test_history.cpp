@@ -3,6 +3,7 @@
 #include "rom/files.h"
 #include "rom/history/checked_write.h"
 #include "rom/history/field_changes.h"
+#include "rom/history/image_history.h"
 #include "rom/history/save_history.h"
 #include "rom/sample_image.h"
 #include "rom/tables.h"
@@ -508,22 +509,22 @@ TEST_CASE("aToolBatchIsSavedWholeOrRefused")
     other[0] ^= 0x40;
     f.poke(*weapons.table, 9, other);
     const Bytes changedByOther = fileBytes(f.path);
-    SaveHistory history;
+    ImageHistory history;
     const Status refused = applyPlan(f.image, stale, &history, "veldra-cli set");
     REQUIRE(!refused);
     REQUIRE_MESSAGE(contains(refused.error(), "entry 9 of the weapons table was changed"), refused.error().c_str());
     REQUIRE_EQ(fileBytes(f.path), changedByOther);
-    REQUIRE(history.entries().empty());
+    REQUIRE(history.history().entries().empty());
 
     // planned afresh it goes through and is one save in the run's history,
     // which takes both records back at once
     const EditPlan fresh = plan();
     REQUIRE(applyPlan(f.image, fresh, &history, "veldra-cli set"));
-    REQUIRE_EQ(history.entries().size(), std::size_t(1));
-    REQUIRE_EQ(history.entries()[0].records.size(), std::size_t(2));
-    REQUIRE_EQ(history.entries()[0].source, std::string("veldra-cli set"));
+    REQUIRE_EQ(history.history().entries().size(), std::size_t(1));
+    REQUIRE_EQ(history.history().entries()[0].records.size(), std::size_t(2));
+    REQUIRE_EQ(history.history().entries()[0].source, std::string("veldra-cli set"));
     REQUIRE_EQ(readFieldValue(attack, f.record(*weapons.table, 3)), FieldValue(std::int64_t(77)));
-    REQUIRE(history.undo(f.image));
+    REQUIRE(history.undo(f.image, "test"));
     REQUIRE_EQ(fileBytes(f.path), changedByOther);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -12,6 +13,19 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+
+namespace {
+
+// A test binary run by hand, outside CTest (which names a folder of the
+// build), keeps the journals of its saves in a folder of its own under the
+// temporary folder: no test writes into the user's data folder.
+const bool kDataFolderChosen = [] {
+    if (qEnvironmentVariableIsEmpty("VELDRA_FORGE_DATA_DIR"))
+        qputenv("VELDRA_FORGE_DATA_DIR", (QDir::tempPath() + QStringLiteral("/veldra-forge-test-data")).toLocal8Bit());
+    return true;
+}();
+
+}  // namespace
 
 QString ScriptedPlatform::chooseImageFile(QWidget*, const QString& startFolder)
 {

@@ -32,6 +32,6 @@ foreach(test_name IN ITEMS test_cli_tool test_cli_edits test_cli_patch test_cli_
   endif()
   add_test(NAME ${wine_test} COMMAND ${test_name})
   set_tests_properties(${wine_test} PROPERTIES
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${wine_tool_env}${VELDRA_TEST_ENV_EXTRA}"
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELDRA_FORGE_DATA_DIR=${CMAKE_CURRENT_BINARY_DIR}/test-data;${wine_tool_env}${VELDRA_TEST_ENV_EXTRA}"
                        FIXTURES_REQUIRED wine TIMEOUT 900)
 endforeach()

@@ -133,6 +133,27 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
     return success();
 }
 
+Status appendDurably(const fs::path& path, std::span<const std::uint8_t> bytes)
+{
+    auto refuse = [&](int err) { return Status::failure("cannot write " + path.string() + ": " + fileErrorReason(err)); };
+    IgnoreFileSizeSignal quiet;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return refuse(errno);
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    int err = end < 0 ? errno : 0;
+    // fdatasync: the bytes and the file's new length, without its times
+    if (err == 0 && (!writeAll(fd, bytes) || ::fdatasync(fd) != 0)) {
+        err = errno;
+        // what went in of a write that stopped part-way is taken off again
+        if (::ftruncate(fd, end) == 0)
+            (void)::fsync(fd);
+    }
+    if (::close(fd) != 0 && err == 0)
+        err = errno;
+    return err == 0 ? success() : refuse(err);
+}
+
 bool sameFile(const fs::path& a, const fs::path& b)
 {
     std::error_code ec;

@@ -93,6 +93,28 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
     return success();
 }
 
+Status appendDurably(const fs::path& path, std::span<const std::uint8_t> bytes)
+{
+    auto refuse = [&](DWORD error) { return Status::failure("cannot write " + pathToUtf8(path) + ": " + fileErrorText(error)); };
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return refuse(GetLastError());
+    LARGE_INTEGER end{};
+    DWORD error = 0;
+    if (!SetFilePointerEx(handle, LARGE_INTEGER{}, &end, FILE_END))
+        error = GetLastError();
+    if (error == 0 && (!writeAll(handle, bytes) || !FlushFileBuffers(handle))) {
+        error = GetLastError();
+        // what went in of a write that stopped part-way is taken off again
+        if (SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(handle))
+            FlushFileBuffers(handle);
+    }
+    if (!CloseHandle(handle) && error == 0)
+        error = GetLastError();
+    return error == 0 ? success() : refuse(error);
+}
+
 bool sameFile(const fs::path& a, const fs::path& b)
 {
     // one file whatever the spelling (case, 8.3 name, another folder's "..",

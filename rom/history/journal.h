@@ -1,0 +1,95 @@
+#pragma once
+
+#include "rom/history/save_history.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+// The journal of one image: every save, undo and redo written to it, in the
+// order the writers made them, kept in the user's data folder so that the
+// history outlives the program. One file, only ever appended to (except when
+// its oldest entries are dropped, which rewrites it whole through a temporary
+// file); each entry carries its own CRC-32 and is flushed to the disk before
+// the image is written.
+//
+// The order of a journalled write: the entry goes in and is flushed, then the
+// records are written. A crash between the two leaves an entry whose records
+// still hold every byte it found and none it left: that step never happened,
+// and it is left out of the history (and marked cancelled in the file by the
+// next writer).
+
+enum class JournalKind : std::uint8_t {
+    Save = 1,
+    JoinedSave = 2,  // a save that joins the one before it where the history allows (a name typed key by key)
+    Undo = 3,
+    Redo = 4,
+    Cancelled = 5,   // the entry before this one was never written to the image
+};
+
+struct JournalEntry {
+    JournalKind kind = JournalKind::Save;
+    // the records as this step found them (before) and left them (after); an
+    // undo's before is the save's after
+    SaveEntry step;
+};
+
+// The most entries one journal keeps; beyond it the oldest are dropped
+// (folded), down to kJournalKeptAfterFold at a time so that not every save
+// rewrites the file.
+inline constexpr std::size_t kJournalBound = 10000;
+inline constexpr std::size_t kJournalKeptAfterFold = 9000;
+
+struct JournalContents {
+    std::vector<JournalEntry> entries;  // oldest first, cancelled steps left out
+    std::uint64_t folded = 0;           // entries dropped from the front over the journal's life
+    std::vector<std::string> notes;     // what was dropped or set aside, in words for the user
+};
+
+// The pseudo-table of the internal checksum and its complement (4 bytes at
+// 0xFFDC), so that checksum --fix is a step of the history like any save.
+const Table& checksumRecord();
+
+class Journal {
+public:
+    explicit Journal(std::filesystem::path file, std::size_t bound = kJournalBound,
+                     std::size_t keptAfterFold = kJournalKeptAfterFold);
+
+    const std::filesystem::path& file() const { return m_file; }
+
+    // Every entry. A missing file is an empty journal; a torn last entry (a
+    // crash while it was written) is dropped with a note; a file that cannot
+    // be read is set aside (renamed "journal.unreadable-<date>-<time>", never
+    // overwritten) with a note, and the history starts empty. With `image`,
+    // the last step is checked against it: a step that never reached the
+    // image is left out, with a note.
+    JournalContents load(const RomImage* image) const;
+
+    // Appends one entry and flushes it; the caller holds the image's writers'
+    // lock. A torn tail is cut off first, and a last step that never reached
+    // the image is marked cancelled. Beyond the bound, the oldest entries are
+    // dropped by rewriting the file.
+    Status append(const JournalEntry& entry, const RomImage& image) const;
+
+    // Marks the last entry as never written: its write to the image failed.
+    Status cancelLast() const;
+
+private:
+    struct Parsed;
+    Parsed parse(const std::vector<std::uint8_t>& bytes) const;
+    Status rewrite(const Parsed& parsed, std::size_t dropFront, std::span<const std::uint8_t> tail) const;
+    std::string setAside(const std::string& why) const;
+
+    std::filesystem::path m_file;
+    std::size_t m_bound;
+    std::size_t m_keptAfterFold;
+};
+
+// The save history the journal's steps leave, cursor included.
+SaveHistory historyFrom(std::span<const JournalEntry> entries);
+
+// Whether a step never reached the image: every record still holds the bytes
+// the step found there, and not those it would have left.
+bool stepNeverWritten(const SaveEntry& step, const RomImage& image);
