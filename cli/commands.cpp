@@ -10,7 +10,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
     for (auto make : {makeTablesCommand, makeDumpCommand, makeGetCommand, makeSetCommand, makeImportCommand, makeDiffCommand,
-                      makeInfoCommand, makeChecksumCommand, makeStripHeaderCommand, makePatchCommand})
+                      makeInfoCommand, makeChecksumCommand, makeStripHeaderCommand, makePatchCommand,
+                      makeRestoreCommand})
         commands.push_back(make());
     return commands;
 }

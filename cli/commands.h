@@ -14,5 +14,6 @@ std::unique_ptr<Command> makeInfoCommand();
 std::unique_ptr<Command> makeChecksumCommand();
 std::unique_ptr<Command> makeStripHeaderCommand();
 std::unique_ptr<Command> makePatchCommand();
+std::unique_ptr<Command> makeRestoreCommand();
 // Refuses after a failed write of a new file; an existing output is told how to replace it.
 [[noreturn]] void failWrite(const std::string& error, bool force);

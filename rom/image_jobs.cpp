@@ -1,6 +1,7 @@
 #include "rom/image_jobs.h"
 
 #include "rom/files.h"
+#include "rom/history/restore_points.h"
 #include "rom/patch_jobs.h"
 #include "rom/platform/path_text.h"
 #include "rom/rom_image.h"
@@ -39,6 +40,8 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path)
         return fixed;
     const auto fields = checksumFieldBytes(facts.computedChecksum);
     const auto position = std::uint32_t(facts.imageStart() + kComplementPosition);
+    if (const Status kept = keepRestorePointBeforeFirstWrite(*file); !kept)
+        return R::failure(kept.error());
     if (Status written = file->write(position, fields); !written) {
         // the four bytes may have gone in part-way: put back what was there
         const Bytes before(bytes->begin() + position, bytes->begin() + position + fields.size());

@@ -71,3 +71,9 @@ Result<fs::path> historyFolderFor(const fs::path& image)
         return canonical;
     return *folder / "images" / historyFolderName(*canonical);
 }
+
+bool historyTurnedOff(const fs::path& historyFolder)
+{
+    std::error_code error;
+    return fs::exists(historyFolder / "off", error);
+}

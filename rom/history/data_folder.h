@@ -28,3 +28,7 @@ std::string historyFolderName(const std::filesystem::path& canonicalImage);
 // dataFolder() / "images" / historyFolderName(canonical path of image).
 // Nothing is created here.
 Result<std::filesystem::path> historyFolderFor(const std::filesystem::path& image);
+
+// Whether history is turned off for the image whose history folder this is:
+// a file named "off" there means nothing is kept for it.
+bool historyTurnedOff(const std::filesystem::path& historyFolder);
