@@ -1,5 +1,9 @@
 #include "editors/common/save_log.h"
 
+#include "rom/tables.h"
+
+#include <algorithm>
+
 void SaveLog::record(SaveEntry entry, bool merge)
 {
     const std::vector<SavedRecord> records = entry.records;
@@ -39,4 +43,25 @@ Result<const SaveEntry*> SaveLog::redo(const RomImage& image)
         emit changed();
     }
     return redone;
+}
+
+void SaveLog::imageReplaced(const Bytes& before, const Bytes& after)
+{
+    std::vector<std::pair<const Table*, int>> touched;
+    for (const Table* table : tables::all()) {
+        for (int i = 0; i < table->count; ++i) {
+            const std::size_t at = table->base + std::size_t(i) * table->recordSize;
+            const std::size_t end = at + table->recordSize;
+            const bool inBefore = end <= before.size(), inAfter = end <= after.size();
+            if (inBefore && inAfter && std::equal(before.begin() + at, before.begin() + end, after.begin() + at))
+                continue;
+            if (inAfter) {
+                emit written(table, i, Bytes(after.begin() + at, after.begin() + end));
+                touched.emplace_back(table, i);
+            }
+        }
+    }
+    for (const auto& [table, index] : touched)
+        emit restored(table, index, false);
+    emit changed();
 }
