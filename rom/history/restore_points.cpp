@@ -299,12 +299,15 @@ Status setKeptRestorePoints(int count)
 
 namespace {
 
+// the game as the editors take it, or with a copier header (checksum --fix writes those)
+bool isTheGame(std::span<const std::uint8_t> bytes) { return isGameImage(bytes) || hasCopierHeader(bytes); }
+
 Result<Bytes> readPoint(const RestorePoint& point)
 {
     auto bytes = readWholeFile(point.file);
     if (!bytes)
         return bytes;
-    if (!isGameImage(*bytes))
+    if (!isTheGame(*bytes))
         return Result<Bytes>::failure("the restore point " + point.name + " (" + pathToUtf8(point.file)
                                       + ") is not an image of Veldra Saga; nothing was written");
     return bytes;
@@ -329,7 +332,8 @@ Status restoreInPlace(const fs::path& image, const RestorePoint& point)
     const auto bytes = readPoint(point);
     if (!bytes)
         return Status::failure(bytes.error());
-    const RomImage target(*canonical, IdentityCheck::Required);
+    // the identity is judged below on the whole file, with or without copier header
+    const RomImage target(*canonical, IdentityCheck::Skipped);
     const auto file = target.openForWriting();  // the lock is held until the new file is in place
     if (!file)
         return Status::failure(file.error() + "; nothing was restored");
@@ -339,7 +343,7 @@ Status restoreInPlace(const fs::path& image, const RestorePoint& point)
     const auto now = file->read(0, std::size_t(file->size()));
     if (!now)
         return Status::failure(now.error());
-    if (!isGameImage(*now))
+    if (!isTheGame(*now))
         return Status::failure("cannot restore " + pathToUtf8(image) + ": it is not a Veldra Saga ROM; nothing was written");
     if (const Status kept = keepRestorePoint(*canonical, *now); !kept)
         return Status::failure("nothing was written to " + pathToUtf8(image)
