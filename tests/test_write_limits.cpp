@@ -1,4 +1,5 @@
 #include "tests/support/cli_process.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/test_support.h"
 
 #include "rom/history/data_folder.h"
@@ -55,15 +56,6 @@ LimitedRun runCliUnderLimit(const QStringList& args, rlim_t limit)
     process.waitForFinished(60000);
     return {process.exitStatus() == QProcess::NormalExit, process.exitCode(),
             QString::fromUtf8(process.readAllStandardError())};
-}
-
-// No restore point for `image`: the limits here fall inside a record, and a
-// whole copy of the image kept first would meet them before the record does.
-void keepNoHistory(const QString& image)
-{
-    const auto folder = historyFolderFor(image.toStdString());
-    std::filesystem::create_directories(*folder);
-    std::ofstream(*folder / "off") << "";
 }
 
 // Holds the writers' lock on a file as another program would.

@@ -1,5 +1,10 @@
 #include "tests/support/file_faults.h"
 
+#include "rom/history/data_folder.h"
+
+#include <filesystem>
+#include <fstream>
+
 #include <QFileInfo>
 
 #include <csignal>
@@ -77,4 +82,13 @@ ReadOnlyFile::~ReadOnlyFile()
         ::chmod(m_folder.toLocal8Bit().constData(), m_oldFolderMode);
     }
     ::chmod(m_path.toLocal8Bit().constData(), m_oldFileMode);
+}
+
+void keepNoHistory(const QString& image)
+{
+    const auto folder = historyFolderFor(image.toStdString());
+    if (!folder)
+        qFatal("no history folder for %s", qPrintable(image));
+    std::filesystem::create_directories(*folder);
+    std::ofstream(*folder / "off") << "";
 }
