@@ -12,6 +12,7 @@
 #include "editors/equipment/accessory_window.h"
 #include "editors/equipment/equipment_window.h"
 #include "editors/gato/gato_window.h"
+#include "editors/grid/grid_window.h"
 #include "editors/items/consumables_window.h"
 #include "editors/items/item2_window.h"
 #include "editors/sprites/sprite_window.h"
@@ -51,4 +52,5 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
     registry.add(QStringLiteral("ImageInfo"), [&host] { return new ImageInfoWindow(host); });
     registry.add(QStringLiteral("RestorePoints"), [&host] { return new RestorePointsWindow(host); });
     registry.add(QStringLiteral("HistorySettings"), [&host] { return new HistorySettingsWindow(host); });
+    registry.add(QStringLiteral("Grid"), [&host] { return createGridWindow(host); });
 }

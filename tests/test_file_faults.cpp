@@ -46,7 +46,7 @@ void withFault(Fault fault, const QString& path, Step step)
         break;
     }
     case Fault::ReadOnly: {
-        const ReadOnlyFile readOnly(path);
+        const ReadOnlyFile readOnly(path.toStdString());
         step();
         break;
     }
@@ -93,7 +93,7 @@ void FileFaultsTest::aSaveThatFailsSaysSoAndKeepsTheRecord()
     Session s;
     QWidget* w = weaponOnEntry(s);
     const Bytes before = s.image.bytes();
-    keepNoHistory(s.image.path());
+    keepNoHistory(s.image.path().toStdString());
     typeInto(child<QLineEdit>(w, QStringLiteral("Text1")), QString::number((before[kAt] + 1) % 250));
     withFault(fault, s.image.path(), [&] { clickSave(w); });
 

@@ -13,6 +13,15 @@ void SaveLog::record(SaveEntry entry, bool merge)
     emit changed();
 }
 
+void SaveLog::recordBatch(SaveEntry entry)
+{
+    const std::vector<SavedRecord> records = entry.records;
+    record(std::move(entry));
+    for (const SavedRecord& saved : records)
+        if (saved.before != saved.after)
+            emit rewritten(saved.table, saved.index);
+}
+
 void SaveLog::clear()
 {
     m_history.clear();

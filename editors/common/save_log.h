@@ -16,6 +16,10 @@ public:
 
     // Records a successful write (see SaveHistory::record).
     void record(SaveEntry entry, bool merge = false);
+    // Records a save of several entries made outside the editors (the table
+    // grid): as record() does, and then every window that shows one of its
+    // records reads it again.
+    void recordBatch(SaveEntry entry);
     // Forgets every save: another image was loaded.
     void clear();
 
@@ -37,6 +41,9 @@ signals:
     // a save, an undo or a redo wrote them. Lists that show what the image
     // holds (the enemy names read from it) follow every such write.
     void written(const Table* table, int index, const Bytes& bytes);
+    // The record of entry `index` of `table` was written by a batch save
+    // (recordBatch): a window showing it reads it again.
+    void rewritten(const Table* table, int index);
 
 private:
     SaveHistory m_history;

@@ -2,12 +2,10 @@
 
 #include "rom/history/data_folder.h"
 
-#include <filesystem>
 #include <fstream>
-
-#include <QFileInfo>
-
+#include <stdexcept>
 #include <csignal>
+#include <filesystem>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,10 +15,10 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-int modeOf(const QString& path)
+int modeOf(const std::string& path)
 {
     struct stat st {};
-    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? int(st.st_mode & 07777) : 0;
+    return ::stat(path.c_str(), &st) == 0 ? int(st.st_mode & 07777) : 0;
 }
 
 }  // namespace
@@ -64,13 +62,14 @@ FileSizeLimit::~FileSizeLimit()
     ::setrlimit(RLIMIT_FSIZE, &m_old);
 }
 
-ReadOnlyFile::ReadOnlyFile(const QString& path) : m_path(path), m_folder(QFileInfo(path).absolutePath())
+ReadOnlyFile::ReadOnlyFile(const std::string& path)
+    : m_path(path), m_folder(std::filesystem::absolute(path).parent_path().string())
 {
     m_oldFileMode = modeOf(m_path);
     m_oldFolderMode = modeOf(m_folder);
-    ::chmod(m_path.toLocal8Bit().constData(), 0444);
+    ::chmod(m_path.c_str(), 0444);
     if (::geteuid() == 0) {
-        ::chmod(m_folder.toLocal8Bit().constData(), m_oldFolderMode | 0055);
+        ::chmod(m_folder.c_str(), m_oldFolderMode | 0055);
         m_oldFsuid = ::setfsuid(kNobody);
     }
 }
@@ -79,16 +78,16 @@ ReadOnlyFile::~ReadOnlyFile()
 {
     if (m_oldFsuid >= 0) {
         ::setfsuid(uid_t(m_oldFsuid));
-        ::chmod(m_folder.toLocal8Bit().constData(), m_oldFolderMode);
+        ::chmod(m_folder.c_str(), m_oldFolderMode);
     }
-    ::chmod(m_path.toLocal8Bit().constData(), m_oldFileMode);
+    ::chmod(m_path.c_str(), m_oldFileMode);
 }
 
-void keepNoHistory(const QString& image)
+void keepNoHistory(const std::filesystem::path& image)
 {
-    const auto folder = historyFolderFor(image.toStdString());
+    const auto folder = historyFolderFor(image);
     if (!folder)
-        qFatal("no history folder for %s", qPrintable(image));
+        throw std::runtime_error(folder.error());
     std::filesystem::create_directories(*folder);
     std::ofstream(*folder / "off") << "";
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QString>
-
 #include <sys/resource.h>
 #include <sys/types.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -35,14 +34,14 @@ private:
 // the folder is opened to others meanwhile so that "nobody" can reach the file.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const QString& path);
+    explicit ReadOnlyFile(const std::string& path);
     ~ReadOnlyFile();
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
 private:
-    QString m_path;
-    QString m_folder;
+    std::string m_path;
+    std::string m_folder;
     int m_oldFileMode = 0;
     int m_oldFolderMode = 0;
     int m_oldFsuid = -1;
@@ -51,4 +50,4 @@ private:
 // Turns off the lasting history of `image` (a file "off" in its history
 // folder): no restore point is kept before its first write, so that a fault
 // meant for the record's write is not met by the whole copy kept first.
-void keepNoHistory(const QString& image);
+void keepNoHistory(const std::filesystem::path& image);
