@@ -2,7 +2,9 @@
 
 #include "app/about_dialog.h"
 #include "app/app_shell.h"
+#include "app/history_settings_window.h"
 #include "app/history_window.h"
+#include "app/restore_points_window.h"
 #include "app/image_info_window.h"
 #include "editors/chests/chest_window.h"
 #include "editors/common/window_finish.h"
@@ -48,5 +50,7 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
         registry.add(QString::fromLatin1(editor.window), [&host, create = editor.create] { return finished(create(host)); });
     registry.add(QStringLiteral("Gato"), [&host] { return finished(createGatoWindow(host)); });
     registry.add(QStringLiteral("ImageInfo"), [&host] { return new ImageInfoWindow(host); });
+    registry.add(QStringLiteral("RestorePoints"), [&host] { return new RestorePointsWindow(host); });
+    registry.add(QStringLiteral("HistorySettings"), [&host] { return new HistorySettingsWindow(host); });
     registry.add(QStringLiteral("Grid"), [&host] { return createGridWindow(host); });
 }

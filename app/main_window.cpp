@@ -125,6 +125,7 @@ void MainWindow::makeEditMenu()
     m_redoSave = add("RedoSave", "Redo Save", &MainWindow::RedoSave_Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Y));
     edit->addSeparator();
     add("History", "History...", &MainWindow::History_Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H));
+    add("RestorePoints", "Restore Points...", &MainWindow::RestorePoints_Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
     connect(&m_shell.saveLog(), &SaveLog::changed, this, &MainWindow::showUndoState);
     showUndoState();
 }
@@ -169,6 +170,8 @@ void MainWindow::RedoSave_Click()
 }
 
 void MainWindow::History_Click() { m_shell.showWindow(QStringLiteral("History")); }
+
+void MainWindow::RestorePoints_Click() { m_shell.showWindow(QStringLiteral("RestorePoints")); }
 
 void MainWindow::Form_Load()
 {

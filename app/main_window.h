@@ -24,6 +24,7 @@ public:
     void UndoSave_Click();
     void RedoSave_Click();
     void History_Click();
+    void RestorePoints_Click();
     void List1_Click();
     void OpenEditor(std::int16_t index);
     void Gato1_Click();

@@ -29,6 +29,10 @@ SettingsMenu::SettingsMenu(AppShell& shell, QWidget* parent) : QMenu(QStringLite
     }
     connect(m_labelSet, &QAction::triggered, this, &SettingsMenu::LabelSet_Click);
     connect(m_builtIn, &QAction::triggered, this, &SettingsMenu::BuiltInLabels_Click);
+    addSeparator();
+    QAction* history = addAction(QStringLiteral("History..."));
+    history->setObjectName(QStringLiteral("HistorySettings"));
+    connect(history, &QAction::triggered, this, [this] { m_shell.showWindow(QStringLiteral("HistorySettings")); });
     showChoice();
 }
 

@@ -9,6 +9,8 @@
 #include "rom/table_blocks.h"
 #include "rom/tables.h"
 #include "rom/field_lists.h"
+#include "rom/history/checked_write.h"
+#include "rom/history/restore_points.h"
 
 #include <benchmark/benchmark.h>
 #include <nlohmann/json.hpp>
@@ -43,7 +45,8 @@ struct Fixture {
     {
         folder = fs::temp_directory_path() / ("veldra-bench-" + std::to_string(::getpid()));
         fs::create_directories(folder);
-        // the journals of the tool's saves go beside the fixture, not into the user's data folder
+        // the lasting history of the tool's saves (journals, restore points) goes beside
+        // the fixture, for this process and the tools it starts, not into the user's data folder
         ::setenv("VELDRA_FORGE_DATA_DIR", (folder / "data").c_str(), 1);
         image = folder / "sample.sfc";
         fs::remove(image);
@@ -187,6 +190,24 @@ void BM_ImportFullDump(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ImportFullDump)->Unit(benchmark::kMillisecond);
+
+// The first save of a run: one record written after a whole copy of the
+// 4 MiB image is kept as a restore point (each iteration is a run anew).
+void BM_FirstSaveWithRestorePoint(benchmark::State& state)
+{
+    const RomImage image(fixture().image);
+    const Table& table = tables::enemyStats;
+    Bytes record = *image.read(table.base + 7 * table.recordSize, table.recordSize);
+    for (auto _ : state) {
+        forgetRestorePointsOfThisRun();
+        Bytes next = record;
+        next[0] ^= 1;
+        if (!writeChecked(image, table, 7, record, next))
+            state.SkipWithError("the save failed");
+        record = next;
+    }
+}
+BENCHMARK(BM_FirstSaveWithRestorePoint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ProcessDumpAllJson(benchmark::State& state)
 {

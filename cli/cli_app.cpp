@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "cli/std_output.h"
+#include "rom/history/restore_points.h"
 
 #include <CLI/CLI.hpp>
 
@@ -76,6 +77,9 @@ int parseAndRun(const std::vector<std::string>& args, CommandIo& io, int& output
         return kExitUsage;
     }
     outputFailureExit = command->outputFailureExit();
+    for (auto& [sub, each] : chosen)
+        if (each == command)
+            setRestorePointWriter("veldra-cli " + sub->get_name());  // named in the restore point it may keep
     try {
         return command->run(io);
     } catch (const CommandFailure& failure) {

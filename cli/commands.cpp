@@ -11,7 +11,7 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     std::vector<std::unique_ptr<Command>> commands;
     for (auto make : {makeTablesCommand, makeDumpCommand, makeGetCommand, makeSetCommand, makeImportCommand, makeDiffCommand,
                       makeInfoCommand, makeChecksumCommand, makeStripHeaderCommand, makePatchCommand, makeHistoryCommand,
-                      makeUndoCommand, makeRedoCommand})
+                      makeUndoCommand, makeRedoCommand, makeRestoreCommand})
         commands.push_back(make());
     return commands;
 }

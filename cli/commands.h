@@ -17,5 +17,6 @@ std::unique_ptr<Command> makePatchCommand();
 std::unique_ptr<Command> makeHistoryCommand();
 std::unique_ptr<Command> makeUndoCommand();
 std::unique_ptr<Command> makeRedoCommand();
+std::unique_ptr<Command> makeRestoreCommand();
 // Refuses after a failed write of a new file; an existing output is told how to replace it.
 [[noreturn]] void failWrite(const std::string& error, bool force);

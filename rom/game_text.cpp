@@ -1,5 +1,7 @@
 #include "rom/game_text.h"
 
+#include "rom/history/restore_points.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -116,5 +118,7 @@ Status WriteGameText(const RomImage& image, std::int32_t position, std::string_v
     if (!slot)
         return Status::failure(slot.error());
     encodeGameText(text, slot.value());
+    if (const Status kept = keepRestorePointBeforeFirstWrite(*file); !kept)
+        return kept;
     return file->write(static_cast<std::uint32_t>(position), *slot);
 }

@@ -1,6 +1,7 @@
 #include "rom/image_jobs.h"
 
 #include "rom/files.h"
+#include "rom/history/restore_points.h"
 #include "rom/patch_jobs.h"
 #include "rom/platform/path_text.h"
 #include "rom/rom_image.h"
@@ -39,6 +40,8 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path, const ChecksumWrite&
         return fixed;
     const auto fields = checksumFieldBytes(facts.computedChecksum);
     const auto position = std::uint32_t(facts.imageStart() + kComplementPosition);
+    if (const Status kept = keepRestorePointBeforeFirstWrite(*file); !kept)
+        return R::failure(kept.error());
     const auto writeFields = [&]() -> Status {
         const Status written = file->write(position, fields);
         if (written)

@@ -93,6 +93,7 @@ void FileFaultsTest::aSaveThatFailsSaysSoAndKeepsTheRecord()
     Session s;
     QWidget* w = weaponOnEntry(s);
     const Bytes before = s.image.bytes();
+    keepNoHistory(s.image.path().toStdString());
     typeInto(child<QLineEdit>(w, QStringLiteral("Text1")), QString::number((before[kAt] + 1) % 250));
     withFault(fault, s.image.path(), [&] { clickSave(w); });
 

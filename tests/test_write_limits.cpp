@@ -1,6 +1,8 @@
 #include "tests/support/cli_process.h"
+#include "tests/support/file_faults.h"
 #include "tests/support/test_support.h"
 
+#include "rom/history/data_folder.h"
 #include "rom/tables.h"
 
 #include <QDir>
@@ -10,6 +12,9 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QTest>
+
+#include <filesystem>
+#include <fstream>
 
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -115,6 +120,7 @@ void WriteLimitsTest::windowSaveInAFreshProcess()
     QWidget* w = s.openEditor(3, QStringLiteral("Weapon"));
     clickRow(child<QListWidget>(w, QStringLiteral("List1")), kEntry);
     const Bytes before = s.image.bytes();
+    keepNoHistory(s.image.path().toStdString());
     // Attack is the record's first byte, Critical Hit % its third: the limit falls between them
     typeInto(child<QLineEdit>(w, QStringLiteral("Text1")), QString::number((before[kAt] + 1) % 250));
     typeInto(child<QLineEdit>(w, QStringLiteral("Text3")), QString::number((before[kAt + 2] + 1) % 100));
@@ -160,6 +166,7 @@ void WriteLimitsTest::theToolUnderASizeLimitPutsTheRecordsBack()
     command.replaceInStrings(QStringLiteral("IMAGE"), image.path());
     command.replaceInStrings(QStringLiteral("FILE"), file);
     const Bytes before = image.bytes();
+    keepNoHistory(image.path().toStdString());
 
     const LimitedRun run = runCliUnderLimit(command, rlim_t(limit));
     QVERIFY2(run.normalExit, "the tool was ended by a signal");

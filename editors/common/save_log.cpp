@@ -1,5 +1,9 @@
 #include "editors/common/save_log.h"
 
+#include "rom/tables.h"
+
+#include <algorithm>
+
 namespace {
 
 // the name an undo or a redo of the windows is kept under in the journal
@@ -65,4 +69,28 @@ Result<const SaveEntry*> SaveLog::move(const RomImage& image, bool undo)
     // a refused step may still have read the journal again: the menu follows it
     emit changed();
     return moved;
+}
+
+void SaveLog::imageReplaced(const Bytes& before, const Bytes& after)
+{
+    std::vector<std::pair<const Table*, int>> touched;
+    for (const Table* table : tables::all()) {
+        for (int i = 0; i < table->count; ++i) {
+            const auto position = recordPosition(*table, i);
+            if (!position)
+                continue;
+            const std::size_t at = *position;
+            const std::size_t end = at + table->recordSize;
+            const bool inBefore = end <= before.size(), inAfter = end <= after.size();
+            if (inBefore && inAfter && std::equal(before.begin() + at, before.begin() + end, after.begin() + at))
+                continue;
+            if (inAfter) {
+                emit written(table, i, Bytes(after.begin() + at, after.begin() + end));
+                touched.emplace_back(table, i);
+            }
+        }
+    }
+    for (const auto& [table, index] : touched)
+        emit restored(table, index, false);
+    emit changed();
 }

@@ -37,6 +37,11 @@ public:
     Result<const SaveEntry*> undo(const RomImage& image);
     Result<const SaveEntry*> redo(const RomImage& image);
 
+    // The whole image was written back (a restore point): every record of a
+    // declared table that differs between `before` and `after` is told as
+    // written and restored, so that windows showing it read it again.
+    void imageReplaced(const Bytes& before, const Bytes& after);
+
 signals:
     // The history gained, lost or moved an entry.
     void changed();

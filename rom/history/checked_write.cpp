@@ -1,5 +1,7 @@
 #include "rom/history/checked_write.h"
 
+#include "rom/history/restore_points.h"
+
 #include <algorithm>
 
 namespace {
@@ -76,6 +78,8 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
                               + " since it was read here: nothing was saved",
                           *onDisk, i);
     }
+    if (const Status kept = keepRestorePointBeforeFirstWrite(file); !kept)
+        return failed(Failed, kept.error());
     if (beforeWrite) {
         if (Status ready = beforeWrite(); !ready)
             return failed(Failed, ready.error() + "; nothing was saved");

@@ -1,5 +1,9 @@
 #include "tests/support/file_faults.h"
 
+#include "rom/history/data_folder.h"
+
+#include <fstream>
+#include <stdexcept>
 #include <csignal>
 #include <filesystem>
 #include <sys/fsuid.h>
@@ -77,4 +81,13 @@ ReadOnlyFile::~ReadOnlyFile()
         ::chmod(m_folder.c_str(), m_oldFolderMode);
     }
     ::chmod(m_path.c_str(), m_oldFileMode);
+}
+
+void keepNoHistory(const std::filesystem::path& image)
+{
+    const auto folder = historyFolderFor(image);
+    if (!folder)
+        throw std::runtime_error(folder.error());
+    std::filesystem::create_directories(*folder);
+    std::ofstream(*folder / "off") << "";
 }

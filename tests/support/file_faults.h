@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <sys/types.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -45,3 +46,8 @@ private:
     int m_oldFolderMode = 0;
     int m_oldFsuid = -1;
 };
+
+// Turns off the lasting history of `image` (a file "off" in its history
+// folder): no restore point is kept before its first write, so that a fault
+// meant for the record's write is not met by the whole copy kept first.
+void keepNoHistory(const std::filesystem::path& image);

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "rom/result.h"
+#include "rom/rom_image.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Restore points: whole copies of an image as it was before the first write
+// of a run (a window's first save, undo, redo or fix; each tool command that
+// writes), kept in the image's history folder under "restore". Each copy is
+// one file named by the UTC time it was taken and its writer:
+//   2026-12-11_04-42-05.120Z.veldra-cli-set.sfc
+// The time part is the point's name. The newest few are kept (10 unless the
+// user chose otherwise); a file named "off" in the history folder keeps none.
+
+struct RestorePoint {
+    std::string name;    // "2026-12-11_04-42-05.120Z"
+    std::string writer;  // "veldra-cli-set", "veldra-forge"
+    std::filesystem::path file;
+    std::chrono::system_clock::time_point time;
+    std::uint64_t size = 0;
+};
+
+// "2026-12-11 04:42:05 UTC"
+std::string restorePointTimeText(const RestorePoint& point);
+
+inline constexpr int kDefaultKeptPoints = 10;
+inline constexpr int kMaxKeptPoints = 100;
+
+// The program or command that writes in this process, named in the points it
+// keeps ("veldra-cli set"); set once at start.
+void setRestorePointWriter(std::string_view writer);
+
+// The one call every in-place writer makes with the image open for writing
+// (its lock held), before it writes a byte: the first time in this process
+// that this image is written, a copy of it as it is now is kept. A failure
+// means the copy could not be made: the caller writes nothing and shows the
+// reason. Turned off, or already kept in this run: nothing to do.
+Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file);
+
+// Keeps a copy of `bytes` (the image `image` as it is now) as a new point,
+// whatever this run did before, and lets the oldest beyond the kept number go.
+// Turned off: nothing kept, success.
+Status keepRestorePoint(const std::filesystem::path& image, std::span<const std::uint8_t> bytes);
+
+// The image's points, newest first. None (and no failure) when none were kept.
+Result<std::vector<RestorePoint>> listRestorePoints(const std::filesystem::path& image);
+
+// A point by its name as listed, or by its number in the list (1 = newest).
+Result<RestorePoint> findRestorePoint(const std::filesystem::path& image, std::string_view nameOrNumber);
+
+// The number of points kept per image, read from the data folder (the windows
+// and the tool share it); kDefaultKeptPoints when not chosen.
+int keptRestorePoints();
+Status setKeptRestorePoints(int count);
+
+// Writes the point to `output`, a new file: the point must be the game's image.
+Status restoreToNewFile(const RestorePoint& point, const std::filesystem::path& output);
+
+// Writes the point back over the image, whole, through a temporary file and a
+// rename, under the writers' lock. The image must be the game now, and the
+// point too. A point of the image as it is now is kept first, so that the
+// restore can be undone by restoring that one.
+Status restoreInPlace(const std::filesystem::path& image, const RestorePoint& point);
+
+// Forgets which images this process has already kept a point of, as a new run
+// would (for tests).
+void forgetRestorePointsOfThisRun();
