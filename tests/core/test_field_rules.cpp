@@ -56,7 +56,8 @@ TEST_CASE("declaredKeysFollowTheirLabels")
 {
     for (const Table* table : tables::all())
         for (const Field& f : table->fields) {
-            INFO(std::string(table->key) + " " + std::string(f.name));
+            const std::string where = std::string(table->key) + " " + std::string(f.name);
+            INFO(where);
             const std::string expected = f.width == Width::Text ? "name" : keyFromLabel(f.label);
             REQUIRE_EQ(std::string(f.key), expected);
         }
