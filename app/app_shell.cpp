@@ -1,9 +1,12 @@
 #include "app/app_shell.h"
 
+#include "app/compare_window.h"
+#include "app/emulator.h"
 #include "app/image_info_window.h"
 #include "app/main_window.h"
 #include "app/settings_menu.h"
 #include "editors/common/platform.h"
+#include "editors/grid/grid_window.h"
 #include "rom/files.h"
 
 #include <QApplication>
@@ -15,6 +18,8 @@ AppShell::AppShell(Platform& platform) : m_platform(platform)
     // every window without an icon of its own takes the program's
     QApplication::setWindowIcon(applicationIcon());
     registerWindows(m_windows, *this);
+    m_windows.add(QStringLiteral("Compare"), [this] { return new CompareWindow(*this); });
+    m_windows.add(QStringLiteral("Emulator"), [] { return new EmulatorDialog; });
     m_main = std::make_unique<MainWindow>(*this);
     m_main->settingsMenu()->restoreLabelSet();
 }
@@ -33,7 +38,11 @@ void AppShell::acceptImage(const QString& path)
             notes << QString::fromStdString(note);
         m_platform.showMessage(m_main.get(), notes.join(QStringLiteral("\n\n")));
     }
+    const bool another = m_romPath.isEmpty() || !sameFile(m_romPath.toStdString(), path.toStdString());
     m_romPath = path;
+    // an open table grid reads the image loaded: another one in place of its edits
+    if (auto* grid = qobject_cast<GridWindow*>(m_windows.find(QStringLiteral("Grid"))))
+        grid->imageLoaded(another);
     // an open Image Info follows the image being edited
     if (auto* info = qobject_cast<ImageInfoWindow*>(m_windows.find(QStringLiteral("ImageInfo"))))
         info->showFacts(path);

@@ -10,6 +10,7 @@
 #include "editors/equipment/accessory_window.h"
 #include "editors/equipment/equipment_window.h"
 #include "editors/gato/gato_window.h"
+#include "editors/grid/grid_window.h"
 #include "editors/items/consumables_window.h"
 #include "editors/items/item2_window.h"
 #include "editors/sprites/sprite_window.h"
@@ -47,4 +48,5 @@ void registerWindows(WindowRegistry& registry, EditorHost& host)
         registry.add(QString::fromLatin1(editor.window), [&host, create = editor.create] { return finished(create(host)); });
     registry.add(QStringLiteral("Gato"), [&host] { return finished(createGatoWindow(host)); });
     registry.add(QStringLiteral("ImageInfo"), [&host] { return new ImageInfoWindow(host); });
+    registry.add(QStringLiteral("Grid"), [&host] { return createGridWindow(host); });
 }

@@ -6,7 +6,9 @@
 #include "app/image_copy.h"
 #include "app/recent_menu.h"
 #include "app/settings_menu.h"
+#include "app/tools_menu.h"
 #include "app/patch_actions.h"
+#include "app/tools_actions.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/platform.h"
@@ -89,6 +91,7 @@ void MainWindow::makeMenus()
     m_patches = new PatchActions(m_shell, this, [this](const QString& path) { loadImage(path); });
     m_patches->addTo(file, exit);
     makeEditMenu();
+    makeToolsMenu();
     m_other = menuBar()->addMenu(QStringLiteral("Other"));
     m_other->setObjectName(QStringLiteral("Other"));
     QAction* gato = m_other->addAction(QStringLiteral("Gato"));
@@ -96,6 +99,7 @@ void MainWindow::makeMenus()
     connect(gato, &QAction::triggered, this, &MainWindow::Gato1_Click);
     m_settings = new SettingsMenu(m_shell, this);
     menuBar()->addMenu(m_settings);
+    m_tools->addSettingsTo(m_settings);
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Help"));
     addAction(help, QStringLiteral("Readme"), &MainWindow::Readme_Click);
@@ -123,6 +127,15 @@ void MainWindow::makeEditMenu()
     add("History", "History...", &MainWindow::History_Click, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H));
     connect(&m_shell.saveLog(), &SaveLog::changed, this, &MainWindow::showUndoState);
     showUndoState();
+}
+
+// Tools: the windows and commands that work across entries and images
+void MainWindow::makeToolsMenu()
+{
+    QMenu* tools = toolsMenu(*this);
+    addTableGridAction(*tools, m_shell);
+    m_tools = new ToolsActions(m_shell, this);
+    m_tools->addTo(tools);
 }
 
 void MainWindow::showUndoState()
@@ -162,6 +175,7 @@ void MainWindow::Form_Load()
     m_list->setEnabled(false);
     m_other->setEnabled(false);
     m_saveCopy->setEnabled(false);
+    m_tools->setImageLoaded(false);
 }
 
 void MainWindow::Load_Click()
@@ -221,6 +235,7 @@ void MainWindow::loadImage(const QString& path)
     m_list->setEnabled(true);
     m_other->setEnabled(true);
     m_saveCopy->setEnabled(true);
+    m_tools->setImageLoaded(true);
 }
 
 void MainWindow::SaveCopy_Click() { saveImageCopy(this, m_shell.platform(), m_shell.romPath()); }

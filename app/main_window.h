@@ -10,6 +10,7 @@ class QListWidget;
 class QMenu;
 class RecentMenu;
 class SettingsMenu;
+class ToolsActions;
 
 // The start-up window: loads and identifies an image, then opens the editors.
 class MainWindow : public QMainWindow {
@@ -45,6 +46,7 @@ protected:
 private:
     void makeMenus();
     void makeEditMenu();
+    void makeToolsMenu();
     void showUndoState();
 
     AppShell& m_shell;
@@ -57,5 +59,6 @@ private:
     RecentMenu* m_recent = nullptr;
     SettingsMenu* m_settings = nullptr;
     PatchActions* m_patches = nullptr;
+    ToolsActions* m_tools = nullptr;
     QString m_fileName;  // the file checked last: chosen, dropped or named, or on Cancel the accepted one
 };

@@ -2,14 +2,19 @@
 // many line edits and a 256-entry list, on a generated image, offscreen.
 // Run with ./forge bench; the last lines give the ratio of the two.
 #include "app/app_shell.h"
+#include "app/compare_window.h"
 #include "app/quiet_platform.h"
+#include "editors/grid/grid_model.h"
+#include "editors/grid/grid_window.h"
 #include "rom/sample_image.h"
+#include "rom/tables.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSettings>
@@ -142,6 +147,108 @@ QWidget* gatoWindow()
 void BM_EnemyWindowReadNamesClick(benchmark::State& state) { clickReadNames(state, enemy().window); }
 void BM_GatoWindowReadNamesClick(benchmark::State& state) { clickReadNames(state, gatoWindow()); }
 
+// The table grid on its own program and image, the platform answering Yes
+// to Save's question.
+struct GridFixture {
+    struct YesPlatform : QuietPlatform {
+        bool ask(QWidget*, const QString&) override { return true; }
+    };
+    QTemporaryDir folder;
+    YesPlatform platform;
+    std::unique_ptr<AppShell> shell;
+
+    GridFixture()
+    {
+        const QString image = folder.filePath(QStringLiteral("grid.sfc"));
+        if (!writeSampleImage(image.toStdString()))
+            std::abort();
+        shell = std::make_unique<AppShell>(platform);
+        shell->start(image);
+    }
+};
+std::unique_ptr<GridFixture> g_grid;
+
+GridFixture& gridFixture()
+{
+    if (!g_grid)
+        g_grid = std::make_unique<GridFixture>();
+    return *g_grid;
+}
+
+void closeGrid()
+{
+    if (QWidget* open = gridFixture().shell->windows().find(QStringLiteral("Grid"))) {
+        open->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+// Tools > Table Grid... on enemy stats, until its first paint is done: the
+// window made, 256 records read, the columns sized, shown and painted.
+void BM_GridOpenEnemyStats(benchmark::State& state)
+{
+    closeGrid();
+    for (auto _ : state) {
+        QWidget* grid = gridFixture().shell->showWindow(QStringLiteral("Grid"));
+        grid->repaint();
+        QApplication::processEvents();
+        state.PauseTiming();
+        closeGrid();
+        state.ResumeTiming();
+    }
+}
+
+// GridSave with every HP of enemy stats changed: the list of changes, the
+// checked write of 256 records and the history step (one Undo Save).
+void BM_GridSave256Records(benchmark::State& state)
+{
+    closeGrid();
+    auto* grid = static_cast<GridWindow*>(gridFixture().shell->showWindow(QStringLiteral("Grid")));
+    QApplication::processEvents();
+    const int hp = 1;  // the first field column
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ++round;
+        for (int row = 0; row < 256; ++row)
+            grid->model().setCellText(row, hp, QString::number((row * 13 + round) % 60000 + 1));
+        state.ResumeTiming();
+        grid->GridSave_Click();
+    }
+    if (grid->model().hasEdits())
+        state.SkipWithError("the save left edits unsaved");
+    closeGrid();
+// Tools > Compare With... of two 4 MiB images: reading both, comparing them
+// and filling the list. The other image differs in every byte of every
+// table and in every 64th byte outside them, the most the list can show.
+void BM_CompareImages(benchmark::State& state)
+{
+    EnemyFixture& fixture = enemy();
+    const QString image = fixture.shell->romPath();
+    const QString other = fixture.folder.filePath(QStringLiteral("other.sfc"));
+    QFile::remove(other);
+    QFile::copy(image, other);
+    Bytes bytes = *RomImage(other.toStdString()).readAll();
+    std::vector<bool> inTable(bytes.size(), false);
+    for (const Table* table : tables::all())
+        for (std::uint32_t i = table->base; i < table->base + std::uint32_t(table->count) * table->recordSize; ++i)
+            inTable[i] = true;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (inTable[i] || (i % 64 == 0 && (i < kIdentityPosition || i >= kIdentityPosition + 4)))
+            bytes[i] = std::uint8_t(bytes[i] ^ 0x5A);
+    if (!RomImage(other.toStdString(), IdentityCheck::Skipped).write(0, bytes))
+        std::abort();
+    auto* compare = qobject_cast<CompareWindow*>(fixture.shell->showWindow(QStringLiteral("Compare")));
+    if (!compare || !compare->compareWith(other))
+        std::abort();
+    for (auto _ : state) {
+        compare->refresh();
+        QApplication::processEvents();
+    }
+    // left open: the benchmark runs this function several times, and a closed
+    // window is deleted only later, by the event loop
+}
+
 // the fastest of the repetitions: the others carry what else the machine was doing
 double fastest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 
@@ -151,6 +258,9 @@ BENCHMARK(BM_EnemyWindowSwitchRepaint)->Unit(benchmark::kMicrosecond)->ComputeSt
 BENCHMARK(BM_PlainWindowSwitchRepaint)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_EnemyWindowReadNamesClick)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", fastest);
 BENCHMARK(BM_GatoWindowReadNamesClick)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_GridOpenEnemyStats)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_GridSave256Records)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_CompareImages)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 
 // Prints the usual table, then the enemy window's cost against the plain one's.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -177,6 +287,12 @@ public:
                         what == std::string("Switch") ? "selection handler" : "selection and repaint",
                         m_times[enemyName] / m_times[plainName], m_cpuTimes[enemyName] / m_cpuTimes[plainName]);
         }
+        for (const std::string name : {"BM_CompareImages_min", "BM_CompareImages"})
+            if (m_times.count(name)) {
+                std::printf("compare of two 4 MiB images and filling the list: %.1f ms (target: at most 100 ms)\n",
+                            m_times[name]);
+                break;
+            }
         for (const char* window : {"Enemy", "Gato"}) {
             std::string name = std::string("BM_") + window + "WindowReadNamesClick";
             if (m_times.count(name + "_min"))
@@ -184,6 +300,17 @@ public:
             if (m_times.count(name))
                 std::printf("%s window, one click of \"Read Names from ROM?\": %.2f ms (target: at most 3 ms)\n", window,
                             m_times[name] / 1000.0);
+        }
+        const std::pair<const char*, const char*> grid[] = {
+            {"BM_GridOpenEnemyStats", "table grid of enemy stats, opened and painted: %.1f ms (target: at most 100 ms)\n"},
+            {"BM_GridSave256Records", "table grid, Save of 256 changed records: %.1f ms (target: at most 50 ms)\n"},
+        };
+        for (const auto& [bench, line] : grid) {
+            std::string name = bench;
+            if (m_times.count(name + "_min"))
+                name += "_min";
+            if (m_times.count(name))
+                std::printf(line, m_times[name]);
         }
     }
 
@@ -223,5 +350,6 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     g_plain.reset();
     g_enemy.reset();
+    g_grid.reset();
     return 0;
 }

@@ -58,8 +58,7 @@ int runEdits(CommandIo& io, ImageHistory& history, const RomImage& image, const 
         }
     }
     // the changes are told once they are in the file (or, in a dry run, at once)
-    const std::string count = std::to_string(fields) + (fields == 1 ? " field" : " fields") + " in "
-                              + std::to_string(plan.changes.size()) + (plan.changes.size() == 1 ? " record" : " records");
+    const std::string count = changeCount(fields, plan.changes.size());
     if (!options.dryRun && !plan.changes.empty()) {
         if (Status written = applyPlan(image, plan, &history, options.source); !written)
             failRefused(written.error());

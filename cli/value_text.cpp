@@ -32,8 +32,3 @@ Json jsonValue(const FieldValue& value)
         return *b;
     return std::get<std::string>(value);
 }
-
-std::string fieldPath(const KeyedTable& table, int index, const KeyedField& field)
-{
-    return std::string(table.key()) + "[" + std::to_string(index) + "]." + field.key;
-}

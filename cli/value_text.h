@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rom/change_text.h"
 #include "rom/field_values.h"
 
 #include <nlohmann/json.hpp>
@@ -20,5 +21,3 @@ std::string shownText(const KeyedField& field, std::span<const std::uint8_t> rec
 
 Json jsonValue(const FieldValue& value);
 
-// "enemy-stats[3].hp"
-std::string fieldPath(const KeyedTable& table, int index, const KeyedField& field);

@@ -23,7 +23,7 @@ std::string_view widthName(Width width)
 
 KeyedField plainField(const Field& f)
 {
-    KeyedField k{keyFromLabel(f.label), std::string(f.name), std::string(f.label), &f, KeyKind::Plain,
+    KeyedField k{std::string(f.key), std::string(f.name), fieldCaption(f), &f, KeyKind::Plain,
                  widthName(f.width), std::nullopt, std::nullopt, f.list, true};
     switch (f.width) {
     case Width::Byte:
@@ -36,7 +36,6 @@ KeyedField plainField(const Field& f)
         k.min = 0, k.max = 1;
         break;
     case Width::Text:
-        k.key = "name";
         k.kind = KeyKind::Name;
         break;
     }
@@ -67,13 +66,8 @@ KeyedTable keyed(const Table& table)
         t.fields = chestFields(table);
         return t;
     }
-    for (const Field& f : table.fields) {
-        KeyedField k = plainField(f);
-        const bool taken = std::any_of(t.fields.begin(), t.fields.end(), [&](const KeyedField& o) { return o.key == k.key; });
-        if (taken)
-            k.key += "-" + keyFromLabel(f.name);
-        t.fields.push_back(std::move(k));
-    }
+    for (const Field& f : table.fields)
+        t.fields.push_back(plainField(f));
     return t;
 }
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-// The tables as the command-line tool names them: each field under a key made
-// from its label, its control's object name as an alias. The chest contents
+// The tables as the command-line tool names them: each field under its
+// declared key, its control's object name as an alias. The chest contents
 // word is seen as the chest window shows it: a type and a value, with the raw
 // word shown beside them.
 
@@ -49,5 +49,6 @@ std::span<const KeyedTable> keyedTables();
 const KeyedTable* findKeyedTable(std::string_view key);
 
 // Lower case, every run of characters other than a-z and 0-9 one "-", none at
-// either end: "Hit %" -> "hit", "???, Always 0" -> "always-0".
+// either end: "Hit %" -> "hit", "???, Always 0" -> "always-0". The rule the
+// declared keys follow.
 std::string keyFromLabel(std::string_view label);

@@ -103,3 +103,28 @@ ImageDiff diffImages(std::span<const std::uint8_t> a, std::span<const std::uint8
         addRuns(a, b, from, size, diff.outside);
     return diff;
 }
+
+void copyFieldValue(const KeyedField& field, std::span<std::uint8_t> record, std::span<const std::uint8_t> from)
+{
+    const Field& f = *field.field;
+    const std::size_t size = std::min(record.size(), from.size());
+    switch (f.width) {
+    case Width::Bit: {
+        if (f.offset >= size || f.bit < 0 || f.bit > 7)
+            return;
+        const auto mask = static_cast<std::uint8_t>(1u << f.bit);
+        record[f.offset] = static_cast<std::uint8_t>((record[f.offset] & ~mask) | (from[f.offset] & mask));
+        return;
+    }
+    case Width::Byte:
+    case Width::Word: {
+        const std::size_t width = f.width == Width::Word ? 2 : 1;
+        for (std::size_t i = f.offset; i < f.offset + width && i < size; ++i)
+            record[i] = from[i];
+        return;
+    }
+    case Width::Text:
+        std::copy(from.begin(), from.begin() + std::ptrdiff_t(size), record.begin());
+        return;
+    }
+}

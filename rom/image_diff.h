@@ -60,3 +60,9 @@ struct ImageDiff {
 // Fields are compared for the records that both images hold whole; the
 // entries past the end of the shorter image are listed as missing from it.
 ImageDiff diffImages(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
+
+// Copies the value of `field` from `from` into `record` (two records of the
+// field's table): only the field's own bytes, and of a bit field only its bit.
+// A name fills its record; a chest's type, value and contents all live in its
+// contents word, which is copied whole.
+void copyFieldValue(const KeyedField& field, std::span<std::uint8_t> record, std::span<const std::uint8_t> from);

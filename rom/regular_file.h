@@ -24,6 +24,7 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
 
 // A reason for a failed file call, from its errno.
 std::string fileErrorReason(int err);
+inline constexpr const char* kFolderReason = "it is a folder, not a file";
 
 // The size of an open file; nothing, with errno set, when it cannot be told.
 std::optional<std::uint64_t> openFileSize(std::FILE* f);

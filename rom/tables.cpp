@@ -1,5 +1,7 @@
 #include "rom/tables.h"
 
+#include "rom/label_data.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -11,26 +13,26 @@ using R = EntryRule;
 using L = ValueListId;
 
 constexpr std::array<Field, 8> kItemFlags{{
-    {"Unk1", 0, Bit, "Unknown 1", R::None, 0},
-    {"UseMenuCheck", 0, Bit, "Use in Menu", R::None, 1},
-    {"CannotSell", 0, Bit, "Cannot Sell", R::None, 2},
-    {"KeyItem", 0, Bit, "Key Item", R::None, 3},
-    {"NotCarriedOverCheck", 0, Bit, "Not Carried Over", R::None, 4},
-    {"Unk2", 0, Bit, "Unknown 2", R::None, 5},
-    {"Unk3", 0, Bit, "Unknown 3", R::None, 6},
-    {"UseInBattle", 0, Bit, "Use in Battle", R::None, 7},
+    {"Unk1", "unknown-1", 0, Bit, "Unknown 1", R::None, 0},
+    {"UseMenuCheck", "use-in-menu", 0, Bit, "Use in Menu", R::None, 1},
+    {"CannotSell", "cannot-sell", 0, Bit, "Cannot Sell", R::None, 2},
+    {"KeyItem", "key-item", 0, Bit, "Key Item", R::None, 3},
+    {"NotCarriedOverCheck", "not-carried-over", 0, Bit, "Not Carried Over", R::None, 4},
+    {"Unk2", "unknown-2", 0, Bit, "Unknown 2", R::None, 5},
+    {"Unk3", "unknown-3", 0, Bit, "Unknown 3", R::None, 6},
+    {"UseInBattle", "use-in-battle", 0, Bit, "Use in Battle", R::None, 7},
 }};
 
 // who may equip an item: PC 1 in the highest bit
 constexpr std::array<Field, 8> kEquipFlags{{
-    {"Ignored", 3, Bit, "Ignored", R::None, 0},
-    {"pc7", 3, Bit, "PC 7", R::None, 1},
-    {"pc6", 3, Bit, "PC 6", R::None, 2},
-    {"pc5", 3, Bit, "PC 5", R::None, 3},
-    {"pc4", 3, Bit, "PC 4", R::None, 4},
-    {"pc3", 3, Bit, "PC 3", R::None, 5},
-    {"pc2", 3, Bit, "PC 2", R::None, 6},
-    {"pc1", 3, Bit, "PC 1", R::None, 7},
+    {"Ignored", "ignored", 3, Bit, "Ignored", R::None, 0},
+    {"pc7", "pc-7", 3, Bit, "PC 7", R::None, 1, L::None, 6},
+    {"pc6", "pc-6", 3, Bit, "PC 6", R::None, 2, L::None, 5},
+    {"pc5", "pc-5", 3, Bit, "PC 5", R::None, 3, L::None, 4},
+    {"pc4", "pc-4", 3, Bit, "PC 4", R::None, 4, L::None, 3},
+    {"pc3", "pc-3", 3, Bit, "PC 3", R::None, 5, L::None, 2},
+    {"pc2", "pc-2", 3, Bit, "PC 2", R::None, 6, L::None, 1},
+    {"pc1", "pc-1", 3, Bit, "PC 1", R::None, 7, L::None, 0},
 }};
 
 // the fields of several runs, one after the other
@@ -44,131 +46,131 @@ constexpr std::array<Field, (N + ...)> joined(const std::array<Field, N>&... run
 }
 
 constexpr Field kSpriteFields[] = {
-    {"Text1", 0, Byte, "Sprite Starting Location", R::ClampedByte},
-    {"Text2", 1, Byte, "Sprite Starting Animation", R::ClampedByte},
-    {"Text3", 2, Byte, "Sprite Palette", R::ClampedByte},
-    {"Text4", 3, Byte, "Sprite Assembly", R::ClampedByte},
-    {"Text5", 4, Byte, "Sprite Size", R::ClampedByte},
+    {"Text1", "sprite-starting-location", 0, Byte, "Sprite Starting Location", R::ClampedByte},
+    {"Text2", "sprite-starting-animation", 1, Byte, "Sprite Starting Animation", R::ClampedByte},
+    {"Text3", "sprite-palette", 2, Byte, "Sprite Palette", R::ClampedByte},
+    {"Text4", "sprite-assembly", 3, Byte, "Sprite Assembly", R::ClampedByte},
+    {"Text5", "sprite-size", 4, Byte, "Sprite Size", R::ClampedByte},
 };
 
 constexpr Field kSpriteCreationFields[] = {
-    {"Text1", 0, Byte, "Sprite Starting Location", R::OpenEnded},
-    {"Text2", 1, Byte, "Sprite Starting Animation", R::ClampedByte},
-    {"Text3", 2, Byte, "Sprite Palette", R::ClampedByte},
-    {"Text4", 3, Byte, "Sprite Assembly", R::ClampedByte},
-    {"Text5", 4, Byte, "Sprite Size", R::ClampedByte},
-    {"Text6", 5, Byte, "Unknown 1", R::ClampedByte},
-    {"Text7", 6, Byte, "Unknown 2", R::ClampedByte},
-    {"Text8", 7, Byte, "Unknown 3", R::ClampedByte},
-    {"Text9", 8, Byte, "Unknown 4", R::ClampedByte},
-    {"Text10", 9, Byte, "Unknown 5", R::ClampedByte},
+    {"Text1", "sprite-starting-location", 0, Byte, "Sprite Starting Location", R::OpenEnded},
+    {"Text2", "sprite-starting-animation", 1, Byte, "Sprite Starting Animation", R::ClampedByte},
+    {"Text3", "sprite-palette", 2, Byte, "Sprite Palette", R::ClampedByte},
+    {"Text4", "sprite-assembly", 3, Byte, "Sprite Assembly", R::ClampedByte},
+    {"Text5", "sprite-size", 4, Byte, "Sprite Size", R::ClampedByte},
+    {"Text6", "unknown-1", 5, Byte, "Unknown 1", R::ClampedByte},
+    {"Text7", "unknown-2", 6, Byte, "Unknown 2", R::ClampedByte},
+    {"Text8", "unknown-3", 7, Byte, "Unknown 3", R::ClampedByte},
+    {"Text9", "unknown-4", 8, Byte, "Unknown 4", R::ClampedByte},
+    {"Text10", "unknown-5", 9, Byte, "Unknown 5", R::ClampedByte},
 };
 
 constexpr Field kNameFields[] = {
-    {"namebox", 0, Text, "Enemy Name"},
+    {"namebox", "name", 0, Text, "Enemy Name"},
 };
 
 constexpr Field kStatsFields[] = {
-    {"s1", 0, Word, "HP", R::OpenEnded},
-    {"s2", 2, Byte, "Level", R::ClampedByte},
-    {"s3", 3, Byte, "Unknown 1", R::ClampedByte},
-    {"s4", 4, Byte, "Unknown 2", R::ClampedByte},
-    {"s5", 5, Byte, "Unknown 3", R::ClampedByte},
-    {"s6", 6, Byte, "Unknown 4", R::ClampedByte},
-    {"s7", 7, Byte, "Unknown 5", R::ClampedByte},
-    {"s8", 8, Byte, "Unknown 6", R::ClampedByte},
-    {"s9", 9, Byte, "Speed", R::ClampedByte},
-    {"s10", 10, Byte, "Magic", R::ClampedByte},
-    {"s11", 11, Byte, "Hit %", R::ClampedByte},
-    {"s12", 12, Byte, "Evade", R::ClampedByte},
-    {"s13", 13, Byte, "Magic Def", R::ClampedByte},
-    {"s14", 14, Byte, "Offense", R::ClampedByte},
-    {"s15", 15, Byte, "Defense", R::ClampedByte},
-    {"s16", 16, Byte, "Lightning Defense", R::ClampedByte},
-    {"s17", 17, Byte, "Shadow Defense", R::ClampedByte},
-    {"s18", 18, Byte, "Water Defense", R::ClampedByte},
-    {"s19", 19, Byte, "Fire Defense", R::ClampedByte},
-    {"s20", 20, Byte, "Immunity Bytflag?", R::ClampedByte},
-    {"s21", 21, Byte, "Death Animation", R::ClampedByte},
-    {"s22", 22, Byte, "Hit Effect", R::None, -1, L::HitEffects},
+    {"s1", "hp", 0, Word, "HP", R::OpenEnded},
+    {"s2", "level", 2, Byte, "Level", R::ClampedByte},
+    {"s3", "unknown-1", 3, Byte, "Unknown 1", R::ClampedByte},
+    {"s4", "unknown-2", 4, Byte, "Unknown 2", R::ClampedByte},
+    {"s5", "unknown-3", 5, Byte, "Unknown 3", R::ClampedByte},
+    {"s6", "unknown-4", 6, Byte, "Unknown 4", R::ClampedByte},
+    {"s7", "unknown-5", 7, Byte, "Unknown 5", R::ClampedByte},
+    {"s8", "unknown-6", 8, Byte, "Unknown 6", R::ClampedByte},
+    {"s9", "speed", 9, Byte, "Speed", R::ClampedByte},
+    {"s10", "magic", 10, Byte, "Magic", R::ClampedByte},
+    {"s11", "hit", 11, Byte, "Hit %", R::ClampedByte},
+    {"s12", "evade", 12, Byte, "Evade", R::ClampedByte},
+    {"s13", "magic-def", 13, Byte, "Magic Def", R::ClampedByte},
+    {"s14", "offense", 14, Byte, "Offense", R::ClampedByte},
+    {"s15", "defense", 15, Byte, "Defense", R::ClampedByte},
+    {"s16", "lightning-defense", 16, Byte, "Lightning Defense", R::ClampedByte},
+    {"s17", "shadow-defense", 17, Byte, "Shadow Defense", R::ClampedByte},
+    {"s18", "water-defense", 18, Byte, "Water Defense", R::ClampedByte},
+    {"s19", "fire-defense", 19, Byte, "Fire Defense", R::ClampedByte},
+    {"s20", "immunity-bytflag", 20, Byte, "Immunity Bytflag?", R::ClampedByte},
+    {"s21", "death-animation", 21, Byte, "Death Animation", R::ClampedByte},
+    {"s22", "hit-effect", 22, Byte, "Hit Effect", R::None, -1, L::HitEffects},
 };
 
 constexpr Field kAiFields[] = {
-    {"AIT", 0, Word, "AI Pointer", R::OpenEnded},
+    {"AIT", "ai-pointer", 0, Word, "AI Pointer", R::OpenEnded},
 };
 
 constexpr Field kRewardFields[] = {
-    {"r1", 0, Word, "Experience Points", R::OpenEnded},
-    {"r2", 2, Word, "Gil", R::OpenEnded},
-    {"r3", 4, Byte, "Dropped Item", R::None, -1, L::ItemBytes},
-    {"r4", 5, Byte, "Charmed Item", R::None, -1, L::ItemBytes},
-    {"r5", 6, Byte, "Tech Points", R::ClampedByte},
+    {"r1", "experience-points", 0, Word, "Experience Points", R::OpenEnded},
+    {"r2", "gil", 2, Word, "Gil", R::OpenEnded},
+    {"r3", "dropped-item", 4, Byte, "Dropped Item", R::None, -1, L::ItemBytes},
+    {"r4", "charmed-item", 5, Byte, "Charmed Item", R::None, -1, L::ItemBytes},
+    {"r5", "tech-points", 6, Byte, "Tech Points", R::ClampedByte},
 };
 
 constexpr Field kWeaponFields[] = {
-    {"Text1", 0, Byte, "Attack", R::ClampedByte},
-    {"Text2", 1, Byte, "???, Always 0", R::ClampedByte},
-    {"Text3", 2, Byte, "Critical Hit %", R::ClampedByte},
-    {"Combo2", 3, Byte, "Inflicted Status", R::None, -1, L::WeaponEffects},
-    {"Combo1", 4, Byte, "Does Weapon Inflict Status?", R::None, -1, L::Inflicts},
+    {"Text1", "attack", 0, Byte, "Attack", R::ClampedByte},
+    {"Text2", "always-0", 1, Byte, "???, Always 0", R::ClampedByte},
+    {"Text3", "critical-hit", 2, Byte, "Critical Hit %", R::ClampedByte},
+    {"Combo2", "inflicted-status", 3, Byte, "Inflicted Status", R::None, -1, L::WeaponEffects},
+    {"Combo1", "does-weapon-inflict-status", 4, Byte, "Does Weapon Inflict Status?", R::None, -1, L::Inflicts},
 };
 
 constexpr Field kArmorFields[] = {
-    {"Text1", 0, Byte, "Defense", R::ClampedByte},
-    {"Combo2", 1, Byte, "Inflicted Status", R::None, -1, L::ArmorEffects},
-    {"Combo1", 2, Byte, "Does Armor Inflict Status?", R::None, -1, L::Inflicts},
+    {"Text1", "defense", 0, Byte, "Defense", R::ClampedByte},
+    {"Combo2", "inflicted-status", 1, Byte, "Inflicted Status", R::None, -1, L::ArmorEffects},
+    {"Combo1", "does-armor-inflict-status", 2, Byte, "Does Armor Inflict Status?", R::None, -1, L::Inflicts},
 };
 
 constexpr Field kAccessoryEffectFields[] = {
-    {"b1", 0, Bit, "Has effect on Gil", R::None, 0},
-    {"b2", 0, Bit, "Unknown 1", R::None, 1},
-    {"b3", 0, Bit, "Unknown 2", R::None, 2},
-    {"b4", 0, Bit, "Unknown 3", R::None, 3},
-    {"b5", 0, Bit, "Unknown 4", R::None, 4},
-    {"b6", 0, Bit, "Has effect on MP", R::None, 5},
-    {"b7", 0, Bit, "Has effect on Counter %", R::None, 6},
-    {"b8", 0, Bit, "Unknown 5", R::None, 7},
-    {"b9", 1, Bit, "Unknown 6", R::None, 0},
-    {"b10", 1, Bit, "Unknown 7", R::None, 1},
-    {"b11", 1, Bit, "Unknown 8", R::None, 2},
-    {"b12", 1, Bit, "Unknown 9", R::None, 3},
-    {"b13", 1, Bit, "Has effect on HP", R::None, 4},
-    {"b14", 1, Bit, "Unknown 10", R::None, 5},
-    {"b15", 1, Bit, "Has effect on stats", R::None, 6},
-    {"b16", 1, Bit, "Has effect in battle", R::None, 7},
-    {"TypeOfEffect", 2, Byte, "Type of Effect"},
-    {"ValueOfEffect", 3, Byte, "Value of Effect"},
+    {"b1", "has-effect-on-gil", 0, Bit, "Has effect on Gil", R::None, 0},
+    {"b2", "unknown-1", 0, Bit, "Unknown 1", R::None, 1},
+    {"b3", "unknown-2", 0, Bit, "Unknown 2", R::None, 2},
+    {"b4", "unknown-3", 0, Bit, "Unknown 3", R::None, 3},
+    {"b5", "unknown-4", 0, Bit, "Unknown 4", R::None, 4},
+    {"b6", "has-effect-on-mp", 0, Bit, "Has effect on MP", R::None, 5},
+    {"b7", "has-effect-on-counter", 0, Bit, "Has effect on Counter %", R::None, 6},
+    {"b8", "unknown-5", 0, Bit, "Unknown 5", R::None, 7},
+    {"b9", "unknown-6", 1, Bit, "Unknown 6", R::None, 0},
+    {"b10", "unknown-7", 1, Bit, "Unknown 7", R::None, 1},
+    {"b11", "unknown-8", 1, Bit, "Unknown 8", R::None, 2},
+    {"b12", "unknown-9", 1, Bit, "Unknown 9", R::None, 3},
+    {"b13", "has-effect-on-hp", 1, Bit, "Has effect on HP", R::None, 4},
+    {"b14", "unknown-10", 1, Bit, "Unknown 10", R::None, 5},
+    {"b15", "has-effect-on-stats", 1, Bit, "Has effect on stats", R::None, 6},
+    {"b16", "has-effect-in-battle", 1, Bit, "Has effect in battle", R::None, 7},
+    {"TypeOfEffect", "type-of-effect", 2, Byte, "Type of Effect"},
+    {"ValueOfEffect", "value-of-effect", 3, Byte, "Value of Effect"},
 };
 
 constexpr auto kAccessoryEquipFields = joined(std::array<Field, 9>{{
-    {"sb1", 0, Bit, "Unknown 1", R::None, 0},
-    {"sb2", 0, Bit, "Use in menu", R::None, 1},
-    {"sb3", 0, Bit, "Cannot sell", R::None, 2},
-    {"sb4", 0, Bit, "Key Item", R::None, 3},
-    {"sb5", 0, Bit, "Not carried over", R::None, 4},
-    {"sb6", 0, Bit, "Unknown 2", R::None, 5},
-    {"sb7", 0, Bit, "Unknown 3", R::None, 6},
-    {"sb8", 0, Bit, "Use in battle", R::None, 7},
-    {"Price", 1, Word, "Accessory Price"},
+    {"sb1", "unknown-1", 0, Bit, "Unknown 1", R::None, 0},
+    {"sb2", "use-in-menu", 0, Bit, "Use in menu", R::None, 1},
+    {"sb3", "cannot-sell", 0, Bit, "Cannot sell", R::None, 2},
+    {"sb4", "key-item", 0, Bit, "Key Item", R::None, 3},
+    {"sb5", "not-carried-over", 0, Bit, "Not carried over", R::None, 4},
+    {"sb6", "unknown-2", 0, Bit, "Unknown 2", R::None, 5},
+    {"sb7", "unknown-3", 0, Bit, "Unknown 3", R::None, 6},
+    {"sb8", "use-in-battle", 0, Bit, "Use in battle", R::None, 7},
+    {"Price", "accessory-price", 1, Word, "Accessory Price"},
 }}, kEquipFlags);
 
-constexpr auto kItemSecondaryFields = joined(kItemFlags, std::array<Field, 1>{{{"Text2", 1, Word, "Item Price", R::OpenEnded}}},
+constexpr auto kItemSecondaryFields = joined(kItemFlags, std::array<Field, 1>{{{"Text2", "item-price", 1, Word, "Item Price", R::OpenEnded}}},
                                             kEquipFlags,
                                             std::array<Field, 2>{{
-                                                {"Text3", 4, Byte, "Stat Increase", R::ClampedByte},
-                                                {"Text4", 5, Byte, "Special Protective Ability", R::ClampedByte},
+                                                {"Text3", "stat-increase", 4, Byte, "Stat Increase", R::ClampedByte},
+                                                {"Text4", "special-protective-ability", 5, Byte, "Special Protective Ability", R::ClampedByte},
                                             }});
 
-constexpr auto kConsumableFields = joined(kItemFlags, std::array<Field, 1>{{{"Text1", 1, Word, "Item Price", R::OpenEnded}}});
+constexpr auto kConsumableFields = joined(kItemFlags, std::array<Field, 1>{{{"Text1", "item-price", 1, Word, "Item Price", R::OpenEnded}}});
 
 constexpr Field kGatoFields[] = {
-    {"Text1", 0, Byte, "Gato", R::None, -1, L::Enemies},
+    {"Text1", "gato", 0, Byte, "Gato", R::None, -1, L::Enemies},
 };
 
 constexpr Field kChestFields[] = {
-    {"c1", 0, Byte, "X Position", R::ClampedByte},
-    {"c2", 1, Byte, "Y Position", R::ClampedByte},
-    {"Text1", 2, Word, "Contents"},
+    {"c1", "x-position", 0, Byte, "X Position", R::ClampedByte},
+    {"c2", "y-position", 1, Byte, "Y Position", R::ClampedByte},
+    {"Text1", "contents", 2, Word, "Contents"},
 };
 
 }  // namespace
@@ -208,6 +210,16 @@ const Field* Table::field(std::string_view fieldName) const
         if (f.name == fieldName)
             return &f;
     return nullptr;
+}
+
+std::string fieldCaption(const Field& field)
+{
+    if (field.character >= 0) {
+        const std::vector<std::string>& characters = builtinLabels("characters");
+        if (std::size_t(field.character) < characters.size())
+            return characters[std::size_t(field.character)];
+    }
+    return std::string(field.label);
 }
 
 Result<std::uint32_t> recordPosition(const Table& table, int index)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 // Every table of the image is declared once, here, as data: the windows bind
@@ -18,14 +19,21 @@ enum class Width : std::uint8_t {
     Text,  // game text filling the whole record
 };
 
+// One field of a record, declared once for every front end: the windows bind
+// their control by `name`, the tool names the field by `key` (the control name
+// is accepted too), both show `label` as its caption (an equip bit: the label
+// of its character) and store typed text through the same entry rule, value
+// list and range (the range follows from the width: 0..255, 0..65535, 0..1).
 struct Field {
-    std::string_view name;   // the control's object name
+    std::string_view name;   // the control bound to the field (its object name)
+    std::string_view key;    // the tool's name for the field: its label in lower case, "-" between words
     std::uint16_t offset;
     Width width;
     std::string_view label;  // the label or caption beside the control
     EntryRule rule = EntryRule::None;
     std::int8_t bit = -1;    // 0..7 for Width::Bit
     ValueListId list = ValueListId::None;  // the list a drop-down chooses the value from
+    std::int8_t character = -1;  // an equip bit: the playable character (0 = the first) whose label is its caption
 };
 
 struct Table {
@@ -36,8 +44,14 @@ struct Table {
     std::span<const Field> fields;
     std::string_view key;  // the table's name on the command line: "enemy-stats"
 
+    // By control name.
     const Field* field(std::string_view fieldName) const;
 };
+
+// The caption of a field as the program supplies it: its label, or for an
+// equip bit the built-in label of its character (a window shows the label of
+// the label set in use).
+std::string fieldCaption(const Field& field);
 
 // base + index * recordSize; the product is formed in 16-bit signed arithmetic
 // as the game's tables are indexed, and an index outside the table is refused.

@@ -314,8 +314,8 @@ void FieldPromiseTest::chestValuesStoreTheSame()
     auto* item = child<ValueCombo>(window, QStringLiteral("c3"));
     QVERIFY(gold && item);
     // what the text maker makes for each: numbers and junk, item labels
-    const Field goldField{"Text1", 2, Width::Word, "Value"};
-    const Field itemField{"c3", 2, Width::Word, "Value", EntryRule::None, -1, ValueListId::Items};
+    const Field goldField{"Text1", "value", 2, Width::Word, "Value"};
+    const Field itemField{"c3", "value", 2, Width::Word, "Value", EntryRule::None, -1, ValueListId::Items};
 
     const quint32 caseSeed = seed() + 424242u;
     TextMaker maker(caseSeed);

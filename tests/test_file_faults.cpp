@@ -46,7 +46,7 @@ void withFault(Fault fault, const QString& path, Step step)
         break;
     }
     case Fault::ReadOnly: {
-        const ReadOnlyFile readOnly(path);
+        const ReadOnlyFile readOnly(path.toStdString());
         step();
         break;
     }

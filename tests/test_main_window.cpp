@@ -147,7 +147,7 @@ void MainWindowTest::pipeIsRejectedWithoutWaiting()
 {
     Session s(false);
     const QString path = QFileInfo(s.image.path()).dir().filePath("pipe.sfc");
-    PipeGuard pipe(path);
+    PipeGuard pipe(path.toStdString());
     QVERIFY(pipe.made());
     s.load(path);
     QVERIFY(!pipe.released());

@@ -147,7 +147,7 @@ void RefusalsTest::fileRejectedSinceIsNeitherReadNorWritten()
     std::unique_ptr<PipeGuard> guard;
     if (pipe) {
         QVERIFY(QFile::remove(s.image.path()));
-        guard = std::make_unique<PipeGuard>(s.image.path());
+        guard = std::make_unique<PipeGuard>(s.image.path().toStdString());
         QVERIFY(guard->made());
     } else {
         s.image.poke(kIdentityPosition, {0x20, 0x4E, 0x10, 0xAC});

@@ -1,6 +1,6 @@
 #include "editors/chests/chest_window.h"
 
-#include "editors/common/entry_field.h"
+#include "editors/common/control_table.h"
 #include "editors/common/labels.h"
 #include "editors/common/place_tips.h"
 #include "editors/common/value_combo.h"
@@ -72,6 +72,16 @@ QGroupBox* makeFrame(const QString& name, const QString& caption, QWidget* paren
     return frame;
 }
 
+using enum ControlKind;
+
+constexpr ControlRow kLocationControls[] = {
+    {Group, "Frame7", {}, 120, 1680, 2775, 975, "X && Y location coords"},
+    {Caption, "Label1", "Frame7", 120, 240, 1215, 255, "x-position"},
+    {Entry, "c1", "Frame7", 1440, 240, 615, 285, "x-position"},
+    {Caption, "Label2", "Frame7", 120, 600, 1215, 255, "y-position"},
+    {Entry, "c2", "Frame7", 1440, 600, 615, 285, "y-position"},
+};
+
 bool isChecked(const QCheckBox* box) { return box->checkState() == Qt::Checked; }
 
 }  // namespace
@@ -113,6 +123,8 @@ void ChestWindow::makeValueFrames(QWidget* frame1)
     addValueEntries(m_c3, ValueListId::Items);  // entry i stands for item number i
     m_c3->setGeometry(twipsRect(120, 240, 2535, 315));
     makePlaceholder(combo1, m_c3);
+    for (QWidget* control : {static_cast<QWidget*>(combo1), static_cast<QWidget*>(m_c3)})
+        control->setAccessibleName(kItemCaption);
     connect(m_c3, &ValueCombo::chosen, this, &ChestWindow::c3_Click);
     connect(m_c3, &QComboBox::editTextChanged, this, &ChestWindow::c3_Change);
 
@@ -125,24 +137,13 @@ void ChestWindow::makeValueFrames(QWidget* frame1)
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(twipsRect(240, 240, 1695, 285));
     makePlaceholder(text4, m_text1);
+    for (QWidget* control : {static_cast<QWidget*>(text4), static_cast<QWidget*>(m_text1)})
+        control->setAccessibleName(frame6->title());
 }
 
 void ChestWindow::makeLocationFrame(QWidget* frame1)
 {
-    QGroupBox* frame7 =
-        makeFrame(QStringLiteral("Frame7"), QStringLiteral("X && Y location coords"), frame1, twipsRect(120, 1680, 2775, 975));
-    const std::pair<const char*, const char*> rows[] = {{"Label1", "c1"}, {"Label2", "c2"}};
-    int top = 240;
-    for (const auto& [labelName, fieldName] : rows) {
-        const Field* field = tables::chests.field(fieldName);
-        auto* label = new QLabel(QString::fromUtf8(field->label.data(), qsizetype(field->label.size())), frame7);
-        label->setObjectName(QString::fromLatin1(labelName));
-        label->setGeometry(twipsRect(120, top, 1215, 255));
-        auto* text = new EntryField(QString::fromLatin1(fieldName), field->rule, frame7);
-        text->setGeometry(twipsRect(1440, top, 615, 285));
-        label->setBuddy(text);
-        top += 360;
-    }
+    buildControls(frame1, {&tables::chests}, kLocationControls);
 }
 
 void ChestWindow::makeTypeFrame(QWidget* frame1)
@@ -221,8 +222,8 @@ void ChestWindow::showOwnPlaces(int index)
 {
     // the contents word: bit 15 marks gold, bit 14 an event, else bits 0..8 name the item
     const Field& contents = *tables::chests.field("Text1");
-    const Field goldBit{"gold", kContents + 1, Width::Bit, "Gold", EntryRule::None, 7};
-    const Field eventBit{"events", kContents + 1, Width::Bit, "None (event)", EntryRule::None, 6};
+    const Field goldBit{"gold", "type", kContents + 1, Width::Bit, "Gold", EntryRule::None, 7};
+    const Field eventBit{"events", "type", kContents + 1, Width::Bit, "None (event)", EntryRule::None, 6};
     for (QWidget* control : {static_cast<QWidget*>(m_text1), static_cast<QWidget*>(m_c3), static_cast<QWidget*>(m_item)})
         showPlace(control, tables::chests, contents, index);
     showPlace(m_gold, tables::chests, goldBit, index);

@@ -10,12 +10,10 @@
 
 QString bitCaption(const Field& field)
 {
-    const QString name = QString::fromUtf8(field.name.data(), qsizetype(field.name.size()));
-    if (name.size() == 3 && name.startsWith(QLatin1String("pc"))) {
-        const int pc = name.mid(2).toInt();
+    if (field.character >= 0) {
         const QStringList characters = labelList(QStringLiteral("characters"));
-        if (pc >= 1 && pc <= characters.size())
-            return characters[pc - 1];
+        if (field.character < characters.size())
+            return characters[field.character];
     }
     return QString::fromUtf8(field.label.data(), qsizetype(field.label.size()));
 }
@@ -25,6 +23,7 @@ QCheckBox* makeBitBox(const Table& table, std::string_view name, QWidget* parent
     const Field* field = table.field(name);
     Q_ASSERT(field && field->width == Width::Bit);
     auto* box = new QCheckBox(bitCaption(*field), parent);
+    box->setAccessibleName(box->text());
     box->setObjectName(QString::fromLatin1(name.data(), qsizetype(name.size())));
     box->setGeometry(geometry);
     return box;

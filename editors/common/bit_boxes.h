@@ -11,8 +11,8 @@
 class QCheckBox;
 class QWidget;
 
-// The caption of a bit field's check box: its label, except that the equip
-// bits pc1..pc7 carry the names of the playable characters.
+// The caption of a bit field's check box: its label, or for an equip bit the
+// label of its character in the label set in use.
 QString bitCaption(const Field& field);
 
 // A check box named and captioned after the bit field `name` of `table`, for

@@ -1,5 +1,6 @@
 #include "editors/common/editor_window.h"
 
+#include "editors/common/combo_accessible.h"
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
 #include "editors/common/save_log.h"
@@ -7,9 +8,12 @@
 #include "rom/files.h"
 #include "rom/record_io.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QEvent>
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -58,6 +62,7 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
                            int clientHeightTwips)
     : QWidget(nullptr, Qt::Window), m_host(host)
 {
+    announceComboCaptions();
     setObjectName(objectName);
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -66,6 +71,13 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
             [this](const Table* table, int index, bool undone) { recordRestored(*table, index, undone); });
     connect(&host.saveLog(), &SaveLog::written, this,
             [this](const Table* table, int index, const Bytes& bytes) { recordWritten(*table, index, bytes); });
+    // a record the table grid wrote is read again as after an undo, and the
+    // status line says who wrote it
+    connect(&host.saveLog(), &SaveLog::rewritten, this, [this](const Table* table, int index) {
+        m_rewrittenBy = QStringLiteral("Grid Save");
+        recordRestored(*table, index, false);
+        m_rewrittenBy.clear();
+    });
 
     // the keyboard of a document window: Save, and two ways to close
     auto* save = new QShortcut(QKeySequence::Save, this);
@@ -130,7 +142,26 @@ std::optional<Bytes> EditorWindow::readEntry(const Table& table, int index)
     return *record;
 }
 
-void EditorWindow::noteRead(const Table& table, int index) { m_readFrom[{&table, index}] = m_host.romPath(); }
+void EditorWindow::noteRead(const Table& table, int index)
+{
+    m_readFrom[{&table, index}] = m_host.romPath();
+    m_userEdits = false;  // the controls show what the image holds
+}
+
+void EditorWindow::watchUserEdits()
+{
+    // the signals a user's own input raises, never the program's setText or setChecked
+    static const QStringList kNoEdits{QStringLiteral("Filter"), QStringLiteral("preread"), QStringLiteral("namebox")};
+    const auto edited = [this] { m_userEdits = true; };
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        if (!kNoEdits.contains(edit->objectName()))
+            connect(edit, &QLineEdit::textEdited, this, edited);
+    for (QComboBox* combo : findChildren<QComboBox*>())
+        connect(combo, &QComboBox::activated, this, edited);
+    for (QAbstractButton* button : findChildren<QAbstractButton*>())
+        if (button->isCheckable() && !kNoEdits.contains(button->objectName()))
+            connect(button, &QAbstractButton::clicked, this, edited);
+}
 
 bool EditorWindow::readFromOtherImage(const std::vector<ExpectedWrite>& writes, const QString& entryLabel)
 {
@@ -203,10 +234,12 @@ void EditorWindow::showReadAgain(const QString& label, const QString& what)
                      + QStringLiteral(" was read again from ") + m_host.romPath());
 }
 
-QString EditorWindow::restoredCaption(const QString& label, bool undone)
+QString EditorWindow::restoredCaption(const QString& label, bool undone) const
 {
-    return (undone ? QStringLiteral("Undo Save -- ") : QStringLiteral("Redo Save -- ")) + label
-           + QStringLiteral(" -- read again.");
+    const QString by = !m_rewrittenBy.isEmpty() ? m_rewrittenBy
+                       : undone                 ? QStringLiteral("Undo Save")
+                                                : QStringLiteral("Redo Save");
+    return by + QStringLiteral(" -- ") + label + QStringLiteral(" -- read again.");
 }
 
 void EditorWindow::onClickOfSelected(QListWidget* list, std::function<void()> again)

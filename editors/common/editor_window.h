@@ -40,6 +40,15 @@ public:
     // visible page's). Ctrl+W and Escape close the window.
     void pressShownSave();
 
+    // Whether the user has typed, picked or ticked anything in the window's
+    // controls since it last read or saved an entry: edits that no Save has
+    // written yet.
+    bool hasUserEdits() const { return m_userEdits; }
+    // Watches the window's controls for such edits; called once the window
+    // has made them. The list filter and the view options are no edits, and
+    // the enemy name is written at every key.
+    void watchUserEdits();
+
 protected:
     EditorHost& host() { return m_host; }
     RomImage image() const;
@@ -82,7 +91,8 @@ protected:
     // brings them up to date.
     virtual void recordWritten(const Table&, int /*index*/, const Bytes& /*bytes*/) {}
     // The status line after such a read: "Undo Save -- label -- read again."
-    static QString restoredCaption(const QString& label, bool undone);
+    // (after a batch save of the table grid: "Grid Save -- ...").
+    QString restoredCaption(const QString& label, bool undone) const;
     // The status line after a Save answered with ReadAgain and the entry read
     // again: why nothing was saved, and that `what` ("it", "this page") was read again.
     void showReadAgain(const QString& label, const QString& what);
@@ -110,6 +120,9 @@ private:
 
     EditorHost& m_host;
     QLabel* m_statusLine = nullptr;
+    // while a window reads again a record that a batch save wrote: who wrote it
+    QString m_rewrittenBy;
+    bool m_userEdits = false;
     // the image each record the window holds was read from (or written to last)
     std::map<std::pair<const Table*, int>, QString> m_readFrom;
     // of the latest refused Save: the other image its values came from (empty:

@@ -82,11 +82,19 @@ int checkBoxWidth(const QCheckBox* box, const QString& text)
     return box->style()->sizeFromContents(QStyle::CT_CheckBox, &opt, content, box).width();
 }
 
-Need checkBoxNeed(const QCheckBox* box)
+// The widest a button-like control gets over every text it will show.
+template <typename Control, typename WidthOf>
+int widestHint(const Control* control, WidthOf widthOf)
 {
     int width = 0;
-    for (const QString& text : textsOf(box, box->text()))
-        width = std::max(width, checkBoxWidth(box, text));
+    for (const QString& text : textsOf(control, control->text()))
+        width = std::max(width, widthOf(control, text));
+    return width;
+}
+
+Need checkBoxNeed(const QCheckBox* box)
+{
+    const int width = widestHint(box, checkBoxWidth);
     QStyleOptionButton opt;
     opt.initFrom(box);
     return {width, std::max(box->fontMetrics().height(), box->style()->pixelMetric(QStyle::PM_IndicatorHeight, &opt, box))};
@@ -129,9 +137,7 @@ int buttonWidth(const QPushButton* button, const QString& text)
 
 Need buttonNeed(const QPushButton* button)
 {
-    int width = 0;
-    for (const QString& text : textsOf(button, button->text()))
-        width = std::max(width, buttonWidth(button, text));
+    const int width = widestHint(button, buttonWidth);
     QStyleOptionButton opt;
     opt.initFrom(button);
     const QStyle* style = button->style();
@@ -160,21 +166,6 @@ Need comboNeed(const QComboBox* combo)
     const int margins = combo->isEditable() ? 4 : 0;
     return {combo->width() - field.width() + margins + widest(fm, texts + textsOf(combo, combo->currentText()), false),
             combo->height() - field.height() + fm.height() + 2};
-}
-
-// What a field must show whole: any byte for a clamped byte field, five digits
-// for the other numeric fields, a name of at most maxLength characters.
-QString widestValue(const QLineEdit* edit)
-{
-    QString widest = edit->text();
-    if (const auto* field = qobject_cast<const EntryField*>(edit)) {
-        const QString digits = field->rule() == EntryRule::ClampedByte ? QStringLiteral("255") : QStringLiteral("65535");
-        if (digits.size() > widest.size())
-            widest = digits;
-    } else if (edit->maxLength() <= 64 && edit->maxLength() > widest.size()) {
-        widest = QString(edit->maxLength(), QLatin1Char('X'));
-    }
-    return widest;
 }
 
 Need lineEditNeed(const QLineEdit* edit)
@@ -242,6 +233,19 @@ QRect mapRect(const QRect& r, const StretchMap& xs, const StretchMap& ys)
 }
 
 }  // namespace
+
+QString widestValue(const QLineEdit* edit)
+{
+    QString widest = edit->text();
+    if (const auto* field = qobject_cast<const EntryField*>(edit)) {
+        const QString digits = field->rule() == EntryRule::ClampedByte ? QStringLiteral("255") : QStringLiteral("65535");
+        if (digits.size() > widest.size())
+            widest = digits;
+    } else if (edit->maxLength() <= 64 && edit->maxLength() > widest.size()) {
+        widest = QString(edit->maxLength(), QLatin1Char('X'));
+    }
+    return widest;
+}
 
 QRect titleRect(const QGroupBox* box)
 {

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class QGroupBox;
+class QLineEdit;
 class QListWidget;
 class QWidget;
 
@@ -25,6 +26,11 @@ void expectTexts(QWidget* control, const QStringList& texts);
 // The row of the list entry with the longest text (0 for an empty list): the
 // captions that quote an entry are widest for it.
 int longestRow(const QListWidget* list);
+
+// What a field must show whole: any byte for a clamped byte field, five digits
+// for the other numeric fields (a word, or a byte whose excess the Save
+// refuses), else what it holds now or can hold at most.
+QString widestValue(const QLineEdit* edit);
 
 // Where the style draws a frame's title, in the frame's own coordinates.
 QRect titleRect(const QGroupBox* box);

@@ -37,6 +37,7 @@ ListFilter::ListFilter(QWidget* parent) : QLineEdit(parent)
 {
     setObjectName(QStringLiteral("Filter"));
     setPlaceholderText(QStringLiteral("Filter"));
+    setAccessibleName(placeholderText());
     setClearButtonEnabled(true);
     setToolTip(QStringLiteral("Shows the entries whose text holds every word typed, or whose number is typed "
                               "(decimal, or hexadecimal as the list shows it)"));

@@ -22,6 +22,24 @@ void SaveLog::reload()
         emit changed();
 }
 
+void SaveLog::record(SaveEntry entry, bool merge)
+{
+    const std::vector<SavedRecord> records = entry.records;
+    m_history.keep(std::move(entry), merge);
+    for (const SavedRecord& record : records)
+        emit written(record.table, record.index, record.after);
+    emit changed();
+}
+
+void SaveLog::recordBatch(SaveEntry entry)
+{
+    const std::vector<SavedRecord> records = entry.records;
+    record(std::move(entry));
+    for (const SavedRecord& saved : records)
+        if (saved.before != saved.after)
+            emit rewritten(saved.table, saved.index);
+}
+
 void SaveLog::clear()
 {
     m_history.close();

@@ -23,7 +23,13 @@ public:
     void open(const std::filesystem::path& image);
     // Reads the journal again (the tool may have saved meanwhile).
     void reload();
-    // Forgets every save.
+    // Records a successful write (see SaveHistory::record).
+    void record(SaveEntry entry, bool merge = false);
+    // Records a save of several entries made outside the editors (the table
+    // grid): as record() does, and then every window that shows one of its
+    // records reads it again.
+    void recordBatch(SaveEntry entry);
+    // Forgets every save: another image was loaded.
     void clear();
 
     // Writes the records, checked, and keeps them as one save (see ImageHistory::save).
@@ -42,6 +48,9 @@ signals:
     // a save, an undo or a redo wrote them. Lists that show what the image
     // holds (the enemy names read from it) follow every such write.
     void written(const Table* table, int index, const Bytes& bytes);
+    // The record of entry `index` of `table` was written by a batch save
+    // (recordBatch): a window showing it reads it again.
+    void rewritten(const Table* table, int index);
 
 private:
     Result<const SaveEntry*> move(const RomImage& image, bool undo);

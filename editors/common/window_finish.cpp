@@ -59,4 +59,6 @@ void finishEditorWindow(QWidget* window)
 {
     addListFilter(window);
     orderTabsByPosition(window);
+    if (auto* editor = qobject_cast<EditorWindow*>(window))
+        editor->watchUserEdits();
 }

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "editors/common/cached_group_box.h"
+#include "editors/common/control_table.h"
 #include "editors/common/record_form.h"
 
 #include <memory>
 #include <optional>
 #include <string_view>
 
-class EntryField;
 class QPushButton;
-class ValueCombo;
 
 // One page of the enemy window: a captioned frame over one enemy table, its
 // controls bound to the table's fields by name, and its own Save button in a
@@ -39,17 +38,11 @@ public:
     const std::optional<Bytes>& record() const { return m_record; }
 
 protected:
-    // A label and its entry field at `row` (rows are 360 twips apart).
-    EntryField* addField(std::string_view name, int left, int row, int labelWidth, int fieldWidth);
-    // A label and its value drop-down at `row`.
-    ValueCombo* addList(std::string_view name, int left, int row, int labelWidth, int listWidth);
-    // Binds the controls made so far to the table; each page calls it last.
-    void bindFields();
+    // Makes the page's controls (inside the page, under the frame title) and
+    // binds them to the table; each page calls it once, last.
+    BuiltControls buildFields(std::span<const ControlRow> rows);
 
 private:
-    QString labelOf(std::string_view name) const;
-    QRect rowLabelRect(int left, int row, int labelWidth) const;
-
     const Table& m_table;
     QPushButton* m_save;
     std::unique_ptr<RecordForm> m_form;

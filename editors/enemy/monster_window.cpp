@@ -1,5 +1,6 @@
 #include "editors/enemy/monster_window.h"
 
+#include "editors/common/control_table.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/place_tips.h"
 #include "editors/enemy/ai_pointer_page.h"
@@ -47,6 +48,7 @@ MonsterWindow::MonsterWindow(EditorHost& host) : EditorWindow(host, QStringLiter
     m_namebox = new QLineEdit(frame1);
     m_namebox->setObjectName(QStringLiteral("namebox"));
     m_namebox->setMaxLength(tables::enemyNames.recordSize);
+    m_namebox->setAccessibleName(shownCaption(tables::enemyNames.fields[0]));
     m_namebox->setGeometry(twipsRect(4200, 90, 1695, 285));
     nameLabel->setBuddy(m_namebox);
     m_lists = std::make_unique<EnemyLists>(list1, list2, m_preread);

@@ -1,20 +1,33 @@
 #include "editors/enemy/rewards_page.h"
 
-#include "editors/common/entry_field.h"
+#include "editors/common/control_table.h"
 #include "editors/common/value_combo.h"
-#include "editors/common/value_entries.h"
 #include "rom/tables.h"
+
+namespace {
+
+using enum ControlKind;
+
+constexpr ControlRow kRewardControls[] = {
+    {Caption, {}, {}, 120, 330, 1800, 255, "experience-points"},
+    {Entry, "r1", {}, 1920, 300, 1200, 285, "experience-points"},
+    {Caption, {}, {}, 120, 690, 1800, 255, "gil"},
+    {Entry, "r2", {}, 1920, 660, 1200, 285, "gil"},
+    {Caption, {}, {}, 120, 1050, 1800, 255, "dropped-item"},
+    {Choice, "r3", {}, 1920, 1005, 3600, 315, "dropped-item"},
+    {Caption, {}, {}, 120, 1410, 1800, 255, "charmed-item"},
+    {Choice, "r4", {}, 1920, 1365, 3600, 315, "charmed-item"},
+    {Caption, {}, {}, 120, 1770, 1800, 255, "tech-points"},
+    {Entry, "r5", {}, 1920, 1740, 1200, 285, "tech-points"},
+};
+
+}  // namespace
 
 RewardsPage::RewardsPage(QWidget* parent)
     : EnemyPage(QStringLiteral("reward"), QStringLiteral("Rewards"), tables::enemyRewards, QStringLiteral("Save4"),
                 parent)
 {
-    addField("r1", 120, 0, 1800, 1200);
-    addField("r2", 120, 1, 1800, 1200);
-    m_dropped = addList("r3", 120, 2, 1800, 3600);
-    m_charmed = addList("r4", 120, 3, 1800, 3600);
-    addField("r5", 120, 4, 1800, 1200);
-    addValueEntries(m_dropped, ValueListId::ItemBytes);
-    addValueEntries(m_charmed, ValueListId::ItemBytes);
-    bindFields();
+    const BuiltControls controls = buildFields(kRewardControls);
+    m_dropped = controls.get<ValueCombo>("r3");
+    m_charmed = controls.get<ValueCombo>("r4");
 }

@@ -1,7 +1,7 @@
 #include "editors/equipment/accessory_window.h"
 
 #include "editors/common/bit_boxes.h"
-#include "editors/common/entry_field.h"
+#include "editors/common/control_table.h"
 #include "editors/common/font_fit.h"
 #include "editors/common/labels.h"
 #include "rom/accessory_records.h"
@@ -15,6 +15,21 @@ namespace {
 
 constexpr int kWidth = 6255;
 constexpr int kBoxHeight = 195;
+
+using enum ControlKind;
+
+// right below the secondary bit field, not 15 twips into it; each caption
+// right-aligned up to its field, so that none is cut off in a larger font; no
+// change rule: the text stays as typed and Save refuses what does not convert
+constexpr ControlRow kNumberControls[] = {
+    {Group, "Frame1", {}, 2400, 4815, 3855, 1320, {}},
+    {Caption, "Label1", "Frame1", 120, 240, 1995, 255, "type-of-effect", ControlStyle::RightAligned},
+    {Entry, "TypeOfEffect", "Frame1", 2160, 240, 375, 285, "type-of-effect", ControlStyle::NoRule},
+    {Caption, "Label2", "Frame1", 120, 600, 1995, 255, "accessory-price", ControlStyle::RightAligned},
+    {Entry, "Price", "Frame1", 2160, 600, 735, 285, "accessory-price", ControlStyle::NoRule},
+    {Caption, "Label3", "Frame1", 120, 960, 1995, 255, "value-of-effect", ControlStyle::RightAligned},
+    {Entry, "ValueOfEffect", "Frame1", 2160, 960, 375, 285, "value-of-effect", ControlStyle::NoRule},
+};
 
 QGroupBox* makeFrame(const QString& name, const QString& caption, QWidget* parent, const QRect& geometry)
 {
@@ -77,32 +92,7 @@ void AccessoryWindow::makeBitFrames()
 
 void AccessoryWindow::makeNumberFrame()
 {
-    // right below the secondary bit field, not 15 twips into it
-    QGroupBox* frame1 = makeFrame(QStringLiteral("Frame1"), QString(), this, twipsRect(2400, 4815, 3855, 1320));
-    struct Row {
-        const char* label;
-        const char* field;
-        const Table* table;
-        int top;
-        int fieldWidth;
-    };
-    const Row rows[] = {
-        {"Label1", "TypeOfEffect", &tables::accessoryEffects, 240, 375},
-        {"Label2", "Price", &tables::accessoryEquip, 600, 735},
-        {"Label3", "ValueOfEffect", &tables::accessoryEffects, 960, 375},
-    };
-    for (const Row& row : rows) {
-        const Field* field = row.table->field(row.field);
-        auto* label = new QLabel(QString::fromUtf8(field->label.data(), qsizetype(field->label.size())), frame1);
-        label->setObjectName(QString::fromLatin1(row.label));
-        // right-aligned up to the field, so that no caption is cut off in a larger font
-        label->setGeometry(twipsRect(120, row.top, 1995, 255));
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        // no change rule: the text stays as typed and Save refuses what does not convert
-        auto* text = new EntryField(QString::fromLatin1(row.field), EntryRule::None, frame1);
-        text->setGeometry(twipsRect(2160, row.top, row.fieldWidth, 285));
-        label->setBuddy(text);
-    }
+    buildControls(this, {&tables::accessoryEffects, &tables::accessoryEquip}, kNumberControls);
 }
 
 void AccessoryWindow::Form_Load()

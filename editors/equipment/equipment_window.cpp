@@ -1,11 +1,8 @@
 #include "editors/equipment/equipment_window.h"
 
-#include "editors/common/entry_field.h"
+#include "editors/common/control_table.h"
 #include "editors/common/labels.h"
-#include "editors/common/value_combo.h"
-#include "editors/common/value_entries.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -14,16 +11,6 @@ namespace {
 
 constexpr int kListTop = 240;
 constexpr int kListHeight = 2280;
-constexpr int kSaveFrameHeight = 855;
-
-QString fromView(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
-
-ValueCombo* makeValueCombo(const QString& name, ValueListId list, QWidget* parent)
-{
-    auto* combo = new ValueCombo(name, parent);
-    addValueEntries(combo, list);
-    return combo;
-}
 
 }  // namespace
 
@@ -37,40 +24,8 @@ EquipmentWindow::EquipmentWindow(EditorHost& host, const EquipmentEditorConfig& 
     QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, kListTop, w, kListHeight),
                                     entryLabels(table));
 
-    auto* frame1 = new QFrame(this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setFrameShape(QFrame::StyledPanel);
-    const int frameTop = kListTop + kListHeight;
-    frame1->setGeometry(twipsRect(0, frameTop, w, config.frameHeightTwips));
-    int labelNumber = 1;
-    for (const EquipmentRow& row : config.rows) {
-        const Field* field = table.field(row.field);
-        Q_ASSERT(field);
-        auto* label = new QLabel(fromView(field->label), frame1);
-        label->setObjectName(QStringLiteral("Label%1").arg(labelNumber++));
-        // as wide as the room before the control, and no wider: a longer caption
-        // widens that room when the window is fitted to the font
-        label->setGeometry(twipsRect(120, row.top, config.controlLeftTwips - 165, 255));
-        const QString name = QString::fromLatin1(row.field);
-        QWidget* control = nullptr;
-        if (field->list != ValueListId::None) {
-            control = makeValueCombo(name, field->list, frame1);
-            control->setGeometry(twipsRect(config.controlLeftTwips, row.top, row.controlWidth, 315));
-        } else {
-            control = new EntryField(name, field->rule, frame1);
-            control->setGeometry(twipsRect(config.controlLeftTwips, row.top, row.controlWidth, 285));
-        }
-        label->setBuddy(control);
-    }
-
-    auto* frame2 = new QFrame(this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setFrameShape(QFrame::StyledPanel);
-    // right below Frame1, not 15 twips into it
-    frame2->setGeometry(twipsRect(0, frameTop + config.frameHeightTwips, w, kSaveFrameHeight - 15));
-    auto* save = new QPushButton(QStringLiteral("Save"), frame2);
-    save->setObjectName(QStringLiteral("Save"));
-    save->setGeometry(twipsRect(120, 240, w - 240, 495));
+    const BuiltControls controls = buildControls(this, {&table}, config.controls);
+    auto* save = controls.get<QPushButton>("Save");
 
     bind(status, entries, save);
     Form_Load();
@@ -81,15 +36,37 @@ QString EquipmentWindow::readCaption(int index) const { return m_numberPrefix + 
 
 namespace {
 
-constexpr EquipmentRow kWeaponRows[] = {
-    {"Text1", 240, 1815, 615},  {"Text2", 600, 1815, 615},   {"Text3", 960, 1575, 615},
-    {"Combo2", 1320, 1575, 3375}, {"Combo1", 1680, 2055, 735},
+using enum ControlKind;
+
+// Frame1 right under the list, the Save frame right below it; a caption is as
+// wide as the room before its control, and no wider: a longer caption widens
+// that room when the window is fitted to the font
+constexpr ControlRow kWeaponControls[] = {
+    {Panel, "Frame1", {}, 0, 2520, 5775, 2055},
+    {Caption, "Label1", "Frame1", 120, 240, 2115, 255, "attack"},
+    {Entry, "Text1", "Frame1", 2280, 240, 615, 285, "attack"},
+    {Caption, "Label2", "Frame1", 120, 600, 2115, 255, "always-0"},
+    {Entry, "Text2", "Frame1", 2280, 600, 615, 285, "always-0"},
+    {Caption, "Label3", "Frame1", 120, 960, 2115, 255, "critical-hit"},
+    {Entry, "Text3", "Frame1", 2280, 960, 615, 285, "critical-hit"},
+    {Caption, "Label4", "Frame1", 120, 1320, 2115, 255, "inflicted-status"},
+    {Choice, "Combo2", "Frame1", 2280, 1320, 3375, 315, "inflicted-status"},
+    {Caption, "Label5", "Frame1", 120, 1680, 2115, 255, "does-weapon-inflict-status"},
+    {Choice, "Combo1", "Frame1", 2280, 1680, 735, 315, "does-weapon-inflict-status"},
+    {Panel, "Frame2", {}, 0, 4575, 5775, 840},
+    {Button, "Save", "Frame2", 120, 240, 5535, 495, "Save"},
 };
 
-constexpr EquipmentRow kArmorRows[] = {
-    {"Text1", 240, 735, 375},
-    {"Combo2", 600, 1215, 2655},
-    {"Combo1", 960, 1935, 735},
+constexpr ControlRow kArmorControls[] = {
+    {Panel, "Frame1", {}, 0, 2520, 4935, 1455},
+    {Caption, "Label1", "Frame1", 120, 240, 1875, 255, "defense"},
+    {Entry, "Text1", "Frame1", 2040, 240, 375, 285, "defense"},
+    {Caption, "Label2", "Frame1", 120, 600, 1875, 255, "inflicted-status"},
+    {Choice, "Combo2", "Frame1", 2040, 600, 2655, 315, "inflicted-status"},
+    {Caption, "Label3", "Frame1", 120, 960, 1875, 255, "does-armor-inflict-status"},
+    {Choice, "Combo1", "Frame1", 2040, 960, 735, 315, "does-armor-inflict-status"},
+    {Panel, "Frame2", {}, 0, 3975, 4935, 840},
+    {Button, "Save", "Frame2", 120, 240, 4695, 495, "Save"},
 };
 
 }  // namespace
@@ -97,11 +74,11 @@ constexpr EquipmentRow kArmorRows[] = {
 QWidget* createWeaponWindow(EditorHost& host)
 {
     return new EquipmentWindow(host, {QStringLiteral("Weapon"), QStringLiteral("Weapon "), &tables::weapons,
-                                      QStringLiteral("Weapon Number "), 5775, 5415, 2055, 2280, kWeaponRows});
+                                      QStringLiteral("Weapon Number "), 5775, 5415, kWeaponControls});
 }
 
 QWidget* createArmorWindow(EditorHost& host)
 {
     return new EquipmentWindow(host, {QStringLiteral("Armor"), QStringLiteral("Armor "), &tables::armor,
-                                      QStringLiteral("Armor Number "), 4935, 4815, 1455, 2040, kArmorRows});
+                                      QStringLiteral("Armor Number "), 4935, 4815, kArmorControls});
 }

@@ -1,19 +1,9 @@
 #pragma once
 
+#include "editors/common/control_table.h"
 #include "editors/common/table_window.h"
 
 #include <span>
-
-class ValueCombo;
-
-// A row of the record frame: the caption label and the control of one field,
-// text field or value drop-down (positions in twips inside the frame).
-struct EquipmentRow {
-    const char* field;
-    int top;
-    int labelWidth;
-    int controlWidth;
-};
 
 // The weapon and the armor editor: a defense or attack record with a status
 // effect and an inflicts-status flag, both chosen from value drop-downs.
@@ -24,9 +14,7 @@ struct EquipmentEditorConfig {
     QString numberPrefix;  // status line after a read, before the entry number
     int widthTwips;
     int heightTwips;
-    int frameHeightTwips;  // Frame1, under the list
-    int controlLeftTwips;
-    std::span<const EquipmentRow> rows;  // drop-downs take their entries from their field's value list
+    std::span<const ControlRow> controls;  // under the list: the record frame and the Save frame
 };
 
 class EquipmentWindow : public TableWindow {

@@ -1,11 +1,9 @@
 #include "editors/items/consumables_window.h"
 
-#include "editors/common/entry_field.h"
+#include "editors/common/control_table.h"
 #include "editors/common/labels.h"
 #include "editors/items/item_flag_boxes.h"
 
-#include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -13,6 +11,19 @@
 namespace {
 
 constexpr int kWidth = 4575;
+
+using enum ControlKind;
+
+// the bit and price frames side by side under the list, the button frame
+// right below them (not 15 twips into them)
+constexpr ControlRow kControls[] = {
+    {Group, "Frame3", {}, 0, 2040, 3135, 1455, "Bit Field"},
+    {Group, "Frame1", {}, 3240, 2040, 1335, 1455, "Item Price"},
+    {Entry, "Text1", "Frame1", 120, 480, 1095, 285, "item-price"},
+    {Panel, "Frame7", {}, 0, 3495, kWidth, 960},
+    {Button, "Save", "Frame7", 120, 120, kWidth - 240, 375, "Save"},
+    {Button, "Command3", "Frame7", 120, 540, kWidth - 240, 375, "Exit"},
+};
 
 }  // namespace
 
@@ -25,28 +36,10 @@ ConsumablesWindow::ConsumablesWindow(EditorHost& host)
     QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, 240, kWidth, 1785),
                                     entryLabels(table));
 
-    auto* frame3 = new QGroupBox(QStringLiteral("Bit Field"), this);
-    frame3->setObjectName(QStringLiteral("Frame3"));
-    frame3->setGeometry(twipsRect(0, 2040, 3135, 1455));
-    placeItemFlagBoxes(table, frame3);
-
-    auto* frame1 = new QGroupBox(QStringLiteral("Item Price"), this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setGeometry(twipsRect(3240, 2040, 1335, 1455));
-    auto* price = new EntryField(QStringLiteral("Text1"), table.field("Text1")->rule, frame1);
-    price->setGeometry(twipsRect(120, 480, 1095, 285));
-
-    auto* frame7 = new QFrame(this);
-    frame7->setObjectName(QStringLiteral("Frame7"));
-    frame7->setFrameShape(QFrame::StyledPanel);
-    // right below the bit and price frames, not 15 twips into them
-    frame7->setGeometry(twipsRect(0, 3495, kWidth, 960));
-    auto* save = new QPushButton(QStringLiteral("Save"), frame7);
-    save->setObjectName(QStringLiteral("Save"));
-    save->setGeometry(twipsRect(120, 120, kWidth - 240, 375));
-    auto* exit = new QPushButton(QStringLiteral("Exit"), frame7);
-    exit->setObjectName(QStringLiteral("Command3"));
-    exit->setGeometry(twipsRect(120, 540, kWidth - 240, 375));
+    const BuiltControls controls = buildControls(this, {&table}, kControls);
+    placeItemFlagBoxes(table, controls["Frame3"]);
+    auto* save = controls.get<QPushButton>("Save");
+    auto* exit = controls.get<QPushButton>("Command3");
     connect(exit, &QPushButton::clicked, this, &ConsumablesWindow::Command3_Click);
 
     bind(status, entries, save);

@@ -1,11 +1,9 @@
 #include "editors/items/item2_window.h"
 
-#include "editors/common/entry_field.h"
+#include "editors/common/control_table.h"
 #include "editors/common/labels.h"
 #include "editors/items/item_flag_boxes.h"
 
-#include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -13,6 +11,23 @@
 namespace {
 
 constexpr int kWidth = 6015;
+
+using enum ControlKind;
+
+// the flag frames side by side under the list, the number frame right below
+// them (not 15 twips into them), Save beside it
+constexpr ControlRow kControls[] = {
+    {Group, "Frame2", {}, 0, 2520, 3135, 1455, "Bit Field"},
+    {Group, "Frame3", {}, 3240, 2520, 2775, 1455, "This Item can be equipped by "},
+    {Panel, "Frame1", {}, 0, 3975, 4095, 1320},
+    {Caption, "Label1", "Frame1", 120, 240, 2535, 255, "item-price"},
+    {Entry, "Text2", "Frame1", 2760, 240, 1215, 285, "item-price"},
+    {Caption, "Label3", "Frame1", 120, 600, 2535, 255, "stat-increase"},
+    {Entry, "Text3", "Frame1", 2760, 600, 1215, 285, "stat-increase"},
+    {Caption, "Label2", "Frame1", 120, 960, 2535, 255, "special-protective-ability"},
+    {Entry, "Text4", "Frame1", 2760, 960, 1215, 285, "special-protective-ability"},
+    {Button, "Save", {}, 4200, 4080, 1815, 1215, "Save"},
+};
 
 }  // namespace
 
@@ -25,36 +40,10 @@ Item2Window::Item2Window(EditorHost& host)
     QListWidget* entries = makeList(QStringLiteral("List1"), twipsRect(0, 240, kWidth, 2280),
                                     entryLabels(table));
 
-    auto* frame2 = new QGroupBox(QStringLiteral("Bit Field"), this);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(twipsRect(0, 2520, 3135, 1455));
-    placeItemFlagBoxes(table, frame2);
-    auto* frame3 = new QGroupBox(QStringLiteral("This Item can be equipped by "), this);
-    frame3->setObjectName(QStringLiteral("Frame3"));
-    frame3->setGeometry(twipsRect(3240, 2520, 2775, 1455));
-    placeEquipBoxes(table, frame3);
-
-    auto* frame1 = new QFrame(this);
-    frame1->setObjectName(QStringLiteral("Frame1"));
-    frame1->setFrameShape(QFrame::StyledPanel);
-    // right below the two bit frames, not 15 twips into them
-    frame1->setGeometry(twipsRect(0, 3975, 4095, 1320));
-    const std::pair<const char*, const char*> rows[] = {{"Label1", "Text2"}, {"Label3", "Text3"}, {"Label2", "Text4"}};
-    int top = 240;
-    for (const auto& [labelName, fieldName] : rows) {
-        const Field* field = table.field(fieldName);
-        auto* label = new QLabel(QString::fromUtf8(field->label.data(), qsizetype(field->label.size())), frame1);
-        label->setObjectName(QString::fromLatin1(labelName));
-        label->setGeometry(twipsRect(120, top, 2535, 255));
-        auto* text = new EntryField(QString::fromLatin1(fieldName), field->rule, frame1);
-        text->setGeometry(twipsRect(2760, top, 1215, 285));
-        label->setBuddy(text);
-        top += 360;
-    }
-
-    auto* save = new QPushButton(QStringLiteral("Save"), this);
-    save->setObjectName(QStringLiteral("Save"));
-    save->setGeometry(twipsRect(4200, 4080, 1815, 1215));
+    const BuiltControls controls = buildControls(this, {&table}, kControls);
+    placeItemFlagBoxes(table, controls["Frame2"]);
+    placeEquipBoxes(table, controls["Frame3"]);
+    auto* save = controls.get<QPushButton>("Save");
 
     bind(status, entries, save);
     Form_Load();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editors/common/control_table.h"
 #include "editors/common/table_window.h"
 
 #include <QString>
@@ -16,6 +17,7 @@ struct SpriteEditorConfig {
     int widthTwips;
     int heightTwips;
     int listHeightTwips;
+    std::span<const ControlRow> controls;  // under the list: the record frame and the Save frame
 };
 
 class SpriteWindow : public TableWindow {

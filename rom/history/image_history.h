@@ -51,6 +51,9 @@ public:
     // `write` writes it; when it fails, the journal entry is marked cancelled.
     Status step(const RomImage& image, SaveEntry entry, const std::function<Status()>& write);
 
+    // Keeps a save already written by other means, in memory only (no journal entry).
+    void keep(SaveEntry entry, bool merge = false) { m_history.record(std::move(entry), merge); }
+
 private:
     std::optional<Journal> activeJournal() const;
     Result<const SaveEntry*> move(const RomImage& image, const std::string& source, bool undo);

@@ -1,8 +1,7 @@
 #include "tests/support/file_faults.h"
 
-#include <QFileInfo>
-
 #include <csignal>
+#include <filesystem>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -12,10 +11,10 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-int modeOf(const QString& path)
+int modeOf(const std::string& path)
 {
     struct stat st {};
-    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? int(st.st_mode & 07777) : 0;
+    return ::stat(path.c_str(), &st) == 0 ? int(st.st_mode & 07777) : 0;
 }
 
 }  // namespace
@@ -59,13 +58,14 @@ FileSizeLimit::~FileSizeLimit()
     ::setrlimit(RLIMIT_FSIZE, &m_old);
 }
 
-ReadOnlyFile::ReadOnlyFile(const QString& path) : m_path(path), m_folder(QFileInfo(path).absolutePath())
+ReadOnlyFile::ReadOnlyFile(const std::string& path)
+    : m_path(path), m_folder(std::filesystem::absolute(path).parent_path().string())
 {
     m_oldFileMode = modeOf(m_path);
     m_oldFolderMode = modeOf(m_folder);
-    ::chmod(m_path.toLocal8Bit().constData(), 0444);
+    ::chmod(m_path.c_str(), 0444);
     if (::geteuid() == 0) {
-        ::chmod(m_folder.toLocal8Bit().constData(), m_oldFolderMode | 0055);
+        ::chmod(m_folder.c_str(), m_oldFolderMode | 0055);
         m_oldFsuid = ::setfsuid(kNobody);
     }
 }
@@ -74,7 +74,7 @@ ReadOnlyFile::~ReadOnlyFile()
 {
     if (m_oldFsuid >= 0) {
         ::setfsuid(uid_t(m_oldFsuid));
-        ::chmod(m_folder.toLocal8Bit().constData(), m_oldFolderMode);
+        ::chmod(m_folder.c_str(), m_oldFolderMode);
     }
-    ::chmod(m_path.toLocal8Bit().constData(), m_oldFileMode);
+    ::chmod(m_path.c_str(), m_oldFileMode);
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 #include <sys/resource.h>
 #include <sys/types.h>
 
@@ -35,14 +33,14 @@ private:
 // the folder is opened to others meanwhile so that "nobody" can reach the file.
 class ReadOnlyFile {
 public:
-    explicit ReadOnlyFile(const QString& path);
+    explicit ReadOnlyFile(const std::string& path);
     ~ReadOnlyFile();
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
 private:
-    QString m_path;
-    QString m_folder;
+    std::string m_path;
+    std::string m_folder;
     int m_oldFileMode = 0;
     int m_oldFolderMode = 0;
     int m_oldFsuid = -1;

@@ -125,22 +125,6 @@ void judgeComboBox(const QComboBox* combo, Judge& judge)
     judge.tooLow(combo, fm.height() + 2, field.height());
 }
 
-// The widest text a numeric field is made to hold: "255" for a byte field
-// that clamps, five digits for any other (a word, or a byte whose excess the
-// Save refuses), else what it holds now or can hold at most.
-QString widestValue(const QLineEdit* edit)
-{
-    QString widest = edit->text();
-    if (const auto* field = qobject_cast<const EntryField*>(edit)) {
-        const QString digits = field->rule() == EntryRule::ClampedByte ? QStringLiteral("255") : QStringLiteral("65535");
-        if (digits.size() > widest.size())
-            widest = digits;
-    } else if (edit->maxLength() <= 64 && edit->maxLength() > widest.size()) {
-        widest = QString(edit->maxLength(), QLatin1Char('X'));
-    }
-    return widest;
-}
-
 void judgeLineEdit(const QLineEdit* edit, Judge& judge)
 {
     const QString widest = widestValue(edit);

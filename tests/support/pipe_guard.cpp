@@ -6,9 +6,9 @@
 
 #include <chrono>
 
-PipeGuard::PipeGuard(const QString& path, int seconds) : m_path(path)
+PipeGuard::PipeGuard(const std::string& path, int seconds) : m_path(path)
 {
-    m_made = ::mkfifo(path.toLocal8Bit().constData(), 0600) == 0;
+    m_made = ::mkfifo(path.c_str(), 0600) == 0;
     if (m_made)
         m_watcher = std::thread([this, seconds] { watch(seconds); });
 }
@@ -26,12 +26,11 @@ PipeGuard::~PipeGuard()
 
 void PipeGuard::watch(int seconds)
 {
-    const QByteArray path = m_path.toLocal8Bit();
     std::unique_lock lock(m_mutex);
     auto wait = std::chrono::seconds(seconds);
     while (!m_finished.wait_for(lock, wait, [this] { return m_done; })) {
         // a reader blocked in open() goes on once a writer has come and gone
-        const int fd = ::open(path.constData(), O_RDWR | O_NONBLOCK);
+        const int fd = ::open(m_path.c_str(), O_RDWR | O_NONBLOCK);
         if (fd >= 0) {
             ::close(fd);
             m_released = true;

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QString>
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 
 // A named pipe for tests of code that must never wait on one. Should the code
@@ -14,7 +13,7 @@
 class PipeGuard {
 public:
     // Makes the pipe at `path`; made() says whether that worked.
-    explicit PipeGuard(const QString& path, int seconds = 5);
+    explicit PipeGuard(const std::string& path, int seconds = 5);
     ~PipeGuard();
 
     bool made() const { return m_made; }
@@ -23,7 +22,7 @@ public:
 private:
     void watch(int seconds);
 
-    QString m_path;
+    std::string m_path;
     bool m_made = false;
     std::atomic<bool> m_released{false};
     std::mutex m_mutex;

@@ -10,27 +10,9 @@
 
 namespace {
 
-constexpr const char* kFolder = "it is a folder, not a file";
 constexpr const char* kNotRegular = "it is not a regular file (a pipe, a device or the like)";
 
 }  // namespace
-
-std::string fileErrorReason(int err)
-{
-    switch (err) {
-    case ENOENT: return "no such file or folder";
-    case EACCES:
-    case EPERM: return "permission denied (is the file read-only?)";
-    case EROFS: return "the file system is read-only";
-    case ENOSPC: return "the disk is full";
-#ifdef EDQUOT
-    case EDQUOT: return "the disk quota is used up";
-#endif
-    case EFBIG: return "the file would pass the size limit for files (ulimit -f)";
-    case EISDIR: return kFolder;
-    default: return std::strerror(err);
-    }
-}
 
 
 Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting)
@@ -47,7 +29,7 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return Result<FileHandle>::failure(S_ISDIR(st.st_mode) ? kFolder : kNotRegular);
+        return Result<FileHandle>::failure(S_ISDIR(st.st_mode) ? kFolderReason : kNotRegular);
     }
     // a regular file never blocks, so O_NONBLOCK may stay: it changes nothing for one
     std::FILE* f = ::fdopen(fd, forWriting ? "r+b" : "rb");
@@ -67,23 +49,35 @@ std::optional<std::uint64_t> openFileSize(std::FILE* f)
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
+namespace {
+
+// Repeats `step(done, position)` until `count` bytes have moved: a step moves
+// what it can of the rest and returns how much, 0 where the file ends (or
+// takes no more), or -1 with errno set; a signal's interruption is retried.
+template <typename Step>
+bool moveAll(std::size_t count, std::uint64_t position, Step step)
 {
-    const int fd = ::fileno(f);
-    while (count > 0) {
-        const ssize_t n = ::pread(fd, out, count, static_cast<off_t>(position));
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = step(done, static_cast<off_t>(position + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             if (n == 0)
-                errno = EIO;  // the file ended before the bytes asked for
+                errno = EIO;
             return false;
         }
-        out += n;
-        position += static_cast<std::uint64_t>(n);
-        count -= static_cast<std::size_t>(n);
+        done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+}  // namespace
+
+bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
+{
+    const int fd = ::fileno(f);
+    return moveAll(count, position, [&](std::size_t done, off_t at) { return ::pread(fd, out + done, count - done, at); });
 }
 
 namespace {
@@ -110,18 +104,6 @@ bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes
 {
     ignoreFileSizeSignal();
     const int fd = ::fileno(f);
-    while (count > 0) {
-        const ssize_t n = ::pwrite(fd, bytes, count, static_cast<off_t>(position));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes += n;
-        position += static_cast<std::uint64_t>(n);
-        count -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return moveAll(count, position,
+                   [&](std::size_t done, off_t at) { return ::pwrite(fd, bytes + done, count - done, at); });
 }

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr const char* kFolder = "it is a folder, not a file";
 constexpr const char* kNotRegular = "it is not a regular file (a device, a pipe or the like)";
 constexpr const char* kReadOnly = "the file is read-only (its read-only attribute is set)";
 
@@ -23,7 +22,7 @@ std::string openFailure(const std::filesystem::path& path, DWORD error, bool for
     if (error == ERROR_ACCESS_DENIED) {
         const DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return kFolder;
+            return kFolderReason;
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) && forWriting)
             return kReadOnly;
     }
@@ -31,20 +30,6 @@ std::string openFailure(const std::filesystem::path& path, DWORD error, bool for
 }
 
 }  // namespace
-
-std::string fileErrorReason(int err)
-{
-    switch (err) {
-    case ENOENT: return "no such file or folder";
-    case EACCES:
-    case EPERM: return "permission denied (is the file read-only?)";
-    case EROFS: return "the file system is read-only";
-    case ENOSPC: return "the disk is full";
-    case EFBIG: return "the file would pass the size limit for files";
-    case EISDIR: return kFolder;
-    default: return std::strerror(err);
-    }
-}
 
 Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWriting)
 {
@@ -64,7 +49,7 @@ Result<FileHandle> openRegularFile(const std::filesystem::path& path, bool forWr
     }
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         CloseHandle(handle);
-        return R::failure(kFolder);
+        return R::failure(kFolderReason);
     }
     // Windows refuses to write such a file to anyone; an administrator's
     // handle (or Wine's, run as root) may get through, so it is told here
@@ -96,46 +81,54 @@ std::optional<std::uint64_t> openFileSize(std::FILE* f)
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
+namespace {
+
+// Repeats one ReadFile or WriteFile call at a position until `count` bytes
+// have moved (one call moves at most 1 GiB); a call that fails or moves
+// nothing sets errno from the error `errnoOf` maps.
+template <typename Call, typename ErrnoOf>
+bool moveAll(std::FILE* f, std::uint64_t position, std::size_t count, Call call, ErrnoOf errnoOf)
 {
     const HANDLE handle = handleOf(f);
-    while (count > 0) {
+    std::size_t done = 0;
+    while (done < count) {
         OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(position);
-        at.OffsetHigh = static_cast<DWORD>(position >> 32);
-        DWORD read = 0;
-        const auto chunk = static_cast<DWORD>(count < (1u << 30) ? count : (1u << 30));
-        if (!ReadFile(handle, out, chunk, &read, &at) || read == 0) {
-            const DWORD error = GetLastError();
-            errno = error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        at.Offset = static_cast<DWORD>(position + done);
+        at.OffsetHigh = static_cast<DWORD>((position + done) >> 32);
+        DWORD moved = 0;
+        const std::size_t rest = count - done;
+        const auto chunk = static_cast<DWORD>(rest < (1u << 30) ? rest : (1u << 30));
+        if (!call(handle, done, chunk, &moved, &at) || moved == 0) {
+            errno = errnoOf(GetLastError());
             return false;
         }
-        out += read;
-        position += read;
-        count -= read;
+        done += moved;
     }
     return true;
 }
 
+}  // namespace
+
+bool readFileAt(std::FILE* f, std::uint64_t position, std::uint8_t* out, std::size_t count)
+{
+    return moveAll(
+        f, position, count,
+        [&](HANDLE h, std::size_t done, DWORD chunk, DWORD* moved, OVERLAPPED* at) {
+            return ReadFile(h, out + done, chunk, moved, at);
+        },
+        [](DWORD error) { return error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ? EACCES : EIO; });
+}
+
 bool writeFileAt(std::FILE* f, std::uint64_t position, const std::uint8_t* bytes, std::size_t count)
 {
-    const HANDLE handle = handleOf(f);
-    while (count > 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(position);
-        at.OffsetHigh = static_cast<DWORD>(position >> 32);
-        DWORD written = 0;
-        const auto chunk = static_cast<DWORD>(count < (1u << 30) ? count : (1u << 30));
-        if (!WriteFile(handle, bytes, chunk, &written, &at) || written == 0) {
-            const DWORD error = GetLastError();
-            errno = error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? ENOSPC
-                    : error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ? EACCES
-                                                                                     : EIO;
-            return false;
-        }
-        bytes += written;
-        position += written;
-        count -= written;
-    }
-    return true;
+    return moveAll(
+        f, position, count,
+        [&](HANDLE h, std::size_t done, DWORD chunk, DWORD* moved, OVERLAPPED* at) {
+            return WriteFile(h, bytes + done, chunk, moved, at);
+        },
+        [](DWORD error) {
+            if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL)
+                return ENOSPC;
+            return error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        });
 }

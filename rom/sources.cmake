@@ -1,0 +1,108 @@
+# The core's sources (target veldra_core, no Qt), relative to rom/, one file a
+# line, sorted. Every .cpp and .h under rom/ is listed here, in one list: the
+# configure step stops on a file that is in none. A new file of the core is
+# added to VELDRA_CORE_SOURCES, or to the list of its system under platform/.
+set(VELDRA_CORE_SOURCES
+  accessory_records.cpp
+  accessory_records.h
+  change_text.cpp
+  change_text.h
+  chest_contents.cpp
+  chest_contents.h
+  edit_plan.cpp
+  edit_plan.h
+  enemy_names.cpp
+  enemy_names.h
+  entry_filter.cpp
+  entry_filter.h
+  entry_names.cpp
+  entry_names.h
+  field_keys.cpp
+  field_keys.h
+  field_lists.cpp
+  field_lists.h
+  field_place.cpp
+  field_place.h
+  field_values.cpp
+  field_values.h
+  file_lock.cpp
+  file_lock.h
+  files.cpp
+  files.h
+  formats/bps_patch.cpp
+  formats/bps_patch.h
+  formats/byte_stretches.cpp
+  formats/byte_stretches.h
+  formats/crc32.cpp
+  formats/crc32.h
+  formats/ips_patch.cpp
+  formats/ips_patch.h
+  formats/patch_format.cpp
+  formats/patch_format.h
+  game_text.cpp
+  game_text.h
+  history/checked_write.cpp
+  history/checked_write.h
+  history/data_folder.cpp
+  history/data_folder.h
+  history/field_changes.cpp
+  history/field_changes.h
+  history/image_history.cpp
+  history/image_history.h
+  history/journal.cpp
+  history/journal.h
+  history/save_history.cpp
+  history/save_history.h
+  identity.cpp
+  identity.h
+  image_diff.cpp
+  image_diff.h
+  image_facts.cpp
+  image_facts.h
+  image_facts_text.cpp
+  image_facts_text.h
+  image_jobs.cpp
+  image_jobs.h
+  label_data.cpp
+  label_data.h
+  numeric_text.cpp
+  numeric_text.h
+  patch_jobs.cpp
+  patch_jobs.h
+  platform/console.h
+  platform/file_lock_calls.h
+  platform/path_text.h
+  record_io.cpp
+  record_io.h
+  regular_file.cpp
+  regular_file.h
+  result.h
+  rom_image.cpp
+  rom_image.h
+  sample_image.cpp
+  sample_image.h
+  table_blocks.cpp
+  table_blocks.h
+  tables.cpp
+  tables.h
+  value_list.cpp
+  value_list.h
+)
+
+# What differs between systems: one implementation per system, the build takes one.
+set(VELDRA_CORE_POSIX_SOURCES
+  platform/posix/console.cpp
+  platform/posix/file_lock_calls.cpp
+  platform/posix/files.cpp
+  platform/posix/path_text.cpp
+  platform/posix/regular_file.cpp
+)
+set(VELDRA_CORE_WINDOWS_SOURCES
+  platform/windows/console.cpp
+  platform/windows/file_lock_calls.cpp
+  platform/windows/files.cpp
+  platform/windows/path_text.cpp
+  platform/windows/regular_file.cpp
+  platform/windows/win_text.cpp
+  platform/windows/win_text.h
+)
