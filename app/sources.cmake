@@ -15,6 +15,8 @@ set(VELDRA_APP_SOURCES
   editor_catalog.h
   emulator.cpp
   emulator.h
+  history_settings_window.cpp
+  history_settings_window.h
   history_window.cpp
   history_window.h
   image_copy.cpp
@@ -34,6 +36,8 @@ set(VELDRA_APP_SOURCES
   recent_images.h
   recent_menu.cpp
   recent_menu.h
+  restore_points_window.cpp
+  restore_points_window.h
   settings_menu.cpp
   settings_menu.h
   tools_actions.cpp

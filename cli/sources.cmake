@@ -26,6 +26,7 @@ set(VELDRA_CLI_SOURCES
   import_text.cpp
   json_import.cpp
   patch_command.cpp
+  restore_command.cpp
   set_command.cpp
   std_output.cpp
   std_output.h

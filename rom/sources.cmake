@@ -48,6 +48,8 @@ set(VELDRA_CORE_SOURCES
   history/field_changes.cpp
   history/field_changes.h
   history/save_history.cpp
+  history/restore_points.cpp
+  history/restore_points.h
   history/save_history.h
   identity.cpp
   identity.h
