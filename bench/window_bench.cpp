@@ -218,6 +218,8 @@ void BM_GridSave256Records(benchmark::State& state)
     if (grid->model().hasEdits())
         state.SkipWithError("the save left edits unsaved");
     closeGrid();
+}
+
 // Tools > Compare With... of two 4 MiB images: reading both, comparing them
 // and filling the list. The other image differs in every byte of every
 // table and in every 64th byte outside them, the most the list can show.
