@@ -38,7 +38,8 @@ RestorePointsWindow::RestorePointsWindow(EditorHost& host) : QWidget(nullptr, Qt
 
 int RestorePointsWindow::savesAfter(const RestorePoint& point) const
 {
-    // the journal of earlier runs, once it is kept, adds its entries newer than the point here
+    // the image's history is read back from its journal on Load: the saves of
+    // earlier runs and of the tool count too
     const SaveHistory& history = m_host.saveLog().history();
     int count = 0;
     for (std::size_t i = 0; i < history.applied(); ++i)

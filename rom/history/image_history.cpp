@@ -95,8 +95,9 @@ CheckedWrite ImageHistory::save(const RomImage& image, std::span<const ExpectedW
     for (const ExpectedWrite& w : writes)
         if (w.table && w.expected != w.record)
             about.records.push_back({w.table, w.index, w.expected, w.record});
-    if (about.time == std::chrono::system_clock::time_point{})
-        about.time = std::chrono::system_clock::now();
+    // a save is dated when it is written, after the restore point that the
+    // first write of a run keeps, so that the point counts it as a later save
+    about.time = std::chrono::system_clock::now();
     if (m_image.empty())
         m_image = image.path();
     const auto journal = about.records.empty() ? std::nullopt : activeJournal();
@@ -104,6 +105,7 @@ CheckedWrite ImageHistory::save(const RomImage& image, std::span<const ExpectedW
     BeforeWrite keep;
     if (journal)
         keep = [&] {
+            about.time = std::chrono::system_clock::now();
             const Status kept = journal->append({merge ? JournalKind::JoinedSave : JournalKind::Save, about}, image);
             journalled = kept.ok();
             return kept;
@@ -114,6 +116,8 @@ CheckedWrite ImageHistory::save(const RomImage& image, std::span<const ExpectedW
             (void)journal->cancelLast();  // else the next reading finds the records as they were and drops it
         return written;
     }
+    if (!journal)
+        about.time = std::chrono::system_clock::now();
     m_history.record(std::move(about), merge);
     return written;
 }
