@@ -1,6 +1,8 @@
 #include "tests/support/test_support.h"
 
 #include "app/main_window.h"
+#include "rom/history/data_folder.h"
+#include "rom/platform/path_text.h"
 #include "rom/sample_image.h"
 
 #include <QAction>
@@ -68,6 +70,16 @@ SampleImage::SampleImage() : m_path(m_dir.filePath(QStringLiteral("sample.sfc"))
     const Status written = writeSampleImage(m_path.toStdString());
     if (!written)
         qFatal("cannot write the sample image: %s", written.error().c_str());
+}
+
+SampleImage::~SampleImage()
+{
+    // the sample's journal and restore points (4 MiB each) go with it, so
+    // that a test run does not fill the disk with histories of deleted images
+    if (const auto folder = historyFolderFor(pathFromUtf8(m_path.toStdString()))) {
+        std::error_code ignored;
+        std::filesystem::remove_all(*folder, ignored);
+    }
 }
 
 Bytes SampleImage::bytes() const { return read(m_path); }

@@ -45,6 +45,9 @@ public:
 class SampleImage {
 public:
     SampleImage();
+    SampleImage(const SampleImage&) = delete;
+    SampleImage& operator=(const SampleImage&) = delete;
+    ~SampleImage();
 
     QString path() const { return m_path; }
     Bytes bytes() const;

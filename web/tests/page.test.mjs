@@ -299,7 +299,8 @@ describe('the web edition', () => {
     const info = tool('info', files.path('info.sfc')).out.trim().split('\n').filter((l) => !l.startsWith('Path: '));
     assert.deepEqual(facts, info);
     await page.getByRole('button', { name: 'Fix checksum' }).click();
-    assert.equal(tool('checksum', files.path('info.sfc'), '--fix').status, 0);
+    const fixed = tool('checksum', files.path('info.sfc'), '--fix');
+    assert.equal(fixed.status, 0, fixed.err);
     assert.notDeepEqual(readFileSync(files.path('info.sfc')), edited);
     assert.ok((await downloadFrom(page, 'Download image', files.dir)).bytes.equals(readFileSync(files.path('info.sfc'))));
     assert.ok(await page.getByRole('button', { name: 'Fix checksum' }).isDisabled());
