@@ -1,8 +1,10 @@
 #include "app/image_info_window.h"
 
 #include "editors/common/editor_host.h"
+#include "editors/common/save_log.h"
 #include "rom/image_facts_text.h"
 #include "rom/image_jobs.h"
+#include "rom/platform/path_text.h"
 
 #include <QEvent>
 #include <QFileInfo>
@@ -56,7 +58,8 @@ void ImageInfoWindow::FixChecksum_Click()
                               .arg(loaded));
         return;
     }
-    const auto fixed = fixChecksumFile(loaded.toStdString());
+    // a step of the image's history, as the tool's checksum --fix is
+    const auto fixed = m_host.saveLog().fixChecksum(pathFromUtf8(loaded.toStdString()), "Image Info");
     refresh();
     if (!fixed) {
         m_status->setText(QString::fromStdString(fixed.error()));

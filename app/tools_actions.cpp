@@ -5,8 +5,10 @@
 #include "app/emulator.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/platform.h"
+#include "editors/common/save_log.h"
 #include "rom/image_facts_text.h"
 #include "rom/image_jobs.h"
+#include "rom/platform/path_text.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -91,7 +93,7 @@ void ToolsActions::RunInEmulator_Click()
                           .arg(QFileInfo(image).fileName(), QString::fromStdString(hexWord(facts->header->checksum)),
                                QString::fromStdString(hexWord(facts->computedChecksum)), unsaved));
         if (fix) {
-            const auto fixed = fixChecksumFile(image.toStdString());
+            const auto fixed = m_shell.saveLog().fixChecksum(pathFromUtf8(image.toStdString()), "Run in Emulator");
             if (!fixed) {
                 m_shell.platform().showMessage(m_window, QStringLiteral("The checksum was not fixed: %1\nThe emulator was "
                                                                         "not started.")

@@ -102,17 +102,7 @@ public:
         }
         // the fix is a step of the image's history: its journal entry goes in first
         ImageHistory history;
-        const RomImage image(pathFromUtf8(m_image));
-        const auto fixed = fixChecksumFile(
-            pathFromUtf8(m_image), [&](bool headered, const Bytes& before, const Bytes& after, const std::function<Status()>& write) {
-                // with a copier header the four bytes lie 512 further on than in
-                // the images the editors open: no step of theirs to take back
-                if (headered)
-                    return write();
-                SaveEntry entry{{{&checksumRecord(), 0, before, after}}, "checksum", "veldra-cli checksum --fix",
-                                std::chrono::system_clock::now()};
-                return history.step(image, std::move(entry), write);
-            });
+        const auto fixed = fixChecksumInHistory(pathFromUtf8(m_image), history, "veldra-cli checksum --fix");
         if (!fixed)
             failRefused(fixed.error());
         if (fixed->written)

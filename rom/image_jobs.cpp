@@ -1,6 +1,7 @@
 #include "rom/image_jobs.h"
 
 #include "rom/files.h"
+#include "rom/history/image_history.h"
 #include "rom/history/restore_points.h"
 #include "rom/patch_jobs.h"
 #include "rom/platform/path_text.h"
@@ -60,6 +61,18 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path, const ChecksumWrite&
         return R::failure(done.error());
     fixed.written = true;
     return fixed;
+}
+
+Result<ChecksumFixed> fixChecksumInHistory(const fs::path& path, ImageHistory& history, const std::string& source)
+{
+    const RomImage image(path);
+    return fixChecksumFile(path, [&](bool headered, const Bytes& before, const Bytes& after,
+                                     const std::function<Status()>& write) {
+        if (headered)
+            return write();
+        SaveEntry entry{{{&checksumRecord(), 0, before, after}}, "checksum", source, std::chrono::system_clock::now()};
+        return history.step(image, std::move(entry), write);
+    });
 }
 
 Status stripHeaderFile(const fs::path& image, const fs::path& output, Existing existing)

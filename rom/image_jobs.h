@@ -29,6 +29,14 @@ using ChecksumWrite = std::function<Status(bool headered, const std::vector<std:
                                            const std::vector<std::uint8_t>& after, const std::function<Status()>& write)>;
 Result<ChecksumFixed> fixChecksumFile(const std::filesystem::path& path, const ChecksumWrite& through = {});
 
+class ImageHistory;
+// fixChecksumFile as a step of the image's history, kept under `source`: its
+// journal entry goes in before the four bytes, so that the fix can be undone
+// like a save. An image with a copier header keeps no step (its bytes lie
+// 512 further on than in the images the editors open).
+Result<ChecksumFixed> fixChecksumInHistory(const std::filesystem::path& path, ImageHistory& history,
+                                           const std::string& source);
+
 // A copy of a headered image without its 512-byte copier header; the original
 // stays as it is.
 Status stripHeaderFile(const std::filesystem::path& image, const std::filesystem::path& output,

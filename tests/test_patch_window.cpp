@@ -237,6 +237,15 @@ void PatchWindowTest::imageInfoShowsTheFactsAndFixesAStaleChecksum()
     for (std::size_t offset : changed)
         QVERIFY(offset >= kComplementPosition && offset < kComplementPosition + 4);
     QVERIFY(describeImage(fixed).checksumOk);
+
+    // the fix is a step of the image's history, as the tool's is: Undo Save
+    // takes the four bytes back, and the window follows
+    QCOMPARE(s.shell().saveLog().history().entries().back().source, std::string("Image Info"));
+    trigger(s, "UndoSave");
+    QVERIFY(s.platform.messages.isEmpty());
+    QVERIFY(s.image.bytes() == edited);
+    trigger(s, "ImageInfo");
+    QCOMPARE(child<QLabel>(info, "Checksumstate")->text(), QString("stale"));
 }
 
 void PatchWindowTest::headeredImageIsLoadedThroughACopy()

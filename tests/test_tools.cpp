@@ -327,8 +327,12 @@ void ToolsTest::staleChecksumIsFixedOnYesAndLeftOnNo()
         QVERIFY(!changed.empty());
         for (std::size_t offset : changed)
             QVERIFY(offset >= kComplementPosition && offset < kComplementPosition + 4);
+        // the fix is a step of the history that Undo Save takes back
+        QCOMPARE(s.shell().saveLog().history().entries().size(), std::size_t(1));
+        QCOMPARE(s.shell().saveLog().history().entries()[0].source, std::string("Run in Emulator"));
     } else {
         QVERIFY(changed.empty());
+        QVERIFY(s.shell().saveLog().history().entries().empty());
     }
 }
 

@@ -53,6 +53,13 @@ CheckedWrite SaveLog::saveBatch(const RomImage& image, std::span<const ExpectedW
     return written;
 }
 
+Result<ChecksumFixed> SaveLog::fixChecksum(const std::filesystem::path& image, const std::string& source)
+{
+    auto fixed = fixChecksumInHistory(image, m_history, source);
+    emit changed();
+    return fixed;
+}
+
 Result<const SaveEntry*> SaveLog::undo(const RomImage& image) { return move(image, true); }
 
 Result<const SaveEntry*> SaveLog::redo(const RomImage& image) { return move(image, false); }

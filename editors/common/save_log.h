@@ -1,6 +1,7 @@
 #pragma once
 
 #include "rom/history/image_history.h"
+#include "rom/image_jobs.h"
 
 #include <QObject>
 
@@ -32,6 +33,10 @@ public:
     // compare window): as save() does, and then every window that shows one of
     // its records reads it again.
     CheckedWrite saveBatch(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about);
+
+    // The internal checksum of `image` fixed as a step of its history, kept
+    // under `source` (the window that fixed it), so that Undo Save takes it back.
+    Result<ChecksumFixed> fixChecksum(const std::filesystem::path& image, const std::string& source);
 
     // Undo or redo on `image`; on success every window showing the record is told.
     Result<const SaveEntry*> undo(const RomImage& image);
