@@ -15,6 +15,9 @@ enum class LockOutcome { Locked, Busy, Failed };
 // not, Failed (errno set) when the file cannot be locked at all.
 LockOutcome lockExclusive(std::FILE* file, std::chrono::milliseconds patience);
 
+// Whether two opens are of one file. True too when the system cannot tell.
+bool sameFile(std::FILE* a, std::FILE* b);
+
 // How long a writer waits for another before it gives up.
 inline constexpr std::chrono::milliseconds kWriterPatience{3000};
 

@@ -148,12 +148,10 @@ Result<RomImage::Writer> RomImage::openForWriting() const
 {
     using R = Result<Writer>;
     const std::string name = m_path.string();
-    auto file = openExisting(m_path, true, "write");
+    // the lock first: the identity and every record are read under it
+    auto file = openLocked();
     if (!file)
         return R::failure(file.error());
-    // the lock first: the identity and every record are read under it
-    if (const Status locked = lockAgainstWriters(file->get()); !locked)
-        return R::failure(locked.error());
     const std::string cannot = "cannot write " + name + ": ";
     auto size = fileSize(file->get());
     if (!size)
@@ -179,14 +177,35 @@ Status RomImage::lockAgainstWriters(std::FILE* file) const
     return Status::failure("cannot write " + name + ": it cannot be locked against other writers (" + fileErrorReason(errno) + ")");
 }
 
+Result<FileHandle> RomImage::openLocked() const
+{
+    // A writer that waited for the lock while another put a whole new file in
+    // the image's place (a restore writes a new file and renames it over the
+    // image) holds the lock of a file no longer at the path, which nobody
+    // will read again: it opens the path again instead of writing there.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        auto file = openExisting(m_path, true, "write");
+        if (!file)
+            return file;
+        if (const Status locked = lockAgainstWriters(file->get()); !locked)
+            return Result<FileHandle>::failure(locked.error());
+        const auto atPath = openExisting(m_path, false, "write");
+        if (!atPath)
+            return Result<FileHandle>::failure(atPath.error());
+        if (sameFile(file->get(), atPath->get()))
+            return file;
+    }
+    return Result<FileHandle>::failure("cannot write " + m_path.string()
+                                       + ": another program keeps putting a new file in its place; nothing was written, "
+                                         "try again");
+}
+
 Result<RomImage::HeldLock> RomImage::holdWritersLock() const
 {
     using R = Result<HeldLock>;
-    auto file = openExisting(m_path, true, "write");
+    auto file = openLocked();
     if (!file)
         return R::failure(file.error());
-    if (const Status locked = lockAgainstWriters(file->get()); !locked)
-        return R::failure(locked.error());
     LockedHere mark(file->get());
     return HeldLock(std::move(file.value()), std::move(mark));
 }

@@ -67,6 +67,8 @@ public:
 
 private:
     Status lockAgainstWriters(std::FILE* file) const;
+    // The image opened for writing, with the writers' lock held.
+    Result<FileHandle> openLocked() const;
     // a Range count meaning every byte from its position to the file's end
     static constexpr std::size_t kToEnd = static_cast<std::size_t>(-1);
     Result<Bytes> readOpen(std::FILE* file, std::uint64_t size, std::uint32_t position, std::size_t count) const;

@@ -1,7 +1,10 @@
+#include "rom/file_lock.h"
 #include "rom/formats/bps_patch.h"
 #include "rom/formats/ips_patch.h"
 #include "rom/image_jobs.h"
 #include "rom/patch_jobs.h"
+#include "rom/regular_file.h"
+#include "rom/rom_image.h"
 #include "rom/sample_image.h"
 #include "rom/tables.h"
 
@@ -18,6 +21,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -234,6 +238,36 @@ TEST_CASE("newFilesAreWrittenWholeOrNotAtAll")
     REQUIRE(contains(writeNewFile(dir.path(), first, Existing::Replace).error(), "it is a folder"));
     REQUIRE(contains(writeNewFile(dir.filePath("no/such/out.bin"), first).error(), "no such file or folder"));
     REQUIRE_EQ(folderContents(dir), Names{"out.bin"});
+}
+
+TEST_CASE("aWriterThatWaitedWritesIntoTheFileNowInPlace")
+{
+    // a writer waits for the lock while another puts a whole new file in the
+    // image's place, as a restore does: its write goes into the new file,
+    // not into the one it opened first, which nobody reads again
+    TempFolder dir;
+    const std::string path = dir.filePath("image.sfc");
+    REQUIRE(writeSampleImage(path).ok());
+    const Bytes original = fileBytes(path);
+    auto opened = openRegularFile(path, true);
+    REQUIRE(opened.ok());
+    FileHandle holder = std::move(opened.value());
+    REQUIRE(lockExclusive(holder.get(), std::chrono::milliseconds(0)) == LockOutcome::Locked);
+
+    constexpr std::uint32_t kAt = 0x1000;
+    Status written = Status::failure("not run");
+    std::thread writer([&] { written = RomImage(path).write(kAt, Bytes{0x77}); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the writer has opened the image and waits
+    Bytes restored = original;
+    restored[0x2000] ^= 0xFF;
+    REQUIRE(writeNewFile(path, restored, Existing::Replace).ok());
+    holder.reset();  // lets go of the lock
+    writer.join();
+
+    REQUIRE_MESSAGE(written.ok(), written.error());
+    Bytes expected = restored;
+    expected[kAt] = 0x77;
+    REQUIRE(fileBytes(path) == expected);
 }
 
 TEST_CASE("fileSizeLimitLeavesNoPartialFile")
