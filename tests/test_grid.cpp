@@ -1,6 +1,7 @@
 #include "tests/support/cli_process.h"
 #include "tests/support/test_support.h"
 
+#include "app/qt_platform.h"
 #include "editors/grid/grid_model.h"
 #include "rom/field_lists.h"
 #include "rom/record_io.h"
@@ -14,9 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 // The table grid driven as a user would: Ctrl+G, clicks on cells, keys typed
 // into the cell editor, Ctrl+V, a header click, Save; then the file's bytes.
@@ -134,6 +138,7 @@ private slots:
     void batchIsOneUndoStepAndEditorsReadAgain();
     void recordChangedOnDiskRefusesTheWholeBatch();
     void revertAndAnotherLoad();
+    void aLongSaveQuestionKeepsItsButtonsOnTheScreen();
 };
 
 void TestGrid::opensWithEveryTableAndShowsLabelsAndBits()
@@ -453,4 +458,46 @@ void TestGrid::revertAndAnotherLoad()
 }
 
 QTEST_MAIN(TestGrid)
+void TestGrid::aLongSaveQuestionKeepsItsButtonsOnTheScreen()
+{
+    // a batch save of every enemy's HP asks with a line per change: the
+    // question's buttons stay on the screen, every line under Show Details
+    QStringList lines{QStringLiteral("Save to sample.sfc?"), QString()};
+    for (int i = 0; i < 256; ++i)
+        lines << QStringLiteral("enemy-stats[%1].hp: 100 -> 110").arg(i);
+    lines << QStringLiteral("256 fields in 256 entries would change");
+    const QString question = lines.join(QLatin1Char('\n'));
+
+    QtPlatform platform;
+    QString shown, details;
+    int height = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown = box->text();
+        details = box->detailedText();
+        height = box->sizeHint().height();
+        box->button(QMessageBox::No)->click();
+    });
+    QVERIFY(!platform.ask(nullptr, question));
+    QVERIFY2(height > 0 && height < QGuiApplication::primaryScreen()->availableGeometry().height(),
+             qPrintable(QString::number(height)));
+    QVERIFY(shown.startsWith(QLatin1String("Save to sample.sfc?\n\nenemy-stats[0].hp: 100 -> 110\n")));
+    QVERIFY(shown.contains(QLatin1String("... and 236 more lines: Show Details lists them all.")));
+    QVERIFY(shown.endsWith(QLatin1String("\n256 fields in 256 entries would change")));
+    QCOMPARE(details, question);
+
+    // a short question shows whole, with nothing under details
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        shown = box->text();
+        details = box->detailedText();
+        box->button(QMessageBox::Yes)->click();
+    });
+    QVERIFY(platform.ask(nullptr, QStringLiteral("Save to sample.sfc?\n\nweapons[4].attack: 80 -> 12")));
+    QCOMPARE(shown, QStringLiteral("Save to sample.sfc?\n\nweapons[4].attack: 80 -> 12"));
+    QVERIFY(details.isEmpty());
+}
+
 #include "test_grid.moc"
