@@ -74,6 +74,18 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes)
     return true;
 }
 
+// Flushes a folder's list of names, so that a file just made or renamed in it
+// is still there after a power cut. Best effort: some file systems refuse it.
+void syncFolderOf(const fs::path& path)
+{
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
 // Renames the finished temporary file to its name; 0 or an errno value.
 int placeFile(const fs::path& temporary, const fs::path& path, Existing existing)
 {
@@ -130,6 +142,7 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
         return refuse("the file already exists");
     if (err != 0)
         return refuse(fileErrorReason(err) + "; nothing was written");
+    syncFolderOf(path);
     return success();
 }
 
@@ -151,6 +164,8 @@ Status appendDurably(const fs::path& path, std::span<const std::uint8_t> bytes)
     }
     if (::close(fd) != 0 && err == 0)
         err = errno;
+    if (err == 0 && end == 0)
+        syncFolderOf(path);  // a file begun here: its name must outlast a power cut too
     return err == 0 ? success() : refuse(err);
 }
 
