@@ -28,7 +28,7 @@ LockOutcome lockExclusive(std::FILE* file, std::chrono::milliseconds patience)
     }
 }
 
-bool sameFile(std::FILE* a, std::FILE* b)
+bool sameOpenFile(std::FILE* a, std::FILE* b)
 {
     unsigned long long deviceA = 0, numberA = 0, deviceB = 0, numberB = 0;
     if (!fileIdentity(a, deviceA, numberA) || !fileIdentity(b, deviceB, numberB))

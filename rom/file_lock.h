@@ -16,7 +16,7 @@ enum class LockOutcome { Locked, Busy, Failed };
 LockOutcome lockExclusive(std::FILE* file, std::chrono::milliseconds patience);
 
 // Whether two opens are of one file. True too when the system cannot tell.
-bool sameFile(std::FILE* a, std::FILE* b);
+bool sameOpenFile(std::FILE* a, std::FILE* b);
 
 // How long a writer waits for another before it gives up.
 inline constexpr std::chrono::milliseconds kWriterPatience{3000};

@@ -192,7 +192,7 @@ Result<FileHandle> RomImage::openLocked() const
         const auto atPath = openExisting(m_path, false, "write");
         if (!atPath)
             return Result<FileHandle>::failure(atPath.error());
-        if (sameFile(file->get(), atPath->get()))
+        if (sameOpenFile(file->get(), atPath->get()))
             return file;
     }
     return Result<FileHandle>::failure("cannot write " + m_path.string()
