@@ -160,3 +160,28 @@ std::string outputFailureReason(int err)
         return "it is closed";
     return std::strerror(err);
 }
+
+bool startedInOwnWindow()
+{
+    // a command prompt or PowerShell holds its window too; a window made for
+    // this program alone lists it alone
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
+void waitForKeyPress()
+{
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (input == INVALID_HANDLE_VALUE || input == nullptr || !GetConsoleMode(input, &mode))
+        return;
+    FlushConsoleInputBuffer(input);
+    for (;;) {
+        INPUT_RECORD record{};
+        DWORD read = 0;
+        if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0)
+            return;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
+            return;
+    }
+}
