@@ -164,24 +164,26 @@ std::string outputFailureReason(int err)
 bool startedInOwnWindow()
 {
     // a command prompt or PowerShell holds its window too; a window made for
-    // this program alone lists it alone
+    // this program alone lists it alone (none at all: no window, as with pipes)
     DWORD processes[2];
     return GetConsoleProcessList(processes, 2) == 1;
 }
 
 void waitForKeyPress()
 {
-    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD mode = 0;
-    if (input == INVALID_HANDLE_VALUE || input == nullptr || !GetConsoleMode(input, &mode))
+    // the window's own input, whatever standard input was given
+    const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE)
         return;
     FlushConsoleInputBuffer(input);
     for (;;) {
         INPUT_RECORD record{};
         DWORD read = 0;
         if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0)
-            return;
+            break;
         if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
-            return;
+            break;
     }
+    CloseHandle(input);
 }

@@ -21,21 +21,16 @@ fs::path canonicalPath(const fs::path& path, std::error_code& error)
         error.assign(static_cast<int>(GetLastError()), std::system_category());
         return {};
     }
-    std::wstring name(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetFinalPathNameByHandleW(handle, name.data(), static_cast<DWORD>(name.size()),
-                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (n == 0) {
-            error.assign(static_cast<int>(GetLastError()), std::system_category());
-            name.clear();
-            break;
-        }
-        if (n < name.size()) {
-            name.resize(n);
-            break;
-        }
-        name.resize(n);  // n counts the terminating zero when the buffer was too small
-    }
+    // room for the longest name Windows has
+    std::wstring name(32768, L'\0');
+    const DWORD n = GetFinalPathNameByHandleW(handle, name.data(), static_cast<DWORD>(name.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     CloseHandle(handle);
-    return error ? fs::path() : fs::path(name);
+    // the system takes a prefixed name as it stands (no "." or ".." in it), and
+    // it opened this one: where it cannot tell the final name (Wine's has room
+    // for 260 characters only), the name as given is the file's
+    if (n == 0 || n >= name.size())
+        return path;
+    name.resize(n);
+    return fs::path(name);
 }
