@@ -88,7 +88,7 @@ foreach(path IN LISTS named)
 endforeach()
 string(APPEND licence "\n\n======================================================================\n"
        "The licence texts that the terms above name by their place on a Debian\n"
-       "system (/usr/share/common-licenses/NAME) follow, each under its NAME.\n"
+       "system (in /usr/share/common-licenses/) follow, each under its name.\n"
        "======================================================================\n\n" "${aliases}" "${texts}")
 veldra_write_windows_text(${CMAKE_CURRENT_BINARY_DIR}/zip/LICENSE.txt "${licence}")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zip/README.txt ${CMAKE_CURRENT_BINARY_DIR}/zip/LICENSE.txt DESTINATION .)
