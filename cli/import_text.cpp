@@ -89,6 +89,9 @@ std::optional<Refusal> textFault(std::string_view text)
         lineStart += 3;  // a byte-order mark is not a character of the first line
     const auto column = utf8::unchecked::distance(lineStart, at) + 1;
     std::string what = "a NUL byte";
+    // ASCII in UTF-16 is every other byte NUL: the one thing such a file shows first
+    if (isNul && at - begin == 1 && text.size() >= 4 && text[3] == '\0')
+        what += " (the file looks like UTF-16 without a byte-order mark; save it as UTF-8)";
     if (!isNul) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(*at));

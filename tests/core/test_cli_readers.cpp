@@ -277,6 +277,7 @@ TEST_CASE("brokenUtf16IsRefusedWhole")
         {"a first half alone", utf16File(u"index,name\r\n7,x") + std::string("\x00\xD8" "a\x00", 4), "line 2, column 4 (byte offset 32)", "0xD800"},
         {"a second half alone", utf16File(u"index,name\r\n") + std::string("\x00\xDC", 2), "line 2, column 1 (byte offset 26)", "0xDC00"},
         {"an odd byte at the end", utf16File(u"index,name\r\n7,x") + "y", "line 2, column 4 (byte offset 32)", "a single byte"},
+        {"UTF-16 without its mark", utf16File(u"index,name\r\n").substr(2), "line 1, column 2 (byte offset 1)", "looks like UTF-16 without a byte-order mark"},
     };
     for (const Row& row : rows) {
         INFO(row.name);
