@@ -91,8 +91,27 @@ int parseAndRun(const std::vector<std::string>& args, CommandIo& io, int& output
 
 }  // namespace
 
-int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+std::string startedAloneNote()
 {
+    return std::string("veldra-cli ") + VELDRA_VERSION
+           + ": reads and edits the tables of a Veldra Saga ROM image from the command line.\n"
+             "\n"
+             "It has no window of its own: open a command prompt or PowerShell in this folder\n"
+             "(in Explorer: type cmd into the address bar and press Enter) and run, for example,\n"
+             "\n"
+             "    veldra-cli.exe --help\n"
+             "    veldra-cli.exe dump \"D:\\Hacks\\My Hack.sfc\" enemy-stats --format csv --output enemy-stats.csv\n"
+             "\n"
+             "README.txt beside it describes every command.\n"
+             "\n"
+             "Press any key to close this window.\n";
+}
+
+int runCli(const std::vector<std::string>& given, std::ostream& out, std::ostream& err)
+{
+    // "/?" asks Windows programs for their help; no file can have that name there
+    std::vector<std::string> args = given;
+    std::replace(args.begin(), args.end(), std::string("/?"), std::string("--help"));
     CommandIo io{out, err};
     int outputFailureExit = kExitRefused;
     const int code = parseAndRun(args, io, outputFailureExit);

@@ -1,5 +1,7 @@
 #include "cli/csv.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -11,7 +13,14 @@ std::string at(std::size_t line, std::size_t column)
 
 }  // namespace
 
-Result<std::vector<CsvRecord>> parseCsv(std::string_view text)
+char csvSeparator(std::string_view text)
+{
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    const std::size_t first = text.substr(0, end).find_first_of(",;");
+    return first != std::string_view::npos && text[first] == ';' ? ';' : ',';
+}
+
+Result<std::vector<CsvRecord>> parseCsv(std::string_view text, char separator)
 {
     using Records = std::vector<CsvRecord>;
     using Failure = Result<Records>;
@@ -46,11 +55,12 @@ Result<std::vector<CsvRecord>> parseCsv(std::string_view text)
             }
             if (!closed)
                 return Failure::failure(at(field.line, field.column) + ": a quoted field is not closed");
-            if (i < n && text[i] != ',' && text[i] != '\n' && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n')
+            if (i < n && text[i] != separator && text[i] != '\n' && !(text[i] == '\r' && i + 1 < n && text[i + 1] == '\n')
                 && !(text[i] == '\r' && i + 1 == n))
-                return Failure::failure(at(line, field.column) + ": only a comma or a line break may follow a closing quote");
+                return Failure::failure(at(line, field.column) + ": only a " + std::string(separator == ';' ? "semicolon" : "comma")
+                                        + " or a line break may follow a closing quote");
         } else {
-            while (i < n && text[i] != ',' && text[i] != '\n') {
+            while (i < n && text[i] != separator && text[i] != '\n') {
                 if (text[i] == '"')
                     return Failure::failure(at(line, field.column) + ": a quote inside a field that is not quoted");
                 if (text[i] == '\r' && (i + 1 == n || text[i + 1] == '\n'))
@@ -60,7 +70,7 @@ Result<std::vector<CsvRecord>> parseCsv(std::string_view text)
             }
         }
         record.push_back(std::move(field));
-        if (i < n && text[i] == ',') {
+        if (i < n && text[i] == separator) {
             ++i;
             if (i == n)
                 record.push_back({"", line, record.size() + 1});  // a comma before the end opens one more field

@@ -8,7 +8,9 @@
 #include <vector>
 
 // Comma-separated values as RFC 4180 has them: fields with commas, quotes or
-// line breaks are quoted, a quote inside doubled; lines end in CRLF or LF.
+// line breaks are quoted, a quote inside doubled; lines end in CRLF or LF. A
+// reader also takes the semicolons that spreadsheets set for languages whose
+// decimal mark is the comma.
 
 struct CsvField {
     std::string text;
@@ -23,7 +25,12 @@ using CsvRecord = std::vector<CsvField>;
 // record of one empty field. Refused with the line and column of the fault: a
 // quoted field that is never closed, a quote inside an unquoted field, or
 // anything but a comma or a line break right after a closing quote.
-Result<std::vector<CsvRecord>> parseCsv(std::string_view text);
+// `separator` is ',' or ';'.
+Result<std::vector<CsvRecord>> parseCsv(std::string_view text, char separator = ',');
+
+// The separator a CSV text uses: ';' when the first line (the header) has a
+// semicolon before any comma, else ','.
+char csvSeparator(std::string_view text);
 
 // One field as it is written: quoted when it holds a comma, a quote, a line
 // break, or blanks at either end (which spreadsheets may drop otherwise), or

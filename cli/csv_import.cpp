@@ -22,7 +22,25 @@ bool indexFromText(std::string_view text, std::int64_t& index)
     return !text.empty() && ec == std::errc() && end == text.data() + text.size();
 }
 
+std::string lowerAscii(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+    return lower;
+}
+
 }  // namespace
+
+bool isCsvName(std::string_view fileName) { return fileName.size() > 4 && lowerAscii(fileName).ends_with(".csv"); }
+
+std::string tableOfCsvName(std::string_view fileName)
+{
+    if (!isCsvName(fileName))
+        return {};
+    const KeyedTable* table = findKeyedTable(lowerAscii(fileName.substr(0, fileName.size() - 4)));
+    return table ? std::string(table->key()) : std::string();
+}
 
 ImportReading readCsvImport(std::string_view text, std::string_view tableKey)
 {
@@ -32,11 +50,13 @@ ImportReading readCsvImport(std::string_view text, std::string_view tableKey)
         out.refusals.push_back({"the file", "there is no table named " + jsonQuoted(tableKey)});
         return out;
     }
-    if (auto fault = textFault(text)) {
+    std::string converted;
+    if (auto fault = readAsUtf8(text, converted)) {
         out.refusals.push_back(std::move(*fault));
         return out;
     }
-    auto records = parseCsv(text);
+    // spreadsheets for languages with a decimal comma separate with semicolons
+    auto records = parseCsv(text, csvSeparator(text));
     if (!records) {
         out.refusals.push_back({"the file", records.error()});
         return out;
@@ -73,7 +93,8 @@ ImportReading readCsvImport(std::string_view text, std::string_view tableKey)
         if (row.size() == 1 && row.front().text.empty())
             continue;  // a blank line
         if (row.size() != header.size()) {
-            out.refusals.push_back({line, "the row has " + std::to_string(row.size()) + " fields; the header has "
+            out.refusals.push_back({line, "the row has " + std::to_string(row.size())
+                                              + (row.size() == 1 ? " field" : " fields") + "; the header has "
                                               + std::to_string(header.size())});
             continue;
         }

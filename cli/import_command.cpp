@@ -10,11 +10,6 @@
 
 namespace {
 
-bool endsWith(std::string_view s, std::string_view end)
-{
-    return s.size() >= end.size() && s.substr(s.size() - end.size()) == end;
-}
-
 class ImportCommand : public Command {
 public:
     CLI::App* add(CLI::App& app) override
@@ -32,11 +27,11 @@ public:
     int run(CommandIo& io) override
     {
         const std::string name = pathToUtf8(pathFromUtf8(m_file).filename());
-        const bool csv = !m_table.empty() || endsWith(name, ".csv") || endsWith(name, ".CSV");
+        const bool csv = !m_table.empty() || isCsvName(name);
         std::string table = m_table;
         if (csv && table.empty()) {
-            table = name.substr(0, name.size() - 4);
-            if (!findKeyedTable(table))
+            table = tableOfCsvName(name);
+            if (table.empty())
                 failUsage("cannot tell the table of " + name + ": give --table, or name the file <table>.csv");
         }
         if (csv)

@@ -207,7 +207,8 @@ ImportReading readJsonImport(std::string_view text)
 {
     ImportReading out;
     // the parser takes a NUL for the end of the text and would leave the rest unread
-    if (auto fault = textFault(text)) {
+    std::string converted;
+    if (auto fault = readAsUtf8(text, converted)) {
         out.refusals.push_back(std::move(*fault));
         return out;
     }

@@ -15,5 +15,12 @@ int main(int argc, char** argv)
     DescriptorBuffer buffer(1, stdoutOpen);
     std::streambuf* console = consoleOutputBuffer();
     std::ostream out(console ? console : &buffer);
-    return runCli(commandLineArguments(argc, argv), out, std::cerr);
+    const std::vector<std::string> args = commandLineArguments(argc, argv);
+    // a double click in Explorer: a window that closed at once would say nothing
+    if (args.empty() && startedInOwnWindow()) {
+        out << startedAloneNote() << std::flush;
+        waitForKeyPress();
+        return 0;
+    }
+    return runCli(args, out, std::cerr);
 }

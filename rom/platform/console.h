@@ -30,3 +30,12 @@ std::streambuf* consoleOutputBuffer();
 // Windows the system's last error): the same words on every system ("Broken
 // pipe" when the reader went away, "No space left on device", "it is closed").
 std::string outputFailureReason(int err);
+
+// Whether the program has a console window to itself, as when Explorer starts
+// it (a double click) rather than a command prompt, which shares its window
+// with the programs it runs. Never so on other systems.
+bool startedInOwnWindow();
+
+// Waits for a key in the program's console window, so that a window that
+// would close as the program ends stays until it is read.
+void waitForKeyPress();

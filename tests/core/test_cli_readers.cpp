@@ -132,6 +132,8 @@ TEST_CASE("csvImportListsEveryFault")
     REQUIRE_EQ(wheres(rows).size(), std::size_t(2));
     REQUIRE(startsWith(wheres(rows)[0], "line 3, column 1: "));
     REQUIRE(startsWith(wheres(rows)[1], "line 4: the row has 2 fields"));
+    const ImportReading one = readCsvImport("index,hp\r\n7\r\n", "enemy-stats");
+    REQUIRE_EQ(wheres(one), Texts{"line 2: the row has 1 field; the header has 2"});
     REQUIRE_EQ(rows.edits.size(), std::size_t(4));  // the aliased s1 is the key hp
     REQUIRE_EQ(rows.edits[0].field->key, std::string("hp"));
     REQUIRE_EQ(rows.edits[0].text, std::string("100"));
@@ -211,3 +213,89 @@ TEST_CASE("importRefusesWhatIsNoUtf8Text")
     }
 }
 
+
+namespace {
+
+// `text` as a file in UTF-16 with its byte-order mark, as PowerShell 5.1's `>` writes it.
+std::string utf16File(std::u16string_view text, bool bigEndian = false)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const char high = char(unit >> 8);
+        const char low = char(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST_CASE("csvImportReadsWhatSpreadsheetsAndPowerShellWrite")
+{
+    struct Row {
+        const char* name;
+        std::string text;
+        Texts values;  // the edits' texts, in order
+    };
+    const Row rows[] = {
+        {"semicolons (a spreadsheet set to German)", "index;hp;hit-effect\r\n1;4321;5 - Causes HP Leak\r\n",
+         Texts{"4321", "5 - Causes HP Leak"}},
+        {"semicolons, quoted fields with both marks", "\xEF\xBB\xBF\"index\";\"hp\";hit\r\n2;\"7\";\"2,5\"\r\n",
+         Texts{"7", "2,5"}},
+        {"commas stay commas where the header has one first", "index,hp\r\n3,\"1;2\"\r\n", Texts{"1;2"}},
+        {"UTF-16, little-endian", utf16File(u"index,hp\r\n4,12\r\n5,13\r\n"), Texts{"12", "13"}},
+        {"UTF-16, big-endian, semicolons", utf16File(u"index;hp\r\n4;99\r\n", true), Texts{"99"}},
+    };
+    for (const Row& row : rows) {
+        INFO(row.name);
+        const ImportReading reading = readCsvImport(row.text, "enemy-stats");
+        REQUIRE_MESSAGE(reading.refusals.empty(), (reading.refusals.empty() ? "" : wheres(reading)[0]).c_str());
+        Texts values;
+        for (const FieldEdit& edit : reading.edits)
+            values.push_back(edit.text);
+        REQUIRE_EQ(values, row.values);
+    }
+    // characters beyond ASCII, a pair of UTF-16 units among them, arrive as UTF-8
+    const ImportReading names = readCsvImport(utf16File(u"index,name\r\n7,\"B\u00E9 \U0001F3AE\"\r\n"), "enemy-names");
+    REQUIRE(names.refusals.empty());
+    REQUIRE_EQ(names.edits.at(0).text, std::string("B\xC3\xA9 \xF0\x9F\x8E\xAE"));
+    REQUIRE_EQ(placeOf(names.edits.at(0)), std::string("line 2, column 2 (enemy-names[7].name)"));
+    const ImportReading json = readJsonImport(utf16File(u"{\"tables\": {\"weapons\": [{\"index\": 4, \"attack\": 1}]}}"));
+    REQUIRE(json.refusals.empty());
+    REQUIRE_EQ(json.edits.size(), std::size_t(1));
+}
+
+TEST_CASE("brokenUtf16IsRefusedWhole")
+{
+    struct Row {
+        const char* name;
+        std::string text;
+        std::string where;
+        std::string what;
+    };
+    const Row rows[] = {
+        {"a first half alone", utf16File(u"index,name\r\n7,x") + std::string("\x00\xD8" "a\x00", 4), "line 2, column 4 (byte offset 32)", "0xD800"},
+        {"a second half alone", utf16File(u"index,name\r\n") + std::string("\x00\xDC", 2), "line 2, column 1 (byte offset 26)", "0xDC00"},
+        {"an odd byte at the end", utf16File(u"index,name\r\n7,x") + "y", "line 2, column 4 (byte offset 32)", "a single byte"},
+        {"UTF-16 without its mark", utf16File(u"index,name\r\n").substr(2), "line 1, column 2 (byte offset 1)", "looks like UTF-16 without a byte-order mark"},
+    };
+    for (const Row& row : rows) {
+        INFO(row.name);
+        const ImportReading reading = readCsvImport(row.text, "enemy-names");
+        REQUIRE_EQ(reading.edits.size(), std::size_t(0));
+        REQUIRE_EQ(wheres(reading).size(), std::size_t(1));
+        REQUIRE_EQ(reading.refusals[0].where, row.where);
+        REQUIRE_MESSAGE(contains(reading.refusals[0].reason, row.what), reading.refusals[0].reason.c_str());
+    }
+}
+
+TEST_CASE("aCsvFileNamesItsTableInAnyCase")
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"enemy-stats.csv", "enemy-stats"}, {"Enemy-Stats.csv", "enemy-stats"}, {"WEAPONS.CSV", "weapons"},
+        {"Armor.Csv", "armor"}, {"nosuch.csv", ""}, {"weapons.json", ""}, {".csv", ""}, {"weapons.csv.txt", ""}};
+    for (const auto& [name, table] : cases) {
+        INFO(name);
+        REQUIRE_EQ(tableOfCsvName(name), std::string(table));
+    }
+}

@@ -37,6 +37,10 @@ private slots:
     void readOnlyFilesAreLeftAlone();
     void aFileAnotherProgramHoldsIsLeftAlone();
     void twoWritersAtOnceLoseNoChange();
+    void longPathsAreWritten();
+    void theLongPathPrefixReachesTheHistory();
+    void refusalsSayWhatToDo();
+    void slashQuestionMarkIsHelp();
 };
 
 namespace {
@@ -79,6 +83,12 @@ struct Workspace {
         writeFile(path("edit.json"), R"({"tables": {"weapons": [{"index": 3, "attack": 77}],
             "enemy-names": [{"index": 2, "name": "Ol'Imp"}], "chests": [{"index": 4, "type": "gold", "value": 999}]}})");
         writeFile(path("enemy-stats.csv"), "index,hp,hit-effect\r\n1,4321,5 - Causes HP Leak\r\n2,17,0\r\n");
+        // as a spreadsheet set to German saves it, under a name in other letters' case
+        writeFile(path("Weapons.CSV"), "index;attack;critical-hit\r\n3;88;7\r\n");
+        // as PowerShell 5.1's `>` writes it: UTF-16 with its byte-order mark
+        const QString utf16 = "index,name\r\n6,\"Bat II\"\r\n";
+        writeFile(path("enemy-names.csv"), QByteArray("\xFF\xFE", 2)
+                                               + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2));
     }
     QString path(const QString& name) const { return dir.filePath(name); }
     void put(const QString& name, const Bytes& bytes) const { writeFile(path(name), asBytes(bytes)); }
@@ -137,7 +147,8 @@ void CliWindowsTest::bothBuildsGiveTheSameResults_data()
         {"set", "game.sfc", "enemy-names", "5", "name=Bat, Jr."},
         {"set", "game.sfc", "accessory-equip", "3", "pc-1=true", "Price=1200"}};
     QTest::newRow("import JSON and CSV") << QList<QStringList>{
-        {"import", "game.sfc", "edit.json", "--dry-run"}, {"import", "game.sfc", "edit.json"}, {"import", "game.sfc", "enemy-stats.csv"}};
+        {"import", "game.sfc", "edit.json", "--dry-run"}, {"import", "game.sfc", "edit.json"}, {"import", "game.sfc", "enemy-stats.csv"},
+        {"import", "game.sfc", "Weapons.CSV"}, {"import", "game.sfc", "enemy-names.csv"}};
     QTest::newRow("diff") << QList<QStringList>{{"diff", "game.sfc", "edited.sfc"}, {"diff", "game.sfc", "edited.sfc", "--json"}};
     QTest::newRow("info and checksum") << QList<QStringList>{{"info", "headered.smc"}, {"info", "game.sfc", "--json"},
                                                              {"checksum", "edited.sfc"}, {"checksum", "edited.sfc", "--fix"}};
@@ -414,6 +425,137 @@ void CliWindowsTest::twoWritersAtOnceLoseNoChange()
         QCOMPARE(int(std::uint8_t(now[level])), round);
         QCOMPARE(int(std::uint8_t(now[speed])), 200 - round);
     }
+}
+
+// Paths beyond 260 characters: with the long-path prefix \\?\ (which the
+// system takes as it stands) and without it (the manifest lets a Windows with
+// long paths turned on take them), and names of up to 255 characters, whose
+// temporary name beside them must fit too.
+void CliWindowsTest::longPathsAreWritten()
+{
+    Workspace w;
+    const QString prefixed = "\\\\?\\" + zPath(w.path("game.sfc"));
+    const CliRun dump = runCli({"dump", prefixed, "weapons", "--output", "\\\\?\\" + zPath(w.path("weapons.json"))});
+    QVERIFY2(dump.exitCode == 0, qPrintable(dump.err));
+    QVERIFY(QFileInfo::exists(w.path("weapons.json")));
+
+    // a name of 250 characters, written by both builds
+    const QString longName = QString(246, 'n') + ".ips";
+    const QStringList create{"patch", "create", "game.sfc", "edited.sfc", "--output", longName};
+    const CliRun windows = runCli(create, w.dir.path());
+    QVERIFY2(windows.exitCode == 0, qPrintable(windows.err));
+    QVERIFY(fileContents(w.path(longName)).startsWith("PATCH"));
+    QVERIFY(QFile::remove(w.path(longName)));
+    QCOMPARE(runProgram(nativeCli(), create, w.dir.path()).exitCode, 0);
+
+    // folders that make the whole path about 400 characters long
+    QString deep = w.dir.path();
+    for (int i = 0; i < 3; ++i) {
+        deep += "/" + QString(120, QChar('a' + i));
+        QVERIFY(QDir().mkdir(deep));
+    }
+    QVERIFY(QFile::copy(w.path("game.sfc"), deep + "/game.sfc"));
+    const QString deepImage = zPath(deep + "/game.sfc");
+    QVERIFY(deepImage.size() > 360);
+    const CliRun deepSet = runCli({"set", deepImage, "enemy-stats", "1", "hp=999"});
+    QVERIFY2(deepSet.exitCode == 0, qPrintable(deepSet.err));
+    for (const QString& image : {"\\\\?\\" + deepImage, deepImage}) {
+        const CliRun deepDump = runCli({"dump", image, "enemy-stats", "--format", "csv", "--output", image + ".csv", "--force"});
+        QVERIFY2(deepDump.exitCode == 0, qPrintable(deepDump.err));
+        QVERIFY(fileContents(deep + "/game.sfc.csv").contains("\r\n1,999,"));
+    }
+    // nothing left beside the outputs but the outputs
+    QCOMPARE(QDir(deep).entryList(QDir::Files | QDir::Hidden), QStringList({"game.sfc", "game.sfc.csv"}));
+}
+
+// An edit through the long-path prefix keeps its save in the image's history
+// like any other, so that it can be undone: the history finds the image by
+// the name the system resolves (canonicalPath).
+void CliWindowsTest::theLongPathPrefixReachesTheHistory()
+{
+    Workspace w;
+    QString deep = w.dir.path();
+    for (int i = 0; i < 3; ++i) {
+        deep += "/" + QString(120, QChar('k' + i));
+        QVERIFY(QDir().mkdir(deep));
+    }
+    QVERIFY(QFile::copy(w.path("game.sfc"), deep + "/game.sfc"));
+    for (const QString& image : {"\\\\?\\" + zPath(w.path("game.sfc")), "\\\\?\\" + zPath(deep + "/game.sfc")}) {
+        const CliRun set = runCli({"set", image, "weapons", "3", "attack=77"});
+        QVERIFY2(set.exitCode == 0, qPrintable(set.err));
+        const QString file = image.endsWith(zPath(deep + "/game.sfc")) ? deep + "/game.sfc" : w.path("game.sfc");
+        QCOMPARE(int(std::uint8_t(fileContents(file)[tables::weapons.base + 5 * 3])), 77);
+        const CliRun undo = runCli({"undo", image});
+        QVERIFY2(undo.exitCode == 0, qPrintable(undo.err));
+        QCOMPARE(fileContents(file), asBytes(w.sample));
+    }
+}
+
+// What Windows users meet and must be told in their own terms: a file a
+// spreadsheet holds open, a name Windows keeps for a device, and the files a
+// spreadsheet or PowerShell writes.
+void CliWindowsTest::refusalsSayWhatToDo()
+{
+    Workspace w;
+    const QStringList dumpCsv{"dump", "game.sfc", "enemy-stats", "--format", "csv", "--output"};
+    writeFile(w.path("open.csv"), "kept");
+    {
+        HeldFile spreadsheet("share-read", zPath(w.path("open.csv")));
+        QVERIFY(spreadsheet.held());
+        const CliRun held = runCli(dumpCsv + QStringList{"open.csv", "--force"}, w.dir.path());
+        QCOMPARE(held.exitCode, 1);
+        QVERIFY2(held.err.contains("cannot write open.csv: the file is open in another program"), qPrintable(held.err));
+        QVERIFY2(!held.err.contains("read-only"), qPrintable(held.err));
+    }
+    QCOMPARE(w.bytes("open.csv"), QByteArray("kept"));
+
+    const auto before = folderContents(w.dir.path());
+    for (const QString& device : QStringList{"NUL", "CON", "con.csv", "Aux.json", "COM1", "lpt9.txt", "nul .csv"}) {
+        for (const QStringList& force : {QStringList{}, QStringList{"--force"}}) {
+            const CliRun refused = runCli(dumpCsv + QStringList{device} + force, w.dir.path());
+            QCOMPARE(refused.exitCode, 1);
+            QVERIFY2(refused.err.contains("cannot write " + device + ": "), qPrintable(refused.err));
+            QVERIFY2(refused.err.contains(" is a device name that Windows reserves"), qPrintable(refused.err));
+            QVERIFY2(!refused.err.contains("already exists"), qPrintable(refused.err));
+        }
+    }
+    QCOMPARE(folderContents(w.dir.path()), before);
+    // names that only look like one are files
+    for (const QString& name : QStringList{"console.csv", "COM10.csv", "nul-data.csv"}) {
+        const CliRun written = runCli(dumpCsv + QStringList{name}, w.dir.path());
+        QVERIFY2(written.exitCode == 0, qPrintable(name + ": " + written.err));
+        QVERIFY(QFileInfo::exists(w.path(name)));
+    }
+
+    // a spreadsheet's semicolons under a name in capitals, and PowerShell's UTF-16
+    const CliRun semicolons = runCli({"import", "game.sfc", "Weapons.CSV"}, w.dir.path());
+    QVERIFY2(semicolons.exitCode == 0, qPrintable(semicolons.err));
+    const QByteArray now = w.bytes("game.sfc");
+    QCOMPARE(int(std::uint8_t(now[tables::weapons.base + 5 * 3])), 88);
+    QCOMPARE(int(std::uint8_t(now[tables::weapons.base + 5 * 3 + 2])), 7);
+    const CliRun utf16 = runCli({"import", "game.sfc", "enemy-names.csv"}, w.dir.path());
+    QVERIFY2(utf16.exitCode == 0, qPrintable(utf16.err));
+    QVERIFY2(utf16.outText().contains("enemy-names[6].name: "), qPrintable(utf16.outText()));
+    QVERIFY2(utf16.outText().contains("-> \"Bat II "), qPrintable(utf16.outText()));
+}
+
+void CliWindowsTest::slashQuestionMarkIsHelp()
+{
+    for (const QStringList& args : QList<QStringList>{{"/?"}, {"dump", "/?"}}) {
+        QStringList help = args;
+        help.replaceInStrings("/?", "--help");
+        const CliRun expected = runCli(help);
+        QCOMPARE(expected.exitCode, 0);
+        const CliRun asked = runCli(args);
+        QVERIFY2(asked.exitCode == 0, qPrintable(asked.err));
+        QVERIFY(asked.out.size() > 200);
+        QCOMPARE(asked.out, expected.out);
+    }
+    // without a console window of its own (here: pipes) no arguments are a
+    // fault of the command line, not a double click that waits for a key
+    const CliRun none = runCli({});
+    QCOMPARE(none.exitCode, 2);
+    QVERIFY(none.out.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CliWindowsTest)

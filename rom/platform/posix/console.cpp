@@ -35,3 +35,7 @@ bool holdStandardStreams()
 std::streambuf* consoleOutputBuffer() { return nullptr; }
 
 std::string outputFailureReason(int err) { return err == EBADF ? "it is closed" : std::strerror(err); }
+
+bool startedInOwnWindow() { return false; }
+
+void waitForKeyPress() {}

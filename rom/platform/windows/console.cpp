@@ -160,3 +160,30 @@ std::string outputFailureReason(int err)
         return "it is closed";
     return std::strerror(err);
 }
+
+bool startedInOwnWindow()
+{
+    // a command prompt or PowerShell holds its window too; a window made for
+    // this program alone lists it alone (none at all: no window, as with pipes)
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1;
+}
+
+void waitForKeyPress()
+{
+    // the window's own input, whatever standard input was given
+    const HANDLE input = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (input == INVALID_HANDLE_VALUE)
+        return;
+    FlushConsoleInputBuffer(input);
+    for (;;) {
+        INPUT_RECORD record{};
+        DWORD read = 0;
+        if (!ReadConsoleInputW(input, &record, 1, &read) || read == 0)
+            break;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
+            break;
+    }
+    CloseHandle(input);
+}
