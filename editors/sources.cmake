@@ -12,6 +12,7 @@ set(VELDRA_EDITORS_SOURCES
   common/combo_accessible.h
   common/control_table.cpp
   common/control_table.h
+  common/counted.h
   common/editor_host.h
   common/editor_window.cpp
   common/editor_window.h

@@ -133,6 +133,7 @@ private slots:
     void multiSetAndRelativeChanges();
     void refusedValueBlocksSaveUntilMended();
     void pasteSpreadsheetBlock();
+    void pasteLeavesEmptyCellsAsTheyAre();
     void sortAndFilterChangeOnlyTheView();
     void previewListsChangesAsTheToolPrintsThem();
     void batchIsOneUndoStepAndEditorsReadAgain();
@@ -317,6 +318,48 @@ void TestGrid::pasteSpreadsheetBlock()
                 expected.push_back(at);
         }
     QCOMPARE(changedOffsets(before, after), expected);
+}
+
+void TestGrid::pasteLeavesEmptyCellsAsTheyAre()
+{
+    Session s;
+    // attack, the field between, critical hit: the field between is not 0 where the block passes over it
+    s.image.poke(place(tables::weapons, 10, "Text1"), {210, 5, 33});
+    s.image.poke(place(tables::weapons, 11, "Text1"), {211, 9, 44});
+    s.image.poke(place(tables::weapons, 12, "Text1"), {212, 9, 55});
+    const Grid g = openGrid(s, "weapons");
+    const Bytes before = s.image.bytes();
+    const QString attack = QStringLiteral("Attack");
+    const QString critical = QStringLiteral("Critical Hit %");
+    const int gap = g.column(critical) - g.column(attack);
+    QVERIFY(gap > 1);
+
+    // the grid's own copy of two cells with a gap between them
+    clickCell(g, g.cell(10, attack));
+    clickCell(g, g.cell(10, critical), Qt::ControlModifier);
+    QTest::keyClick(g.view, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QApplication::clipboard()->text();
+    QCOMPARE(copied.count(QLatin1Char('\t')), gap);
+    clickCell(g, g.cell(11, attack));
+    QTest::keyClick(g.view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(g.text(11, attack), QStringLiteral("210"));
+    QCOMPARE(g.text(11, critical), QStringLiteral("33"));
+    QVERIFY2(g.bar().contains(QStringLiteral("left as")), qPrintable(g.bar()));
+    // a spreadsheet row ending in a tab, and a row with an empty first cell
+    clickCell(g, g.cell(12, attack));
+    pasteText(g, QStringLiteral("7\t\n\t\n"));
+    QCOMPARE(g.text(12, attack), QStringLiteral("7"));
+    QVERIFY2(g.bar().startsWith(QStringLiteral("Pasted 1 value in 2 rows")), qPrintable(g.bar()));
+
+    s.platform.askAnswers << true;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QVERIFY2(!s.platform.questions.last().contains(QStringLiteral("-> 0")), qPrintable(s.platform.questions.last()));
+    const Bytes after = s.image.bytes();
+    QCOMPARE(changedOffsets(before, after),
+             offsets({{place(tables::weapons, 11, "Text1"), 1}, {place(tables::weapons, 11, "Text3"), 1},
+                      {place(tables::weapons, 12, "Text1"), 1}}));
+    QCOMPARE(s.image.bytesAt(place(tables::weapons, 11, "Text1"), 3), (Bytes{210, 9, 33}));
+    QCOMPARE(s.image.bytesAt(place(tables::weapons, 12, "Text1"), 3), (Bytes{7, 9, 55}));
 }
 
 void TestGrid::sortAndFilterChangeOnlyTheView()

@@ -1,5 +1,6 @@
 #include "editors/grid/grid_window.h"
 
+#include "editors/common/counted.h"
 #include "editors/common/editor_host.h"
 #include "editors/common/list_filter.h"
 #include "editors/common/platform.h"
@@ -229,12 +230,13 @@ void GridWindow::paste()
         width = std::max(width, cells.size());
     const int rows = int(block.size());
     if (start.row() + rows > m_proxy->rowCount() || start.column() + width > m_proxy->columnCount()) {
-        setStatus(QStringLiteral("Not pasted: the block of %1 rows and %2 columns does not fit from the selected cell "
-                                 "(%3 rows and %4 columns are shown from there).")
-                      .arg(rows)
-                      .arg(width)
-                      .arg(m_proxy->rowCount() - start.row())
-                      .arg(m_proxy->columnCount() - start.column()));
+        setStatus(QStringLiteral("Not pasted: the block of %1 and %2 does not fit from the selected cell "
+                                 "(%3 and %4 %5 shown from there).")
+                      .arg(counted(rows, "row"), counted(width, "column"),
+                           counted(m_proxy->rowCount() - start.row(), "row"),
+                           counted(m_proxy->columnCount() - start.column(), "column"),
+                           m_proxy->rowCount() - start.row() == 1 && m_proxy->columnCount() - start.column() == 1
+                               ? QStringLiteral("is") : QStringLiteral("are")));
         return;
     }
     // the cells as source positions, checked before any is set: a column that
@@ -245,10 +247,17 @@ void GridWindow::paste()
         QString text;
     };
     std::vector<Cell> cells;
+    int blanks = 0;
     for (int r = 0; r < rows; ++r) {
         for (qsizetype c = 0; c < block[std::size_t(r)].size(); ++c) {
             const QModelIndex at = m_proxy->mapToSource(m_proxy->index(start.row() + r, start.column() + int(c)));
             const QString text = block[std::size_t(r)][c];
+            // an empty cell (a gap in the grid's own copy, a spreadsheet row
+            // ending in a tab) gives no value: its field stays as it is
+            if (text.trimmed().isEmpty()) {
+                ++blanks;
+                continue;
+            }
             if (!(m_model->flags(at) & Qt::ItemIsEditable)) {
                 if (text.trimmed() == at.data(Qt::DisplayRole).toString().trimmed())
                     continue;
@@ -270,10 +279,13 @@ void GridWindow::paste()
     m_view->selectionModel()->select(
         QItemSelection(start, m_proxy->index(start.row() + rows - 1, start.column() + int(width) - 1)),
         QItemSelectionModel::ClearAndSelect);
-    setStatus(QStringLiteral("Pasted %1 values in %2 rows%3")
-                  .arg(cells.size())
-                  .arg(rows)
-                  .arg(refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString()));
+    setStatus(QStringLiteral("Pasted %1 in %2%3%4")
+                  .arg(counted(int(cells.size()), "value"), counted(rows, "row"),
+                       blanks ? QStringLiteral("; %1 left as %2").arg(counted(blanks, "empty cell"),
+                                                                       blanks == 1 ? QStringLiteral("it was")
+                                                                                   : QStringLiteral("they were"))
+                              : QString(),
+                       refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString()));
 }
 
 void GridWindow::copy()
@@ -298,7 +310,7 @@ void GridWindow::copy()
         lines << cells.join(QLatin1Char('\t'));
     }
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    setStatus(QStringLiteral("Copied %1 rows of %2 columns").arg(bottom - top + 1).arg(right - left + 1));
+    setStatus(QStringLiteral("Copied %1 of %2").arg(counted(bottom - top + 1, "row"), counted(right - left + 1, "column")));
 }
 
 void GridWindow::editsChanged()
