@@ -407,7 +407,9 @@ void CompareWindow::TakeValue_Click()
     entry.time = std::chrono::system_clock::now();
     const RomImage image(m_host.romPath().toStdString());
     // the image's journal first, then the records, all or none (compares again)
-    const CheckedWrite written = m_host.saveLog().save(image, writes, std::move(entry));
+    // every open editor showing a written record reads it again, or keeps its
+    // unsaved edits and says so
+    const CheckedWrite written = m_host.saveLog().saveBatch(image, writes, std::move(entry), QStringLiteral("Take Value"));
     if (!written) {
         const QString why = written.changedOnDisk()
                                 ? QStringLiteral("%1 was changed in the image since it was compared. Nothing was written; "

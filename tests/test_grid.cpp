@@ -137,6 +137,7 @@ private slots:
     void sortAndFilterChangeOnlyTheView();
     void previewListsChangesAsTheToolPrintsThem();
     void batchIsOneUndoStepAndEditorsReadAgain();
+    void saveNamesTheEditorsWhoseEditsItReplaces();
     void recordChangedOnDiskRefusesTheWholeBatch();
     void revertAndAnotherLoad();
     void aLongSaveQuestionKeepsItsButtonsOnTheScreen();
@@ -445,6 +446,51 @@ void TestGrid::batchIsOneUndoStepAndEditorsReadAgain()
              QString::number(original[place(tables::weapons, 2, "Text1")]));
     action(s, "RedoSave")->trigger();
     QCOMPARE(s.image.bytes(), saved);
+}
+
+void TestGrid::saveNamesTheEditorsWhoseEditsItReplaces()
+{
+    Session s;
+    s.image.poke(place(tables::weapons, 2, "Text1"), {10});
+    QWidget* weapon = s.openEditor(3, QStringLiteral("Weapon"));
+    auto* list = child<QListWidget>(weapon, QStringLiteral("List1"));
+    auto* attack = child<QLineEdit>(weapon, QStringLiteral("Text1"));
+    clickRow(list, 2);
+    typeInto(attack, QStringLiteral("55"));
+    const Grid g = openGrid(s, "weapons");
+    clickCell(g, g.cell(2, QStringLiteral("Attack")));
+    typeInCell(g, QStringLiteral("99"));
+    const Bytes before = s.image.bytes();
+    const QString named = QStringLiteral("Weapon (%1)").arg(list->item(2)->text());
+
+    // No: nothing saved, and the editor keeps its typing
+    s.platform.askAnswers << false;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QVERIFY2(s.platform.questions.last().contains(QStringLiteral("Unsaved edits in an open editor would be replaced: ")
+                                                  + named),
+             qPrintable(s.platform.questions.last()));
+    QCOMPARE(s.image.bytes(), before);
+    QCOMPARE(attack->text(), QStringLiteral("55"));
+    QVERIFY2(g.bar().contains(named), qPrintable(g.bar()));
+
+    // Yes: saved, and the editor shows the saved record in place of its typing
+    s.platform.askAnswers << true;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(place(tables::weapons, 2, "Text1"), 1));
+    QCOMPARE(attack->text(), QStringLiteral("99"));
+    QVERIFY2(child<QLabel>(weapon, QStringLiteral("bar"))->text().startsWith(QStringLiteral("Grid Save -- ")),
+             qPrintable(child<QLabel>(weapon, QStringLiteral("bar"))->text()));
+
+    // an editor whose edits are of another entry is not named
+    clickRow(list, 3);
+    typeInto(attack, QStringLiteral("66"));
+    clickCell(g, g.cell(2, QStringLiteral("Attack")));
+    typeInCell(g, QStringLiteral("98"));
+    s.platform.askAnswers << true;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QVERIFY2(!s.platform.questions.last().contains(QStringLiteral("Unsaved edits")), qPrintable(s.platform.questions.last()));
+    QCOMPARE(attack->text(), QStringLiteral("66"));
+    QCOMPARE(int(s.image.bytes()[place(tables::weapons, 2, "Text1")]), 98);
 }
 
 void TestGrid::recordChangedOnDiskRefusesTheWholeBatch()

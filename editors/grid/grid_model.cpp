@@ -310,7 +310,15 @@ int GridModel::editedCellCount() const
 
 bool GridModel::hasEdits() const { return editedCellCount() > 0; }
 
-bool GridModel::rowHasEdits(int row) const { return !m_rows[std::size_t(row)].texts.empty(); }
+bool GridModel::rowHasEdits(int row) const
+{
+    return row >= 0 && row < int(m_rows.size()) && !m_rows[std::size_t(row)].texts.empty();
+}
+
+Bytes GridModel::readRecord(int row) const
+{
+    return row >= 0 && row < int(m_rows.size()) ? m_rows[std::size_t(row)].read : Bytes();
+}
 
 void GridModel::revert()
 {

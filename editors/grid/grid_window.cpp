@@ -123,10 +123,16 @@ GridWindow::GridWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(
     connect(m_view, &GridView::copyRequested, this, &GridWindow::copy);
     connect(m_model, &GridModel::editsChanged, this, &GridWindow::editsChanged);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this, &GridWindow::showCurrentCell);
-    // the grid follows every write to its table: a window's save, an undo, a redo
-    connect(&host.saveLog(), &SaveLog::written, this, [this](const Table* table, int index, const Bytes& bytes) {
-        if (m_model->table() && m_model->table()->table == table)
-            m_model->recordWritten(index, bytes);
+    // the grid follows every write to its table: a window's save, an undo, a
+    // redo, a restore; a row with edits keeps them and says so
+    connect(&host.saveLog(), &SaveLog::recordChanged, this, [this](const RecordChange& change) {
+        if (!m_model->table() || m_model->table()->table != change.table)
+            return;
+        if (change.source != objectName() && m_model->rowHasEdits(change.index) && m_model->readRecord(change.index) != change.bytes)
+            setStatus(QStringLiteral("%1 changed %2 in the image; your unsaved edits of it are kept (Save will offer "
+                                     "to read it again).")
+                          .arg(change.writer, m_model->entryName(change.index)));
+        m_model->recordWritten(change.index, change.bytes);
     });
     auto* save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, &GridWindow::GridSave_Click);
@@ -367,14 +373,25 @@ void GridWindow::GridSave_Click()
         }
     const QString count = QString::fromStdString(changeCount(fields, changes.size()));
     const QString file = QFileInfo(m_host.romPath()).fileName();
-    if (!m_host.platform().ask(this, QStringLiteral("Save to %1?\n\n%2%3 would change")
-                                         .arg(file, QString::fromStdString(lines), count))) {
-        setStatus(QStringLiteral("Not saved: the edits stay for you to go on."));
-        return;
-    }
     std::vector<ExpectedWrite> writes;
     for (const GridModel::Change& change : changes)
         writes.push_back({table.table, change.index, change.read, change.edited});
+    // editors whose typing this save would replace are named, and give way only on Yes
+    const QStringList editors = m_host.saveLog().unsavedEditsOf(writes);
+    const QString replaced =
+        editors.isEmpty() ? QString()
+                          : QStringLiteral("\n\nUnsaved edits in %1 would be replaced: %2. Yes drops them (%3 the saved "
+                                           "values); No saves nothing and keeps them.")
+                                .arg(editors.size() == 1 ? QStringLiteral("an open editor") : QStringLiteral("open editors"),
+                                     editors.join(QStringLiteral(", ")),
+                                     editors.size() == 1 ? QStringLiteral("it shows") : QStringLiteral("they show"));
+    if (!m_host.platform().ask(this, QStringLiteral("Save to %1?\n\n%2%3 would change%4")
+                                         .arg(file, QString::fromStdString(lines), count, replaced))) {
+        setStatus(editors.isEmpty() ? QStringLiteral("Not saved: the edits stay for you to go on.")
+                                    : QStringLiteral("Not saved: the edits here and in %1 stay for you to go on.")
+                                          .arg(editors.join(QStringLiteral(", "))));
+        return;
+    }
     SaveEntry about;
     about.entryLabel = changes.size() == 1 ? m_model->entryName(changes.front().index).toStdString()
                                            : std::to_string(changes.size()) + " entries";
@@ -383,7 +400,7 @@ void GridWindow::GridSave_Click()
     const RomImage image(m_host.romPath().toStdString());
     // the image's journal first, then the records, all or none; the windows
     // that show a written record read it again
-    const CheckedWrite written = m_host.saveLog().saveBatch(image, writes, std::move(about));
+    const CheckedWrite written = m_host.saveLog().saveBatch(image, writes, std::move(about), QStringLiteral("Grid Save"), true);
     if (written.changedOnDisk()) {
         const int index = changes[written.which].index;
         const QString entry = QStringLiteral("%1 (%2)").arg(m_model->entryName(index),
