@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -111,6 +112,7 @@ class ToolsTest : public QObject {
 private slots:
     void compareListsFieldsByTableAndTakesValuesAsOneUndoStep();
     void compareRefusesAFileThatIsNotTheGame();
+    void compareTakesAHeaderedImageWithoutItsHeader();
     void nextAndPreviousStepOverHeadings();
     void openEntryShowsTheEntryInItsEditor();
     void takeIsRefusedWhenTheImageChangedSinceTheCompare();
@@ -188,6 +190,42 @@ void ToolsTest::compareRefusesAFileThatIsNotTheGame()
     // Cancel opens nothing either
     QVERIFY(!compareWith(s, QString()));
     QCOMPARE(s.platform.messages.size(), 1);
+}
+
+void ToolsTest::compareTakesAHeaderedImageWithoutItsHeader()
+{
+    Session s;
+    const std::uint32_t attack = at(tables::weapons, 4, 0);
+    const std::uint8_t theirs = std::uint8_t(s.image.bytesAt(attack, 1)[0] + 3);
+    Bytes headered(512, 0);
+    const Bytes image = s.image.bytes();
+    headered.insert(headered.end(), image.begin(), image.end());
+    headered[512 + attack] = theirs;
+    const QString other = QFileInfo(s.image.path()).dir().filePath("other.smc");
+    writeFile(other, QByteArray(reinterpret_cast<const char*>(headered.data()), qsizetype(headered.size())));
+    QWidget* window = compareWith(s, other);
+    QVERIFY(window);
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    auto* list = child<QListWidget>(window, "CompareList");
+    QCOMPARE(list->count(), 2);  // the heading and the one field: the header itself is no difference
+    const QString status = child<QLabel>(window, "bar")->text();
+    QVERIFY2(status.startsWith("1 difference between this image and other.smc.") && status.contains("copier header"),
+             qPrintable(status));
+
+    // Previous with nothing selected steps to the last difference
+    QTest::mouseClick(child<QPushButton>(window, "PreviousDifference"), Qt::LeftButton);
+    QCOMPARE(list->currentRow(), 1);
+    clickListRow(list, 1, Qt::ControlModifier);  // deselected again
+    QVERIFY(list->selectedItems().isEmpty());
+    QTest::mouseClick(child<QPushButton>(window, "PreviousDifference"), Qt::LeftButton);
+    QCOMPARE(list->selectedItems().size(), 1);
+    QCOMPARE(list->currentRow(), 1);
+
+    const Bytes before = s.image.bytes();
+    QTest::mouseClick(child<QPushButton>(window, "TakeValue"), Qt::LeftButton);
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(attack, 1));
+    QCOMPARE(s.image.bytesAt(attack, 1)[0], theirs);
+    QCOMPARE(SampleImage::read(other), headered);  // the other file is only read
 }
 
 void ToolsTest::nextAndPreviousStepOverHeadings()
