@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -120,6 +122,7 @@ private slots:
     void staleChecksumIsFixedOnYesAndLeftOnNo_data();
     void staleChecksumIsFixedOnYesAndLeftOnNo();
     void missingCommandOpensTheSettings();
+    void runInEmulatorNamesTheGridsUnsavedEdits();
     void commandThatCannotStartIsReported_data();
     void commandThatCannotStartIsReported();
 };
@@ -329,6 +332,23 @@ void ToolsTest::emulatorStartsOnTheImagePathWithoutAShell()
     trigger(s, "RunInEmulator");
     QTRY_VERIFY(QFileInfo::exists(args));
     QCOMPARE(QString::fromUtf8(fileContents(args)), image + "\n");
+
+    // single quotes and backslashes quote as in a shell
+    setCommand(s, "'" + script + "' '-L' '/x y/core.so' a\\ b\\'c %f");
+    QFile::remove(args);
+    trigger(s, "RunInEmulator");
+    QTRY_VERIFY(QFileInfo::exists(args));
+    QCOMPARE(QString::fromUtf8(fileContents(args)), "-L\n/x y/core.so\na b'c\n" + image + "\n");
+    QVERIFY(s.platform.messages.isEmpty());
+    // a command that cannot be split is not kept: the dialog says why
+    trigger(s, "EmulatorSettings");
+    QWidget* dialog = s.shell().windows().find("Emulator");
+    typeInto(child<QLineEdit>(dialog, "EmulatorCommand"), "emu '%f");
+    QTest::mouseClick(child<QPushButton>(dialog, "OK"), Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    QVERIFY2(child<QLabel>(dialog, "EmulatorProblem")->text().contains("single quote that is not closed"),
+             qPrintable(child<QLabel>(dialog, "EmulatorProblem")->text()));
+    QCOMPARE(emulatorCommand(), "'" + script + "' '-L' '/x y/core.so' a\\ b\\'c %f");
 }
 
 void ToolsTest::staleChecksumIsFixedOnYesAndLeftOnNo_data()
@@ -385,6 +405,26 @@ void ToolsTest::missingCommandOpensTheSettings()
     QVERIFY(s.platform.messages.isEmpty());
 }
 
+void ToolsTest::runInEmulatorNamesTheGridsUnsavedEdits()
+{
+    Session s;
+    const QString args = QFileInfo(s.image.path()).dir().filePath("args.txt");
+    setCommand(s, "\"" + standInEmulator(QFileInfo(s.image.path()).path(), args) + "\" %f");
+    trigger(s, "TableGrid");
+    QWidget* grid = s.shell().windows().find("Grid");
+    QVERIFY(grid);
+    auto* view = child<QTableView>(grid, "GridView");
+    // an edit committed in a cell, as the cell editor commits it
+    QVERIFY(view->model()->setData(view->model()->index(3, 2), "12", Qt::EditRole));
+
+    s.platform.askAnswers << false;
+    trigger(s, "RunInEmulator");
+    QCOMPARE(s.platform.questions.size(), 1);
+    QVERIFY2(s.platform.questions[0].contains("Edits not saved in the Table Grid (1 edit of "), qPrintable(s.platform.questions[0]));
+    QTest::qWait(200);
+    QVERIFY(!QFileInfo::exists(args));  // No starts nothing
+}
+
 void ToolsTest::commandThatCannotStartIsReported_data()
 {
     QTest::addColumn<QString>("command");
@@ -392,7 +432,10 @@ void ToolsTest::commandThatCannotStartIsReported_data()
     QTest::newRow("no such file") << "/no/such/folder/emulator %f" << "/no/such/folder/emulator does not exist";
     QTest::newRow("not on the PATH") << "no-such-emulator-here %f" << "no-such-emulator-here was not found on the PATH";
     QTest::newRow("a folder") << "/tmp %f" << "/tmp is not a program that can be run";
-    QTest::newRow("unclosed quote") << "\"" << "the command names no program";
+    QTest::newRow("unclosed quote") << "\"" << "the command has a double quote that is not closed";
+    QTest::newRow("shell syntax") << "mednafen %f > log.txt" << "the command holds an unquoted > (character 13)";
+    QTest::newRow("not runnable, on the PATH") << "veldra-not-a-program %f"
+                                               << "veldra-not-a-program is not a program that can be run";
 }
 
 void ToolsTest::commandThatCannotStartIsReported()
@@ -400,6 +443,12 @@ void ToolsTest::commandThatCannotStartIsReported()
     QFETCH(QString, command);
     QFETCH(QString, reason);
     Session s;
+    // a file on the PATH that is not marked runnable
+    const QString folder = QFileInfo(s.image.path()).path();
+    writeFile(QDir(folder).filePath("veldra-not-a-program"), "#!/bin/sh\n");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", folder.toLocal8Bit() + ":" + path);
+    const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
     setEmulatorCommand(command);
     const Bytes before = s.image.bytes();
     trigger(s, "RunInEmulator");
