@@ -116,6 +116,7 @@ CompareWindow::CompareWindow(AppShell& shell) : QWidget(nullptr, Qt::Window), m_
     layout->addWidget(m_files);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("CompareList"));
+    m_list->setAccessibleName(QStringLiteral("Differences"));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setUniformItemSizes(true);
     layout->addWidget(m_list, 1);

@@ -1,5 +1,7 @@
 #include "app/window_registry.h"
 
+#include <QAbstractItemView>
+
 void WindowRegistry::add(const QString& objectName, Factory factory)
 {
     m_entries[objectName].factory = std::move(factory);
@@ -15,6 +17,10 @@ QWidget* WindowRegistry::show(const QString& objectName)
     Entry& entry = it->second;
     if (!entry.window) {
         entry.window = entry.factory();
+        // a list or table the window left unnamed is announced by the window's title
+        for (QAbstractItemView* view : entry.window->findChildren<QAbstractItemView*>())
+            if (view->window() == entry.window && view->accessibleName().isEmpty())  // not a drop-down's popup
+                view->setAccessibleName(entry.window->windowTitle().remove(QStringLiteral("[*]")).trimmed());
         entry.window->show();
     } else {
         if (entry.window->isMinimized())

@@ -112,6 +112,8 @@ QListWidget* EditorWindow::makeList(const QString& objectName, const QRect& geom
 {
     auto* list = new QListWidget(this);
     list->setObjectName(objectName);
+    // a screen reader says "Weapon, list", not a nameless "list"
+    list->setAccessibleName(windowTitle().trimmed());
     list->setGeometry(geometry);
     QFont font(QStringLiteral("Franklin Gothic Medium"));
     font.setPointSizeF(8.25);

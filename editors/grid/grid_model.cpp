@@ -153,6 +153,18 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return {};
     case kRefusalRole:
         return refused ? QString::fromStdString(r.refusals.at(column)) : QString();
+    case Qt::AccessibleTextRole:
+        // a bit shows no text: a reader says its state rather than nothing
+        if (isBit(*f) && !refused)
+            return fieldNumber(*f->field, r.edited) ? QStringLiteral("on") : QStringLiteral("off");
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        // what the colour tells the eye
+        if (refused)
+            return QStringLiteral("Refused: ") + QString::fromStdString(r.refusals.at(column));
+        if (readFieldValue(*f, r.read) != readFieldValue(*f, r.edited))
+            return QStringLiteral("Edited, not saved; read: ") + valueText(*f, r.read);
+        return {};
     case Qt::BackgroundRole:
         if (refused)
             return QBrush(kRefusedColour);

@@ -1,5 +1,6 @@
 #include "editors/grid/grid_window.h"
 
+#include "editors/common/combo_accessible.h"
 #include "editors/common/counted.h"
 #include "editors/common/editor_host.h"
 #include "editors/common/list_filter.h"
@@ -13,6 +14,7 @@
 #include "rom/history/checked_write.h"
 #include "rom/table_blocks.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -59,8 +61,10 @@ GridWindow::GridWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(
     setWindowTitle(QStringLiteral("Table Grid[*]"));
     setAttribute(Qt::WA_DeleteOnClose);
 
+    announceComboCaptions();
     m_tables = new QComboBox(this);
     m_tables->setObjectName(QStringLiteral("GridTable"));
+    m_tables->setAccessibleName(QStringLiteral("Table"));
     for (const KeyedTable& table : keyedTables())
         m_tables->addItem(caption(*table.table), QString::fromLatin1(table.key().data(), qsizetype(table.key().size())));
     m_tables->setCurrentIndex(m_tables->findData(QString::fromLatin1(kFirstTable)));
@@ -147,12 +151,22 @@ GridWindow::GridWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(
 
 void GridWindow::setStatus(const QString& text) { m_bar->setText(text); }
 
+void GridWindow::announceRefusal(const QString& text)
+{
+    setStatus(text);
+    // a refused cell shows red: the reader is told the reason at once
+    QAccessibleEvent alert(m_bar, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
 void GridWindow::readTable()
 {
     const KeyedTable* table = findKeyedTable(m_tables->currentData().toString().toStdString());
     if (!table)
         return;
     m_shownTable = m_tables->currentIndex();
+    // the table is announced by the caption of the table it shows
+    m_view->setAccessibleName(caption(*table->table));
     const Status read = m_model->load(*table, RomImage(m_host.romPath().toStdString()));
     m_view->resizeColumnsToContents();
     if (!read) {
@@ -207,16 +221,21 @@ void GridWindow::applyTyped(const QModelIndex& edited, const QString& text)
         if (!reason.isEmpty() && refused++ == 0)
             firstRefusal = reason;
     }
+    QString status;
     if (rows.size() == 1)
-        setStatus(refused ? QStringLiteral("Refused: ") + firstRefusal
-                          : QStringLiteral("%1 · %2: %3 (not saved yet)")
-                                .arg(m_model->entryName(*rows.begin()), field,
-                                     m_model->index(*rows.begin(), column).data(Qt::EditRole).toString()));
+        status = refused ? QStringLiteral("Refused: ") + firstRefusal
+                         : QStringLiteral("%1 · %2: %3 (not saved yet)")
+                               .arg(m_model->entryName(*rows.begin()), field,
+                                    m_model->index(*rows.begin(), column).data(Qt::EditRole).toString());
     else
-        setStatus(QStringLiteral("%1 cells of %2 set to %3%4")
-                      .arg(rows.size())
-                      .arg(field, text.trimmed(),
-                           refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString()));
+        status = QStringLiteral("%1 cells of %2 set to %3%4")
+                     .arg(rows.size())
+                     .arg(field, text.trimmed(),
+                          refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString());
+    if (refused)
+        announceRefusal(status);
+    else
+        setStatus(status);
 }
 
 void GridWindow::paste()
@@ -285,13 +304,18 @@ void GridWindow::paste()
     m_view->selectionModel()->select(
         QItemSelection(start, m_proxy->index(start.row() + rows - 1, start.column() + int(width) - 1)),
         QItemSelectionModel::ClearAndSelect);
-    setStatus(QStringLiteral("Pasted %1 in %2%3%4")
-                  .arg(counted(int(cells.size()), "value"), counted(rows, "row"),
-                       blanks ? QStringLiteral("; %1 left as %2").arg(counted(blanks, "empty cell"),
-                                                                       blanks == 1 ? QStringLiteral("it was")
-                                                                                   : QStringLiteral("they were"))
-                              : QString(),
-                       refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString()));
+    const QString status =
+        QStringLiteral("Pasted %1 in %2%3%4")
+            .arg(counted(int(cells.size()), "value"), counted(rows, "row"),
+                 blanks ? QStringLiteral("; %1 left as %2")
+                              .arg(counted(blanks, "empty cell"),
+                                   blanks == 1 ? QStringLiteral("it was") : QStringLiteral("they were"))
+                        : QString(),
+                 refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString());
+    if (refused)
+        announceRefusal(status);
+    else
+        setStatus(status);
 }
 
 void GridWindow::copy()
