@@ -1,5 +1,7 @@
 #include "app/window_registry.h"
 
+#include "editors/common/wrapped_text_fit.h"
+
 #include <QAbstractItemView>
 
 void WindowRegistry::add(const QString& objectName, Factory factory)
@@ -21,6 +23,7 @@ QWidget* WindowRegistry::show(const QString& objectName)
         for (QAbstractItemView* view : entry.window->findChildren<QAbstractItemView*>())
             if (view->window() == entry.window && view->accessibleName().isEmpty())  // not a drop-down's popup
                 view->setAccessibleName(entry.window->windowTitle().remove(QStringLiteral("[*]")).trimmed());
+        growWithWrappedText(entry.window);
         entry.window->show();
     } else {
         if (entry.window->isMinimized())

@@ -53,8 +53,18 @@ private:
 
 void judgeLabel(const QLabel* label, Judge& judge)
 {
-    if (label->text().isEmpty() || label->wordWrap())
+    if (label->text().isEmpty())
         return;
+    if (label->wordWrap()) {
+        // every line of the wrapped text inside the label: a word wider than
+        // the label, or lines below its foot, are cut off
+        const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+        const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 100000),
+                                                               int(Qt::TextWordWrap | label->alignment()), label->text());
+        judge.tooNarrow(label, label->text(), needed.width(), room.width());
+        judge.tooLow(label, needed.height(), room.height());
+        return;
+    }
     // the label's own hint: its text (a buddy's mnemonic drawn as such), indent, margins and frame
     judge.tooNarrow(label, label->text(), label->sizeHint().width(), label->width());
     const int margin = label->margin();
