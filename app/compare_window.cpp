@@ -194,7 +194,7 @@ void CompareWindow::refresh()
     auto b = m_otherHeadered ? readWholeFile(m_other.toStdString()) : RomImage(m_other.toStdString()).readAll();
     if (b && m_otherHeadered) {
         if (hasCopierHeader(*b))
-            b->erase(b->begin(), b->begin() + std::ptrdiff_t(kCopierHeaderSize));
+            b.value().erase(b.value().begin(), b.value().begin() + std::ptrdiff_t(kCopierHeaderSize));
         else
             b = Result<Bytes>::failure(m_other.toStdString() + " no longer holds the game behind a copier header");
     }

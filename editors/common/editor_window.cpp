@@ -233,7 +233,7 @@ QString EditorWindow::restoredCaption(const QString& label, const QString& write
     return writer + QStringLiteral(" -- ") + label + QStringLiteral(" -- read again.");
 }
 
-void EditorWindow::recordChanged(const RecordChange& change)
+void EditorWindow::recordChanged(const RecordChangeEvent& change)
 {
     recordWritten(*change.table, change.index, change.bytes);
     // the window's own save: it shows what it wrote

@@ -13,7 +13,7 @@
 #include <vector>
 
 class EditorHost;
-struct RecordChange;
+struct RecordChangeEvent;
 class QLabel;
 class QListWidget;
 
@@ -126,11 +126,11 @@ private:
     // True (asking whether to read again) when a record of `writes` was read
     // from another image than the one loaded now.
     bool readFromOtherImage(const std::vector<ExpectedWrite>& writes, const QString& entryLabel);
+    // Every write of a record, by any writer: see showsRecord and recordRestored.
+    void recordChanged(const RecordChangeEvent& change);
 
     EditorHost& m_host;
     QLabel* m_statusLine = nullptr;
-    void recordChanged(const RecordChange& change);
-
     bool m_userEdits = false;
     // the image each record the window holds was read from (or written to last)
     std::map<std::pair<const Table*, int>, QString> m_readFrom;

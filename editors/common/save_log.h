@@ -15,7 +15,7 @@ class EditorWindow;
 
 // One record of the image being edited changed: every view hears of every
 // write through this one event and decides what to read again.
-struct RecordChange {
+struct RecordChangeEvent {
     const Table* table = nullptr;
     int index = -1;
     Bytes bytes;     // what the record holds now
@@ -78,7 +78,7 @@ signals:
     // The history gained, lost or moved an entry.
     void changed();
     // A record of the image being edited holds other bytes now.
-    void recordChanged(const RecordChange& change);
+    void recordChanged(const RecordChangeEvent& change);
 
 private:
     Result<const SaveEntry*> move(const RomImage& image, bool undo);

@@ -129,7 +129,7 @@ GridWindow::GridWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this, &GridWindow::showCurrentCell);
     // the grid follows every write to its table: a window's save, an undo, a
     // redo, a restore; a row with edits keeps them and says so
-    connect(&host.saveLog(), &SaveLog::recordChanged, this, [this](const RecordChange& change) {
+    connect(&host.saveLog(), &SaveLog::recordChanged, this, [this](const RecordChangeEvent& change) {
         if (!m_model->table() || m_model->table()->table != change.table)
             return;
         if (change.source != objectName() && m_model->rowHasEdits(change.index) && m_model->readRecord(change.index) != change.bytes)
