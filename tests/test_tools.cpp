@@ -435,7 +435,7 @@ void ToolsTest::commandThatCannotStartIsReported_data()
     QTest::newRow("unclosed quote") << "\"" << "the command has a double quote that is not closed";
     QTest::newRow("shell syntax") << "mednafen %f > log.txt" << "the command holds an unquoted > (character 13)";
     QTest::newRow("not runnable, on the PATH") << "veldra-not-a-program %f"
-                                               << "veldra-not-a-program is not a program that can be run";
+                                               << "FOLDER/veldra-not-a-program is not a program that can be run";
 }
 
 void ToolsTest::commandThatCannotStartIsReported()
@@ -450,6 +450,7 @@ void ToolsTest::commandThatCannotStartIsReported()
     qputenv("PATH", folder.toLocal8Bit() + ":" + path);
     const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
     setEmulatorCommand(command);
+    reason.replace("FOLDER", folder);
     const Bytes before = s.image.bytes();
     trigger(s, "RunInEmulator");
     QCOMPARE(s.platform.messages.size(), 1);
