@@ -56,13 +56,10 @@ void judgeLabel(const QLabel* label, Judge& judge)
     if (label->text().isEmpty())
         return;
     if (label->wordWrap()) {
-        // every line of the wrapped text inside the label: a word wider than
-        // the label, or lines below its foot, are cut off
-        const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
-        const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, room.width(), 100000),
-                                                               int(Qt::TextWordWrap | label->alignment()), label->text());
-        judge.tooNarrow(label, label->text(), needed.width(), room.width());
-        judge.tooLow(label, needed.height(), room.height());
+        // by the label's own measures: its longest word within its width, and
+        // every line of the wrapped text above its foot
+        judge.tooNarrow(label, label->text(), label->minimumSizeHint().width(), label->width());
+        judge.tooLow(label, label->heightForWidth(label->width()), label->height());
         return;
     }
     // the label's own hint: its text (a buddy's mnemonic drawn as such), indent, margins and frame
