@@ -151,6 +151,10 @@ void TestGrid::opensWithEveryTableAndShowsLabelsAndBits()
     auto* tables = child<QComboBox>(g.window, QStringLiteral("GridTable"));
     QCOMPARE(tables->count(), 15);
     QCOMPARE(tables->itemData(4).toString(), QStringLiteral("enemy-stats"));
+    // a table of one entry says so in the singular
+    tables->setCurrentIndex(tables->findData(QStringLiteral("gato")));
+    QVERIFY2(g.bar().contains(QStringLiteral(": 1 entry read from")), qPrintable(g.bar()));
+    tables->setCurrentIndex(tables->findData(QStringLiteral("enemy-stats")));
     QCOMPARE(action(s, "TableGrid")->text(), QStringLiteral("Table Grid..."));
     QCOMPARE(action(s, "TableGrid")->parent()->objectName(), QStringLiteral("Tools"));
 
@@ -339,6 +343,7 @@ void TestGrid::pasteLeavesEmptyCellsAsTheyAre()
     clickCell(g, g.cell(10, attack));
     clickCell(g, g.cell(10, critical), Qt::ControlModifier);
     QTest::keyClick(g.view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY2(g.bar() == QStringLiteral("Copied 1 row of %1 columns").arg(gap + 1), qPrintable(g.bar()));
     const QString copied = QApplication::clipboard()->text();
     QCOMPARE(copied.count(QLatin1Char('\t')), gap);
     clickCell(g, g.cell(11, attack));

@@ -174,10 +174,9 @@ void GridWindow::readTable()
         m_host.platform().showMessage(this, QString::fromStdString(read.error()));
         return;
     }
-    setStatus(QStringLiteral("%1: %2 entries read from %3")
-                  .arg(caption(*table->table))
-                  .arg(table->table->count)
-                  .arg(QFileInfo(m_host.romPath()).fileName()));
+    setStatus(QStringLiteral("%1: %2 read from %3")
+                  .arg(caption(*table->table), counted(table->table->count, "entry", "entries"),
+                       QFileInfo(m_host.romPath()).fileName()));
 }
 
 void GridWindow::GridTable_Click()
