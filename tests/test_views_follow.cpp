@@ -68,7 +68,9 @@ void ViewsFollowTest::takeValueShowsInAnOpenEditorOrKeepsItsEdits()
     QVERIFY2(list->count() == 3 && list->item(1)->text().endsWith(QStringLiteral("Attack: 98 -> 17")),
              qPrintable(list->item(1)->text()));
     clickRow(list, 1);
+    const Bytes before = s.image.bytes();
     QTest::mouseClick(child<QPushButton>(compare, QStringLiteral("TakeValue")), Qt::LeftButton);
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(at(tables::weapons, 4, 0), 1));
     QCOMPARE(s.image.bytesAt(at(tables::weapons, 4, 0), 3), (Bytes{17, 0, 10}));
     // the editor shows what the file holds, and who wrote it
     QCOMPARE(attack->text(), QStringLiteral("17"));
