@@ -22,7 +22,7 @@ inline void checkReading(const ImportReading& reading)
     const EditPlan plan = planEdits(image, reading.edits);
     if (!plan.refusals.empty())
         return;
-    for (const RecordChangeEvent& change : plan.changes) {
+    for (const RecordChange& change : plan.changes) {
         const std::size_t size = change.table->table->recordSize;
         FUZZ_CHECK(change.before.size() == size && change.after.size() == size);
         FUZZ_CHECK(change.before != change.after);
