@@ -1,6 +1,7 @@
 #include "app/compare_window.h"
 
 #include "app/app_shell.h"
+#include "editors/common/counted.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/labels.h"
 #include "editors/common/platform.h"
@@ -9,7 +10,9 @@
 #include "rom/entry_names.h"
 #include "rom/history/checked_write.h"
 #include "rom/history/field_changes.h"
+#include "rom/files.h"
 #include "rom/identity.h"
+#include "rom/image_facts.h"
 #include "rom/image_diff.h"
 #include "rom/image_facts_text.h"
 
@@ -113,6 +116,7 @@ CompareWindow::CompareWindow(AppShell& shell) : QWidget(nullptr, Qt::Window), m_
     layout->addWidget(m_files);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("CompareList"));
+    m_list->setAccessibleName(QStringLiteral("Differences"));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setUniformItemSizes(true);
     layout->addWidget(m_list, 1);
@@ -152,13 +156,20 @@ bool CompareWindow::compareWith(const QString& other)
 {
     const QString name = QFileInfo(other).fileName();
     const auto identity = readIdentityValue(other.toStdString());
-    if (!identity || !isGameIdentity(*identity)) {
+    // the game behind a 512-byte copier header, as File > Load recognises it:
+    // compared without the header
+    bool headered = false;
+    if (identity && !isGameIdentity(*identity))
+        if (const auto bytes = readWholeFile(other.toStdString()); bytes && hasCopierHeader(*bytes))
+            headered = true;
+    if (!headered && (!identity || !isGameIdentity(*identity))) {
         const QString why = identity ? QString() : QStringLiteral(" (%1)").arg(qs(identity.error()));
         m_host.platform().showMessage(
             this, QStringLiteral("%1 is not a Veldra Saga ROM%2; nothing was compared.").arg(name, why));
         return false;
     }
     m_other = QFileInfo(other).absoluteFilePath();
+    m_otherHeadered = headered;
     m_list->clear();
     m_rows.clear();
     refresh();
@@ -180,7 +191,13 @@ void CompareWindow::refresh()
     const QString loaded = m_host.romPath();
     m_files->setText(QStringLiteral("This image: %1\nOther image: %2").arg(loaded, m_other));
     auto a = RomImage(loaded.toStdString()).readAll();
-    auto b = RomImage(m_other.toStdString()).readAll();
+    auto b = m_otherHeadered ? readWholeFile(m_other.toStdString()) : RomImage(m_other.toStdString()).readAll();
+    if (b && m_otherHeadered) {
+        if (hasCopierHeader(*b))
+            b.value().erase(b.value().begin(), b.value().begin() + std::ptrdiff_t(kCopierHeaderSize));
+        else
+            b = Result<Bytes>::failure(m_other.toStdString() + " no longer holds the game behind a copier header");
+    }
     if (!a || !b) {
         m_loaded.clear();
         m_otherBytes.clear();
@@ -298,9 +315,12 @@ void CompareWindow::fill()
             m_list->setCurrentRow(again, QItemSelectionModel::NoUpdate);
     }
     const QString other = QFileInfo(m_other).fileName();
-    m_status->setText(differences == 0 && !diff.sizesDiffer
-                          ? QStringLiteral("No differences: this image and %1 hold the same bytes.").arg(other)
-                          : QStringLiteral("%1 differences between this image and %2.").arg(differences).arg(other));
+    const QString header = m_otherHeadered ? QStringLiteral(" %1 has a 512-byte copier header; it is compared without it.").arg(other)
+                                           : QString();
+    m_status->setText((differences == 0 && !diff.sizesDiffer
+                           ? QStringLiteral("No differences: this image and %1 hold the same bytes.").arg(other)
+                           : QStringLiteral("%1 between this image and %2.").arg(counted(differences, "difference"), other))
+                      + header);
     showButtons();
 }
 
@@ -335,8 +355,9 @@ void CompareWindow::PreviousDifference_Click() { step(-1); }
 
 void CompareWindow::step(int direction)
 {
+    // with no difference selected, Next starts at the top and Previous at the bottom
     int row = m_list->currentRow();
-    if (row < 0)
+    if (row < 0 || !m_list->item(row)->isSelected())
         row = direction > 0 ? -1 : int(m_rows.size());
     for (int i = row + direction; i >= 0 && i < int(m_rows.size()); i += direction) {
         if (m_rows[std::size_t(i)].kind == Row::Kind::Heading)
@@ -345,8 +366,11 @@ void CompareWindow::step(int direction)
         m_list->scrollToItem(m_list->item(i));
         return;
     }
-    m_status->setText(direction > 0 ? QStringLiteral("No difference below the one selected.")
-                                    : QStringLiteral("No difference above the one selected."));
+    if (row < 0 || row >= int(m_rows.size()))
+        m_status->setText(QStringLiteral("No differences to step to."));
+    else
+        m_status->setText(direction > 0 ? QStringLiteral("No difference below the one selected.")
+                                        : QStringLiteral("No difference above the one selected."));
 }
 
 void CompareWindow::TakeValue_Click()
@@ -407,7 +431,9 @@ void CompareWindow::TakeValue_Click()
     entry.time = std::chrono::system_clock::now();
     const RomImage image(m_host.romPath().toStdString());
     // the image's journal first, then the records, all or none (compares again)
-    const CheckedWrite written = m_host.saveLog().save(image, writes, std::move(entry));
+    // every open editor showing a written record reads it again, or keeps its
+    // unsaved edits and says so
+    const CheckedWrite written = m_host.saveLog().saveBatch(image, writes, std::move(entry), QStringLiteral("Take Value"));
     if (!written) {
         const QString why = written.changedOnDisk()
                                 ? QStringLiteral("%1 was changed in the image since it was compared. Nothing was written; "

@@ -61,6 +61,7 @@ private:
 
     AppShell& m_host;
     QString m_other;
+    bool m_otherHeadered = false;  // the other file is the game behind a copier header
     Bytes m_loaded;       // the bytes of the image being edited, as compared last
     Bytes m_otherBytes;   // the other image's, as compared last
     std::vector<Row> m_rows;  // one per list row

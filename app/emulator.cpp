@@ -1,6 +1,9 @@
 #include "app/emulator.h"
 
+#include "rom/command_words.h"
+
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +40,17 @@ QString expand(const QString& word, const QString& image, bool& named)
     return out;
 }
 
+// the first file named `name` in a folder of the PATH, runnable or not
+QString onPath(const QString& name)
+{
+    for (const QString& folder : qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+        const QFileInfo file(QDir(folder), name);
+        if (file.exists() && !file.isDir())
+            return file.absoluteFilePath();
+    }
+    return {};
+}
+
 }  // namespace
 
 QString emulatorCommand() { return QSettings().value(kKey).toString(); }
@@ -51,7 +65,12 @@ void setEmulatorCommand(const QString& command)
 
 EmulatorLaunch emulatorLaunch(const QString& command, const QString& image)
 {
-    QStringList words = QProcess::splitCommand(command);
+    const auto split = splitCommandWords(command.toStdString());
+    if (!split)
+        return {QString(), {}, QString::fromStdString(split.error())};
+    QStringList words;
+    for (const std::string& word : *split)
+        words << QString::fromStdString(word);
     if (words.isEmpty())
         return {};
     bool named = false;
@@ -67,11 +86,15 @@ EmulatorLaunch emulatorLaunch(const QString& command, const QString& image)
 
 QString startEmulator(const EmulatorLaunch& launch)
 {
+    if (!launch.refusal.isEmpty())
+        return launch.refusal;
     if (launch.program.isEmpty())
         return QStringLiteral("the command names no program");
     // a program named without a folder is looked for on the PATH, as a shell would
     const bool bare = !launch.program.contains(QLatin1Char('/'));
-    const QString found = bare ? QStandardPaths::findExecutable(launch.program) : launch.program;
+    QString found = bare ? QStandardPaths::findExecutable(launch.program) : launch.program;
+    if (found.isEmpty())
+        found = onPath(launch.program);  // a file of that name that is not a program
     if (found.isEmpty())
         return QStringLiteral("%1 was not found on the PATH").arg(launch.program);
     const QFileInfo info(found);
@@ -107,11 +130,18 @@ EmulatorDialog::EmulatorDialog(QWidget* parent) : QDialog(parent)
     m_command->setMinimumWidth(420);
     label->setBuddy(m_command);
     layout->addWidget(m_command);
-    auto* note = new QLabel(QStringLiteral("The words are split as a shell splits them (double quotes keep blanks in a "
-                                           "word) and the program is started without a shell."),
+    auto* note = new QLabel(QStringLiteral("The words are split by a shell's quoting rules (single and double quotes "
+                                           "keep blanks in a word, a backslash quotes the next character) and the program "
+                                           "is started without a shell: pipes, redirections, variables, ~ and wildcards "
+                                           "are refused unless quoted."),
                             this);
     note->setWordWrap(true);
     layout->addWidget(note);
+    m_problem = new QLabel(this);
+    m_problem->setObjectName(QStringLiteral("EmulatorProblem"));
+    m_problem->setWordWrap(true);
+    m_problem->hide();
+    layout->addWidget(m_problem);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("Buttons"));
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OK"));
@@ -123,6 +153,12 @@ EmulatorDialog::EmulatorDialog(QWidget* parent) : QDialog(parent)
 
 void EmulatorDialog::accept()
 {
+    // a command that cannot be split stays open here, with the reason
+    if (const EmulatorLaunch launch = emulatorLaunch(m_command->text(), QStringLiteral("image")); !launch.refusal.isEmpty()) {
+        m_problem->setText(QStringLiteral("Not kept: %1.").arg(launch.refusal));
+        m_problem->show();
+        return;
+    }
     setEmulatorCommand(m_command->text());
     QDialog::accept();
 }

@@ -4,15 +4,17 @@
 #include <QString>
 #include <QStringList>
 
+class QLabel;
 class QLineEdit;
 
 // The emulator the user runs the image in: a command line remembered with the
 // other settings, in which %f stands for the image's path. It is split into a
-// program and its arguments as a shell splits words (blanks separate, double
-// quotes keep blanks in a word, and """ stands for a double quote) and started
-// without any shell, so that no path, however named, is read as shell syntax.
-// %f is replaced inside its word by the path as it is; %% stands for a percent
-// sign. A command without %f gets the path as its last argument.
+// program and its arguments by a shell's quoting rules (splitCommandWords:
+// blanks, single and double quotes, backslashes; shell syntax beyond quoting
+// is refused with the reason) and started without any shell, so that no
+// path, however named, is read as shell syntax. %f is replaced inside its
+// word by the path as it is; %% stands for a percent sign. A command without
+// %f gets the path as its last argument.
 
 QString emulatorCommand();
 void setEmulatorCommand(const QString& command);
@@ -20,10 +22,11 @@ void setEmulatorCommand(const QString& command);
 struct EmulatorLaunch {
     QString program;
     QStringList arguments;
+    QString refusal;  // why the command cannot be split into words; empty when it can
 };
 
 // The program and arguments `command` starts on `image`; an empty program
-// when the command names none.
+// when the command names none or cannot be split (see refusal).
 EmulatorLaunch emulatorLaunch(const QString& command, const QString& image);
 
 // Starts the emulator without waiting for it; an empty string when it started,
@@ -41,4 +44,5 @@ public:
 
 private:
     QLineEdit* m_command;
+    QLabel* m_problem;
 };

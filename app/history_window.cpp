@@ -43,6 +43,7 @@ HistoryWindow::HistoryWindow(SaveLog& log) : QWidget(nullptr, Qt::Window), m_log
     setAttribute(Qt::WA_DeleteOnClose);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("HistoryList"));
+    m_list->setAccessibleName(QStringLiteral("History"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     resize(560, 300);

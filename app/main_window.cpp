@@ -44,6 +44,7 @@ MainWindow::MainWindow(AppShell& shell) : m_shell(shell)
     setCentralWidget(client);
     m_list = new QListWidget(client);
     m_list->setObjectName(QStringLiteral("List1"));
+    m_list->setAccessibleName(QStringLiteral("Editors"));
     m_list->setGeometry(twipsRect(0, 0, 3735, 1815));
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(8.25);

@@ -3,9 +3,13 @@
 #include "app/app_shell.h"
 #include "app/compare_window.h"
 #include "app/emulator.h"
+#include "editors/common/counted.h"
 #include "editors/common/editor_window.h"
 #include "editors/common/platform.h"
 #include "editors/common/save_log.h"
+#include "editors/grid/grid_model.h"
+#include "editors/grid/grid_window.h"
+#include "rom/entry_names.h"
 #include "rom/image_facts_text.h"
 #include "rom/image_jobs.h"
 #include "rom/platform/path_text.h"
@@ -76,9 +80,16 @@ void ToolsActions::RunInEmulator_Click()
         return;
     }
     QStringList edited;
-    for (const QString& name : m_shell.windows().openWindows())
-        if (auto* editor = qobject_cast<EditorWindow*>(m_shell.windows().find(name)); editor && editor->hasUserEdits())
-            edited << editor->windowTitle();
+    for (const QString& name : m_shell.windows().openWindows()) {
+        QWidget* window = m_shell.windows().find(name);
+        if (auto* editor = qobject_cast<EditorWindow*>(window); editor && editor->hasUserEdits())
+            edited << editor->windowTitle().trimmed();
+        // the grid's edits wait for its Save as an editor's do
+        if (auto* grid = qobject_cast<GridWindow*>(window); grid && grid->model().hasEdits())
+            edited << QStringLiteral("the Table Grid (%1 of %2)")
+                          .arg(counted(grid->model().editedCellCount(), "edit"),
+                               QString::fromStdString(tableCaption(*grid->model().table()->table)));
+    }
     const QString unsaved =
         edited.isEmpty() ? QString()
                          : QStringLiteral("\n\nEdits not saved in %1 are not in the file: the emulator runs the image as "

@@ -1,5 +1,10 @@
 #include "app/window_registry.h"
 
+#include "editors/common/wrapped_text_fit.h"
+
+#include <QAbstractItemView>
+#include <QHeaderView>
+
 void WindowRegistry::add(const QString& objectName, Factory factory)
 {
     m_entries[objectName].factory = std::move(factory);
@@ -15,6 +20,12 @@ QWidget* WindowRegistry::show(const QString& objectName)
     Entry& entry = it->second;
     if (!entry.window) {
         entry.window = entry.factory();
+        // a list or table the window left unnamed is announced by the window's
+        // title (a drop-down's popup list and a table's headers are not the window's)
+        for (QAbstractItemView* view : entry.window->findChildren<QAbstractItemView*>())
+            if (view->window() == entry.window && !qobject_cast<QHeaderView*>(view) && view->accessibleName().isEmpty())
+                view->setAccessibleName(entry.window->windowTitle().remove(QStringLiteral("[*]")).trimmed());
+        growWithWrappedText(entry.window);
         entry.window->show();
     } else {
         if (entry.window->isMinimized())

@@ -12,6 +12,7 @@ set(VELDRA_EDITORS_SOURCES
   common/combo_accessible.h
   common/control_table.cpp
   common/control_table.h
+  common/counted.h
   common/editor_host.h
   common/editor_window.cpp
   common/editor_window.h
@@ -46,6 +47,8 @@ set(VELDRA_EDITORS_SOURCES
   common/value_entries.h
   common/window_finish.cpp
   common/window_finish.h
+  common/wrapped_text_fit.cpp
+  common/wrapped_text_fit.h
   enemy/ai_pointer_page.cpp
   enemy/ai_pointer_page.h
   enemy/enemy_lists.cpp

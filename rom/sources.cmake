@@ -9,6 +9,8 @@ set(VELDRA_CORE_SOURCES
   change_text.h
   chest_contents.cpp
   chest_contents.h
+  command_words.cpp
+  command_words.h
   edit_plan.cpp
   edit_plan.h
   enemy_names.cpp

@@ -133,9 +133,11 @@ private slots:
     void multiSetAndRelativeChanges();
     void refusedValueBlocksSaveUntilMended();
     void pasteSpreadsheetBlock();
+    void pasteLeavesEmptyCellsAsTheyAre();
     void sortAndFilterChangeOnlyTheView();
     void previewListsChangesAsTheToolPrintsThem();
     void batchIsOneUndoStepAndEditorsReadAgain();
+    void saveNamesTheEditorsWhoseEditsItReplaces();
     void recordChangedOnDiskRefusesTheWholeBatch();
     void revertAndAnotherLoad();
     void aLongSaveQuestionKeepsItsButtonsOnTheScreen();
@@ -149,6 +151,10 @@ void TestGrid::opensWithEveryTableAndShowsLabelsAndBits()
     auto* tables = child<QComboBox>(g.window, QStringLiteral("GridTable"));
     QCOMPARE(tables->count(), 15);
     QCOMPARE(tables->itemData(4).toString(), QStringLiteral("enemy-stats"));
+    // a table of one entry says so in the singular
+    tables->setCurrentIndex(tables->findData(QStringLiteral("gato")));
+    QVERIFY2(g.bar().contains(QStringLiteral(": 1 entry read from")), qPrintable(g.bar()));
+    tables->setCurrentIndex(tables->findData(QStringLiteral("enemy-stats")));
     QCOMPARE(action(s, "TableGrid")->text(), QStringLiteral("Table Grid..."));
     QCOMPARE(action(s, "TableGrid")->parent()->objectName(), QStringLiteral("Tools"));
 
@@ -319,6 +325,49 @@ void TestGrid::pasteSpreadsheetBlock()
     QCOMPARE(changedOffsets(before, after), expected);
 }
 
+void TestGrid::pasteLeavesEmptyCellsAsTheyAre()
+{
+    Session s;
+    // attack, the field between, critical hit: the field between is not 0 where the block passes over it
+    s.image.poke(place(tables::weapons, 10, "Text1"), {210, 5, 33});
+    s.image.poke(place(tables::weapons, 11, "Text1"), {211, 9, 44});
+    s.image.poke(place(tables::weapons, 12, "Text1"), {212, 9, 55});
+    const Grid g = openGrid(s, "weapons");
+    const Bytes before = s.image.bytes();
+    const QString attack = QStringLiteral("Attack");
+    const QString critical = QStringLiteral("Critical Hit %");
+    const int gap = g.column(critical) - g.column(attack);
+    QVERIFY(gap > 1);
+
+    // the grid's own copy of two cells with a gap between them
+    clickCell(g, g.cell(10, attack));
+    clickCell(g, g.cell(10, critical), Qt::ControlModifier);
+    QTest::keyClick(g.view, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY2(g.bar() == QStringLiteral("Copied 1 row of %1 columns").arg(gap + 1), qPrintable(g.bar()));
+    const QString copied = QApplication::clipboard()->text();
+    QCOMPARE(copied.count(QLatin1Char('\t')), gap);
+    clickCell(g, g.cell(11, attack));
+    QTest::keyClick(g.view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(g.text(11, attack), QStringLiteral("210"));
+    QCOMPARE(g.text(11, critical), QStringLiteral("33"));
+    QVERIFY2(g.bar().contains(QStringLiteral("left as")), qPrintable(g.bar()));
+    // a spreadsheet row ending in a tab, and a row with an empty first cell
+    clickCell(g, g.cell(12, attack));
+    pasteText(g, QStringLiteral("7\t\n\t\n"));
+    QCOMPARE(g.text(12, attack), QStringLiteral("7"));
+    QVERIFY2(g.bar().startsWith(QStringLiteral("Pasted 1 value in 2 rows")), qPrintable(g.bar()));
+
+    s.platform.askAnswers << true;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QVERIFY2(!s.platform.questions.last().contains(QStringLiteral("-> 0")), qPrintable(s.platform.questions.last()));
+    const Bytes after = s.image.bytes();
+    QCOMPARE(changedOffsets(before, after),
+             offsets({{place(tables::weapons, 11, "Text1"), 1}, {place(tables::weapons, 11, "Text3"), 1},
+                      {place(tables::weapons, 12, "Text1"), 1}}));
+    QCOMPARE(s.image.bytesAt(place(tables::weapons, 11, "Text1"), 3), (Bytes{210, 9, 33}));
+    QCOMPARE(s.image.bytesAt(place(tables::weapons, 12, "Text1"), 3), (Bytes{7, 9, 55}));
+}
+
 void TestGrid::sortAndFilterChangeOnlyTheView()
 {
     Session s;
@@ -402,6 +451,51 @@ void TestGrid::batchIsOneUndoStepAndEditorsReadAgain()
              QString::number(original[place(tables::weapons, 2, "Text1")]));
     action(s, "RedoSave")->trigger();
     QCOMPARE(s.image.bytes(), saved);
+}
+
+void TestGrid::saveNamesTheEditorsWhoseEditsItReplaces()
+{
+    Session s;
+    s.image.poke(place(tables::weapons, 2, "Text1"), {10});
+    QWidget* weapon = s.openEditor(3, QStringLiteral("Weapon"));
+    auto* list = child<QListWidget>(weapon, QStringLiteral("List1"));
+    auto* attack = child<QLineEdit>(weapon, QStringLiteral("Text1"));
+    clickRow(list, 2);
+    typeInto(attack, QStringLiteral("55"));
+    const Grid g = openGrid(s, "weapons");
+    clickCell(g, g.cell(2, QStringLiteral("Attack")));
+    typeInCell(g, QStringLiteral("99"));
+    const Bytes before = s.image.bytes();
+    const QString named = QStringLiteral("Weapon (%1)").arg(list->item(2)->text());
+
+    // No: nothing saved, and the editor keeps its typing
+    s.platform.askAnswers << false;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QVERIFY2(s.platform.questions.last().contains(QStringLiteral("Unsaved edits in an open editor would be replaced: ")
+                                                  + named),
+             qPrintable(s.platform.questions.last()));
+    QCOMPARE(s.image.bytes(), before);
+    QCOMPARE(attack->text(), QStringLiteral("55"));
+    QVERIFY2(g.bar().contains(named), qPrintable(g.bar()));
+
+    // Yes: saved, and the editor shows the saved record in place of its typing
+    s.platform.askAnswers << true;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(place(tables::weapons, 2, "Text1"), 1));
+    QCOMPARE(attack->text(), QStringLiteral("99"));
+    QVERIFY2(child<QLabel>(weapon, QStringLiteral("bar"))->text().startsWith(QStringLiteral("Grid Save -- ")),
+             qPrintable(child<QLabel>(weapon, QStringLiteral("bar"))->text()));
+
+    // an editor whose edits are of another entry is not named
+    clickRow(list, 3);
+    typeInto(attack, QStringLiteral("66"));
+    clickCell(g, g.cell(2, QStringLiteral("Attack")));
+    typeInCell(g, QStringLiteral("98"));
+    s.platform.askAnswers << true;
+    QTest::mouseClick(g.save(), Qt::LeftButton);
+    QVERIFY2(!s.platform.questions.last().contains(QStringLiteral("Unsaved edits")), qPrintable(s.platform.questions.last()));
+    QCOMPARE(attack->text(), QStringLiteral("66"));
+    QCOMPARE(int(s.image.bytes()[place(tables::weapons, 2, "Text1")]), 98);
 }
 
 void TestGrid::recordChangedOnDiskRefusesTheWholeBatch()

@@ -21,7 +21,7 @@ constexpr WindowEntry kWindows[] = {
     {"Main", -1},      {"Dialog", -1},   {"Character", 0}, {"NPC", 1},
     {"Monster", 2},    {"Weapon", 3},    {"Armor", 4},     {"Accessory", 5},
     {"Item2", 6},      {"KeyItemandConsumables", 7},       {"Chests", 8},
-    {"Gato", -1},      {"History", -1},
+    {"Gato", -1},      {"History", -1},  {"HistorySettings", -1},
 };
 
 QWidget* open(Session& s, const QString& name, int editorListIndex)
@@ -30,7 +30,10 @@ QWidget* open(Session& s, const QString& name, int editorListIndex)
         return s.mainWindow();
     if (editorListIndex >= 0)
         return s.openEditor(editorListIndex, name);
-    const char* action = name == QLatin1String("Gato") ? "Gato1" : name == QLatin1String("History") ? "History" : "About";
+    const char* action = name == QLatin1String("Gato")              ? "Gato1"
+                         : name == QLatin1String("History")         ? "History"
+                         : name == QLatin1String("HistorySettings") ? "HistorySettings"
+                                                                    : "About";
     s.mainWindow()->findChild<QAction*>(action)->trigger();
     return s.shell().windows().find(name);
 }
@@ -109,6 +112,8 @@ void LayoutTest::everyCaptionFitsAndNothingOverlaps_data()
     for (const auto& [fontName, size] : fonts)
         for (const WindowEntry& window : kWindows)
             QTest::addRow("%s, %s", window.name, fontName) << size << QString::fromLatin1(window.name) << window.editorListIndex;
+    // its paths and size wrap over more lines at a large font
+    QTest::addRow("HistorySettings, 14 pt") << 14.0 << QStringLiteral("HistorySettings") << -1;
 }
 
 void LayoutTest::everyCaptionFitsAndNothingOverlaps()

@@ -14,9 +14,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -111,6 +114,7 @@ class ToolsTest : public QObject {
 private slots:
     void compareListsFieldsByTableAndTakesValuesAsOneUndoStep();
     void compareRefusesAFileThatIsNotTheGame();
+    void compareTakesAHeaderedImageWithoutItsHeader();
     void nextAndPreviousStepOverHeadings();
     void openEntryShowsTheEntryInItsEditor();
     void takeIsRefusedWhenTheImageChangedSinceTheCompare();
@@ -118,6 +122,7 @@ private slots:
     void staleChecksumIsFixedOnYesAndLeftOnNo_data();
     void staleChecksumIsFixedOnYesAndLeftOnNo();
     void missingCommandOpensTheSettings();
+    void runInEmulatorNamesTheGridsUnsavedEdits();
     void commandThatCannotStartIsReported_data();
     void commandThatCannotStartIsReported();
 };
@@ -188,6 +193,42 @@ void ToolsTest::compareRefusesAFileThatIsNotTheGame()
     // Cancel opens nothing either
     QVERIFY(!compareWith(s, QString()));
     QCOMPARE(s.platform.messages.size(), 1);
+}
+
+void ToolsTest::compareTakesAHeaderedImageWithoutItsHeader()
+{
+    Session s;
+    const std::uint32_t attack = at(tables::weapons, 4, 0);
+    const std::uint8_t theirs = std::uint8_t(s.image.bytesAt(attack, 1)[0] + 3);
+    Bytes headered(512, 0);
+    const Bytes image = s.image.bytes();
+    headered.insert(headered.end(), image.begin(), image.end());
+    headered[512 + attack] = theirs;
+    const QString other = QFileInfo(s.image.path()).dir().filePath("other.smc");
+    writeFile(other, QByteArray(reinterpret_cast<const char*>(headered.data()), qsizetype(headered.size())));
+    QWidget* window = compareWith(s, other);
+    QVERIFY(window);
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    auto* list = child<QListWidget>(window, "CompareList");
+    QCOMPARE(list->count(), 2);  // the heading and the one field: the header itself is no difference
+    const QString status = child<QLabel>(window, "bar")->text();
+    QVERIFY2(status.startsWith("1 difference between this image and other.smc.") && status.contains("copier header"),
+             qPrintable(status));
+
+    // Previous with nothing selected steps to the last difference
+    QTest::mouseClick(child<QPushButton>(window, "PreviousDifference"), Qt::LeftButton);
+    QCOMPARE(list->currentRow(), 1);
+    clickListRow(list, 1, Qt::ControlModifier);  // deselected again
+    QVERIFY(list->selectedItems().isEmpty());
+    QTest::mouseClick(child<QPushButton>(window, "PreviousDifference"), Qt::LeftButton);
+    QCOMPARE(list->selectedItems().size(), 1);
+    QCOMPARE(list->currentRow(), 1);
+
+    const Bytes before = s.image.bytes();
+    QTest::mouseClick(child<QPushButton>(window, "TakeValue"), Qt::LeftButton);
+    QCOMPARE(changedOffsets(before, s.image.bytes()), offsetRange(attack, 1));
+    QCOMPARE(s.image.bytesAt(attack, 1)[0], theirs);
+    QCOMPARE(SampleImage::read(other), headered);  // the other file is only read
 }
 
 void ToolsTest::nextAndPreviousStepOverHeadings()
@@ -291,6 +332,23 @@ void ToolsTest::emulatorStartsOnTheImagePathWithoutAShell()
     trigger(s, "RunInEmulator");
     QTRY_VERIFY(QFileInfo::exists(args));
     QCOMPARE(QString::fromUtf8(fileContents(args)), image + "\n");
+
+    // single quotes and backslashes quote as in a shell
+    setCommand(s, "'" + script + "' '-L' '/x y/core.so' a\\ b\\'c %f");
+    QFile::remove(args);
+    trigger(s, "RunInEmulator");
+    QTRY_VERIFY(QFileInfo::exists(args));
+    QCOMPARE(QString::fromUtf8(fileContents(args)), "-L\n/x y/core.so\na b'c\n" + image + "\n");
+    QVERIFY(s.platform.messages.isEmpty());
+    // a command that cannot be split is not kept: the dialog says why
+    trigger(s, "EmulatorSettings");
+    QWidget* dialog = s.shell().windows().find("Emulator");
+    typeInto(child<QLineEdit>(dialog, "EmulatorCommand"), "emu '%f");
+    QTest::mouseClick(child<QPushButton>(dialog, "OK"), Qt::LeftButton);
+    QVERIFY(dialog->isVisible());
+    QVERIFY2(child<QLabel>(dialog, "EmulatorProblem")->text().contains("single quote that is not closed"),
+             qPrintable(child<QLabel>(dialog, "EmulatorProblem")->text()));
+    QCOMPARE(emulatorCommand(), "'" + script + "' '-L' '/x y/core.so' a\\ b\\'c %f");
 }
 
 void ToolsTest::staleChecksumIsFixedOnYesAndLeftOnNo_data()
@@ -347,6 +405,26 @@ void ToolsTest::missingCommandOpensTheSettings()
     QVERIFY(s.platform.messages.isEmpty());
 }
 
+void ToolsTest::runInEmulatorNamesTheGridsUnsavedEdits()
+{
+    Session s;
+    const QString args = QFileInfo(s.image.path()).dir().filePath("args.txt");
+    setCommand(s, "\"" + standInEmulator(QFileInfo(s.image.path()).path(), args) + "\" %f");
+    trigger(s, "TableGrid");
+    QWidget* grid = s.shell().windows().find("Grid");
+    QVERIFY(grid);
+    auto* view = child<QTableView>(grid, "GridView");
+    // an edit committed in a cell, as the cell editor commits it
+    QVERIFY(view->model()->setData(view->model()->index(3, 2), "12", Qt::EditRole));
+
+    s.platform.askAnswers << false;
+    trigger(s, "RunInEmulator");
+    QCOMPARE(s.platform.questions.size(), 1);
+    QVERIFY2(s.platform.questions[0].contains("Edits not saved in the Table Grid (1 edit of "), qPrintable(s.platform.questions[0]));
+    QTest::qWait(200);
+    QVERIFY(!QFileInfo::exists(args));  // No starts nothing
+}
+
 void ToolsTest::commandThatCannotStartIsReported_data()
 {
     QTest::addColumn<QString>("command");
@@ -354,7 +432,10 @@ void ToolsTest::commandThatCannotStartIsReported_data()
     QTest::newRow("no such file") << "/no/such/folder/emulator %f" << "/no/such/folder/emulator does not exist";
     QTest::newRow("not on the PATH") << "no-such-emulator-here %f" << "no-such-emulator-here was not found on the PATH";
     QTest::newRow("a folder") << "/tmp %f" << "/tmp is not a program that can be run";
-    QTest::newRow("unclosed quote") << "\"" << "the command names no program";
+    QTest::newRow("unclosed quote") << "\"" << "the command has a double quote that is not closed";
+    QTest::newRow("shell syntax") << "mednafen %f > log.txt" << "the command holds an unquoted > (character 13)";
+    QTest::newRow("not runnable, on the PATH") << "veldra-not-a-program %f"
+                                               << "FOLDER/veldra-not-a-program is not a program that can be run";
 }
 
 void ToolsTest::commandThatCannotStartIsReported()
@@ -362,7 +443,14 @@ void ToolsTest::commandThatCannotStartIsReported()
     QFETCH(QString, command);
     QFETCH(QString, reason);
     Session s;
+    // a file on the PATH that is not marked runnable
+    const QString folder = QFileInfo(s.image.path()).path();
+    writeFile(QDir(folder).filePath("veldra-not-a-program"), "#!/bin/sh\n");
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", folder.toLocal8Bit() + ":" + path);
+    const auto restorePath = qScopeGuard([&path] { qputenv("PATH", path); });
     setEmulatorCommand(command);
+    reason.replace("FOLDER", folder);
     const Bytes before = s.image.bytes();
     trigger(s, "RunInEmulator");
     QCOMPARE(s.platform.messages.size(), 1);

@@ -245,8 +245,18 @@ void UndoTest::shortcutsBelongToTheMainWindow()
     QCOMPARE(action(s, "UndoSave")->shortcutContext(), Qt::WindowShortcut);
     s.mainWindow()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(s.mainWindow()));
+    // (the editor still holds the keys typed there: it keeps them and says so)
+    const QString typed = attack->text();
     QTest::keyClick(s.mainWindow(), Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
     QVERIFY(s.image.bytes() == original);
+    QCOMPARE(attack->text(), typed);
+    QVERIFY2(child<QLabel>(w, QStringLiteral("bar"))->text().contains(QStringLiteral("kept")),
+             qPrintable(child<QLabel>(w, QStringLiteral("bar"))->text()));
+    // read again, the editor follows the redo
+    auto* list = child<QListWidget>(w, QStringLiteral("List1"));
+    const int row = list->currentRow();
+    clickRow(list, row + 1);
+    clickRow(list, row);
     QCOMPARE(attack->text(), old);
     QTest::keyClick(s.mainWindow(), Qt::Key_Y, Qt::ControlModifier | Qt::AltModifier);
     QVERIFY(s.image.bytes() == saved);

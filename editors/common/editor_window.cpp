@@ -2,6 +2,7 @@
 
 #include "editors/common/combo_accessible.h"
 #include "editors/common/editor_host.h"
+#include "editors/common/labels.h"
 #include "editors/common/platform.h"
 #include "editors/common/save_log.h"
 #include "editors/common/status_line.h"
@@ -67,17 +68,8 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
     setWindowTitle(caption);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twips(clientWidthTwips), twips(clientHeightTwips));
-    connect(&host.saveLog(), &SaveLog::restored, this,
-            [this](const Table* table, int index, bool undone) { recordRestored(*table, index, undone); });
-    connect(&host.saveLog(), &SaveLog::written, this,
-            [this](const Table* table, int index, const Bytes& bytes) { recordWritten(*table, index, bytes); });
-    // a record the table grid wrote is read again as after an undo, and the
-    // status line says who wrote it
-    connect(&host.saveLog(), &SaveLog::rewritten, this, [this](const Table* table, int index) {
-        m_rewrittenBy = QStringLiteral("Grid Save");
-        recordRestored(*table, index, false);
-        m_rewrittenBy.clear();
-    });
+    connect(&host.saveLog(), &SaveLog::recordChanged, this, &EditorWindow::recordChanged);
+    host.saveLog().watchEdits(this);
 
     // the keyboard of a document window: Save, and two ways to close
     auto* save = new QShortcut(QKeySequence::Save, this);
@@ -120,6 +112,8 @@ QListWidget* EditorWindow::makeList(const QString& objectName, const QRect& geom
 {
     auto* list = new QListWidget(this);
     list->setObjectName(objectName);
+    // a screen reader says "Weapon, list", not a nameless "list"
+    list->setAccessibleName(windowTitle().trimmed());
     list->setGeometry(geometry);
     QFont font(QStringLiteral("Franklin Gothic Medium"));
     font.setPointSizeF(8.25);
@@ -234,12 +228,34 @@ void EditorWindow::showReadAgain(const QString& label, const QString& what)
                      + QStringLiteral(" was read again from ") + m_host.romPath());
 }
 
-QString EditorWindow::restoredCaption(const QString& label, bool undone) const
+QString EditorWindow::restoredCaption(const QString& label, const QString& writer) const
 {
-    const QString by = !m_rewrittenBy.isEmpty() ? m_rewrittenBy
-                       : undone                 ? QStringLiteral("Undo Save")
-                                                : QStringLiteral("Redo Save");
-    return by + QStringLiteral(" -- ") + label + QStringLiteral(" -- read again.");
+    return writer + QStringLiteral(" -- ") + label + QStringLiteral(" -- read again.");
+}
+
+void EditorWindow::recordChanged(const RecordChangeEvent& change)
+{
+    recordWritten(*change.table, change.index, change.bytes);
+    // the window's own save: it shows what it wrote
+    if (change.source == objectName() || !showsRecord(*change.table, change.index))
+        return;
+    if (!m_userEdits || change.dropsEdits) {
+        recordRestored(*change.table, change.index, change.writer);
+        return;
+    }
+    // the user's typing stays; the record the window holds is the one it
+    // read, so its Save finds the change and offers to read it again
+    if (m_statusLine)
+        m_statusLine->setText(QStringLiteral("%1 changed %2 in the image; your unsaved edits here are kept (Save will "
+                                             "offer to read it again).")
+                                  .arg(change.writer, entryLabels(*change.table).value(change.index)));
+}
+
+QString EditorWindow::unsavedEditsOf(const Table& table, int index) const
+{
+    if (!m_userEdits || !showsRecord(table, index))
+        return {};
+    return QStringLiteral("%1 (%2)").arg(windowTitle().trimmed(), entryLabels(table).value(index));
 }
 
 void EditorWindow::onClickOfSelected(QListWidget* list, std::function<void()> again)

@@ -13,6 +13,7 @@
 #include <vector>
 
 class EditorHost;
+struct RecordChangeEvent;
 class QLabel;
 class QListWidget;
 
@@ -48,6 +49,9 @@ public:
     // has made them. The list filter and the view options are no edits, and
     // the enemy name is written at every key.
     void watchUserEdits();
+    // "Weapon (Sword 4)" when the window shows entry `index` of `table` and
+    // holds unsaved edits of it; empty otherwise.
+    QString unsavedEditsOf(const Table& table, int index) const;
 
 protected:
     EditorHost& host() { return m_host; }
@@ -82,17 +86,22 @@ protected:
     SaveOutcome saveRecord(const Table& table, int index, const Bytes& expected, const Bytes& record,
                            const QString& entryLabel, bool merge = false);
 
-    // An undo or redo has written back entry `index` of `table`: a window that
-    // shows it reads it again, so that a later Save cannot write stale values back.
-    virtual void recordRestored(const Table&, int /*index*/, bool /*undone*/) {}
+    // Whether the window shows entry `index` of `table` (a record another
+    // writer changed is then read again, or its unsaved edits are kept).
+    virtual bool showsRecord(const Table&, int /*index*/) const { return false; }
+    // Another writer (`writer`: an undo, a redo, a restore, the grid, the
+    // compare window) changed entry `index` of `table`, which the window
+    // shows and holds no unsaved edits of: the window reads it again, so that
+    // a later Save cannot write stale values back.
+    virtual void recordRestored(const Table&, int /*index*/, const QString& /*writer*/) {}
     // Entry `index` of `table` now holds `bytes` in the image, written by a
-    // save of any window, an undo or a redo (before recordRestored is called
-    // for an undo or redo): a window that lists texts read from the image
-    // brings them up to date.
+    // save of any window (this one's too), an undo, a redo or a restore
+    // (before recordRestored is called): a window that lists texts read from
+    // the image brings them up to date.
     virtual void recordWritten(const Table&, int /*index*/, const Bytes& /*bytes*/) {}
     // The status line after such a read: "Undo Save -- label -- read again."
     // (after a batch save of the table grid: "Grid Save -- ...").
-    QString restoredCaption(const QString& label, bool undone) const;
+    QString restoredCaption(const QString& label, const QString& writer) const;
     // The status line after a Save answered with ReadAgain and the entry read
     // again: why nothing was saved, and that `what` ("it", "this page") was read again.
     void showReadAgain(const QString& label, const QString& what);
@@ -117,11 +126,11 @@ private:
     // True (asking whether to read again) when a record of `writes` was read
     // from another image than the one loaded now.
     bool readFromOtherImage(const std::vector<ExpectedWrite>& writes, const QString& entryLabel);
+    // Every write of a record, by any writer: see showsRecord and recordRestored.
+    void recordChanged(const RecordChangeEvent& change);
 
     EditorHost& m_host;
     QLabel* m_statusLine = nullptr;
-    // while a window reads again a record that a batch save wrote: who wrote it
-    QString m_rewrittenBy;
     bool m_userEdits = false;
     // the image each record the window holds was read from (or written to last)
     std::map<std::pair<const Table*, int>, QString> m_readFrom;

@@ -4,15 +4,35 @@
 #include "rom/image_jobs.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
 
 #include <filesystem>
+#include <vector>
+
+class EditorWindow;
+
+// One record of the image being edited changed: every view hears of every
+// write through this one event and decides what to read again.
+struct RecordChangeEvent {
+    const Table* table = nullptr;
+    int index = -1;
+    Bytes bytes;     // what the record holds now
+    QString writer;  // who wrote it, as a status line names it: "Grid Save", "Undo Save", "Restore", "Weapon"
+    QString source;  // the object name of the window that saved it; empty for an undo, a redo, a restore
+    // the user agreed, when asked, that windows' unsaved edits of the record
+    // give way; otherwise a window with unsaved edits keeps them
+    bool dropsEdits = false;
+};
 
 // The save history of the image being edited, as the windows share it: every
 // editor saves through it (the image's journal first, then the records), Edit
-// > Undo Save and Redo Save go through it, and every window that shows a
-// record just restored hears of it and reads that record again, so that no
-// window keeps stale values that a later Save would write back. Loading an
-// image reads its history back from its journal, saves of the tool included.
+// > Undo Save and Redo Save go through it, and every record a save, an undo,
+// a redo or a restore changed is told to every window (recordChanged), so
+// that no window keeps stale values that a later Save would write back.
+// Loading an image reads its history back from its journal, saves of the
+// tool included.
 class SaveLog : public QObject {
     Q_OBJECT
 public:
@@ -27,12 +47,14 @@ public:
     // Forgets every save.
     void clear();
 
-    // Writes the records, checked, and keeps them as one save (see ImageHistory::save).
+    // Writes the records, checked, and keeps them as one save (see
+    // ImageHistory::save): a window's own save, told under its object name (about.source).
     CheckedWrite save(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about, bool merge = false);
     // A save of several entries made outside the editors (the table grid, the
-    // compare window): as save() does, and then every window that shows one of
-    // its records reads it again.
-    CheckedWrite saveBatch(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about);
+    // compare window), told as written by `writer`; with `dropsEdits` the
+    // windows showing a written record read it again even over unsaved edits.
+    CheckedWrite saveBatch(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about,
+                           const QString& writer, bool dropsEdits = false);
 
     // The internal checksum of `image` fixed as a step of its history, kept
     // under `source` (the window that fixed it), so that Undo Save takes it back.
@@ -44,24 +66,25 @@ public:
 
     // The whole image was written back (a restore point): every record of a
     // declared table that differs between `before` and `after` is told as
-    // written and restored, so that windows showing it read it again.
+    // changed by the restore.
     void imageReplaced(const Bytes& before, const Bytes& after);
+
+    // The editor windows that hold unsaved edits of a record `writes` would
+    // change, each as "Weapon (Sword 4)". Editor windows enter themselves.
+    QStringList unsavedEditsOf(std::span<const ExpectedWrite> writes) const;
+    void watchEdits(EditorWindow* window);
 
 signals:
     // The history gained, lost or moved an entry.
     void changed();
-    // The record of entry `index` of `table` was written back by an undo (or a redo).
-    void restored(const Table* table, int index, bool undone);
-    // The record of entry `index` of `table` now holds `bytes` in the image:
-    // a save, an undo or a redo wrote them. Lists that show what the image
-    // holds (the enemy names read from it) follow every such write.
-    void written(const Table* table, int index, const Bytes& bytes);
-    // The record of entry `index` of `table` was written by a batch save
-    // (saveBatch): a window showing it reads it again.
-    void rewritten(const Table* table, int index);
+    // A record of the image being edited holds other bytes now.
+    void recordChanged(const RecordChangeEvent& change);
 
 private:
     Result<const SaveEntry*> move(const RomImage& image, bool undo);
+    void tell(std::span<const ExpectedWrite> writes, const QString& writer, const QString& source, bool dropsEdits);
 
     ImageHistory m_history;
+    // closed windows leave a null pointer behind
+    std::vector<QPointer<EditorWindow>> m_editors;
 };

@@ -90,13 +90,18 @@ void TableWindow::Save_Click()
     }
 }
 
-void TableWindow::recordRestored(const Table& table, int index, bool undone)
+bool TableWindow::showsRecord(const Table& table, int index) const
 {
-    if (&table != &m_table || index != selectedRow(m_list))
+    return &table == &m_table && index == selectedRow(m_list);
+}
+
+void TableWindow::recordRestored(const Table& table, int index, const QString& writer)
+{
+    if (!showsRecord(table, index))
         return;
     ReadRecord(static_cast<std::int16_t>(index));
     const QString label = m_list->item(index)->text();
-    m_bar->setText(m_record ? restoredCaption(label, undone) : QStringLiteral("%1 could not be read").arg(label));
+    m_bar->setText(m_record ? restoredCaption(label, writer) : QStringLiteral("%1 could not be read").arg(label));
 }
 
 void TableWindow::fitWindow()
@@ -107,7 +112,7 @@ void TableWindow::fitWindow()
         if (row < 0 || row >= m_list->count())
             continue;
         const QString text = m_list->item(row)->text();
-        texts << readCaption(row) << savedCaption(text) << restoredCaption(text, false)
+        texts << readCaption(row) << savedCaption(text) << restoredCaption(text, QStringLiteral("Take Value"))
               << QStringLiteral("%1 could not be read").arg(text);
     }
     expectTexts(m_bar, texts);

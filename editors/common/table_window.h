@@ -39,7 +39,8 @@ protected:
     virtual QString readCaption(int index) const = 0;
     // The status line after a save of the entry listed as `label`.
     virtual QString savedCaption(const QString& label) const;
-    void recordRestored(const Table& table, int index, bool undone) override;
+    bool showsRecord(const Table& table, int index) const override;
+    void recordRestored(const Table& table, int index, const QString& writer) override;
     virtual void showOwnFields(const Bytes&) {}
     // The tooltips of those fields: where they lie in entry `index`.
     virtual void showOwnPlaces(int) {}

@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kWidth = 6015;
@@ -109,7 +111,7 @@ void MonsterWindow::fitWindow()
     QStringList texts{QStringLiteral("Monster Number %1").arg(last), QStringLiteral("Monster Number %1 could not be read").arg(last)};
     for (const QString& entry : {m_lists->list1()->item(longestRow(m_lists->list1()))->text(),
                                  QString(tables::enemyNames.recordSize, QLatin1Char('X'))})
-        texts << QStringLiteral("Saved -- ") + entry + QStringLiteral(" -- to ROM.") << restoredCaption(entry, false);
+        texts << QStringLiteral("Saved -- ") + entry + QStringLiteral(" -- to ROM.") << restoredCaption(entry, QStringLiteral("Take Value"));
     expectTexts(m_bar, texts);
     fitToFont(this);
 }
@@ -286,9 +288,17 @@ void MonsterWindow::recordWritten(const Table& table, int index, const Bytes& by
         m_lists->nameWritten(index, bytes);
 }
 
-void MonsterWindow::recordRestored(const Table& table, int index, bool undone)
+bool MonsterWindow::showsRecord(const Table& table, int index) const
 {
     if (index != m_displayed)
+        return false;
+    return &table == &tables::enemyNames
+           || std::any_of(m_pages.begin(), m_pages.end(), [&table](const EnemyPage* page) { return &page->table() == &table; });
+}
+
+void MonsterWindow::recordRestored(const Table& table, int index, const QString& writer)
+{
+    if (!showsRecord(table, index))
         return;
     bool read = true;
     if (&table == &tables::enemyNames) {
@@ -299,7 +309,7 @@ void MonsterWindow::recordRestored(const Table& table, int index, bool undone)
         if (&page->table() == &table)
             read = readPage(*page, static_cast<std::int16_t>(index));
     const QString label = m_lists->entryText(index);
-    m_bar->setText(read ? restoredCaption(label, undone) : QStringLiteral("Monster Number %1 could not be read").arg(index));
+    m_bar->setText(read ? restoredCaption(label, writer) : QStringLiteral("Monster Number %1 could not be read").arg(index));
 }
 
 void MonsterWindow::preread_Click()

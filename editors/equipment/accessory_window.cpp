@@ -169,13 +169,18 @@ void AccessoryWindow::Save_Click()
     m_bar->setText(QStringLiteral("Saved ") + label + QStringLiteral(" to ROM!"));
 }
 
-void AccessoryWindow::recordRestored(const Table& table, int index, bool undone)
+bool AccessoryWindow::showsRecord(const Table& table, int index) const
 {
-    if ((&table != &tables::accessoryEffects && &table != &tables::accessoryEquip) || index != selectedRow(m_list))
+    return (&table == &tables::accessoryEffects || &table == &tables::accessoryEquip) && index == selectedRow(m_list);
+}
+
+void AccessoryWindow::recordRestored(const Table& table, int index, const QString& writer)
+{
+    if (!showsRecord(table, index))
         return;
     ReadRecord(static_cast<std::int16_t>(index));
     const QString label = m_list->item(index)->text();
-    m_bar->setText(m_effect && m_equip ? restoredCaption(label, undone) : QStringLiteral("%1 could not be read").arg(label));
+    m_bar->setText(m_effect && m_equip ? restoredCaption(label, writer) : QStringLiteral("%1 could not be read").arg(label));
 }
 
 QWidget* createAccessoryWindow(EditorHost& host) { return new AccessoryWindow(host); }

@@ -23,7 +23,8 @@ public:
     void Save_Click();
 
 protected:
-    void recordRestored(const Table& table, int index, bool undone) override;
+    bool showsRecord(const Table& table, int index) const override;
+    void recordRestored(const Table& table, int index, const QString& writer) override;
 
 private:
     void makeBitFrames();

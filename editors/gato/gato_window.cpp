@@ -181,11 +181,13 @@ void GatoWindow::recordWritten(const Table& table, int index, const Bytes& bytes
         m_editG->setText(editCaption(m_lists->entryText(index)));
 }
 
-void GatoWindow::recordRestored(const Table& table, int, bool undone)
+bool GatoWindow::showsRecord(const Table& table, int) const { return &table == &tables::gatoSlot; }
+
+void GatoWindow::recordRestored(const Table& table, int, const QString& writer)
 {
     if (&table != &tables::gatoSlot || !readSlot())
         return;
-    m_bar->setText(restoredCaption(QStringLiteral("Gato is ") + m_lists->entryText((*m_slot)[0]), undone));
+    m_bar->setText(restoredCaption(QStringLiteral("Gato is ") + m_lists->entryText((*m_slot)[0]), writer));
 }
 
 void GatoWindow::EditG_Click()

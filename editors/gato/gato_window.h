@@ -30,7 +30,8 @@ public:
 
 protected:
     void recordWritten(const Table& table, int index, const Bytes& bytes) override;
-    void recordRestored(const Table& table, int index, bool undone) override;
+    bool showsRecord(const Table& table, int index) const override;
+    void recordRestored(const Table& table, int index, const QString& writer) override;
 
 private:
     void choose(QListWidget* list);

@@ -153,6 +153,18 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return {};
     case kRefusalRole:
         return refused ? QString::fromStdString(r.refusals.at(column)) : QString();
+    case Qt::AccessibleTextRole:
+        // a bit shows no text: a reader says its state rather than nothing
+        if (isBit(*f) && !refused)
+            return fieldNumber(*f->field, r.edited) ? QStringLiteral("on") : QStringLiteral("off");
+        return {};
+    case Qt::AccessibleDescriptionRole:
+        // what the colour tells the eye
+        if (refused)
+            return QStringLiteral("Refused: ") + QString::fromStdString(r.refusals.at(column));
+        if (readFieldValue(*f, r.read) != readFieldValue(*f, r.edited))
+            return QStringLiteral("Edited, not saved; read: ") + valueText(*f, r.read);
+        return {};
     case Qt::BackgroundRole:
         if (refused)
             return QBrush(kRefusedColour);
@@ -310,7 +322,15 @@ int GridModel::editedCellCount() const
 
 bool GridModel::hasEdits() const { return editedCellCount() > 0; }
 
-bool GridModel::rowHasEdits(int row) const { return !m_rows[std::size_t(row)].texts.empty(); }
+bool GridModel::rowHasEdits(int row) const
+{
+    return row >= 0 && row < int(m_rows.size()) && !m_rows[std::size_t(row)].texts.empty();
+}
+
+Bytes GridModel::readRecord(int row) const
+{
+    return row >= 0 && row < int(m_rows.size()) ? m_rows[std::size_t(row)].read : Bytes();
+}
 
 void GridModel::revert()
 {

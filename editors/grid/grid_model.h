@@ -56,6 +56,8 @@ public:
     int editedCellCount() const;
     bool hasEdits() const;
     bool rowHasEdits(int row) const;
+    // The record of entry `row` as read (or saved last); empty when it could not be read.
+    Bytes readRecord(int row) const;
 
     // Drops every edit.
     void revert();

@@ -1,5 +1,7 @@
 #include "editors/grid/grid_window.h"
 
+#include "editors/common/combo_accessible.h"
+#include "editors/common/counted.h"
 #include "editors/common/editor_host.h"
 #include "editors/common/list_filter.h"
 #include "editors/common/platform.h"
@@ -12,6 +14,7 @@
 #include "rom/history/checked_write.h"
 #include "rom/table_blocks.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -58,8 +61,10 @@ GridWindow::GridWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(
     setWindowTitle(QStringLiteral("Table Grid[*]"));
     setAttribute(Qt::WA_DeleteOnClose);
 
+    announceComboCaptions();
     m_tables = new QComboBox(this);
     m_tables->setObjectName(QStringLiteral("GridTable"));
+    m_tables->setAccessibleName(QStringLiteral("Table"));
     for (const KeyedTable& table : keyedTables())
         m_tables->addItem(caption(*table.table), QString::fromLatin1(table.key().data(), qsizetype(table.key().size())));
     m_tables->setCurrentIndex(m_tables->findData(QString::fromLatin1(kFirstTable)));
@@ -122,10 +127,16 @@ GridWindow::GridWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(
     connect(m_view, &GridView::copyRequested, this, &GridWindow::copy);
     connect(m_model, &GridModel::editsChanged, this, &GridWindow::editsChanged);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this, &GridWindow::showCurrentCell);
-    // the grid follows every write to its table: a window's save, an undo, a redo
-    connect(&host.saveLog(), &SaveLog::written, this, [this](const Table* table, int index, const Bytes& bytes) {
-        if (m_model->table() && m_model->table()->table == table)
-            m_model->recordWritten(index, bytes);
+    // the grid follows every write to its table: a window's save, an undo, a
+    // redo, a restore; a row with edits keeps them and says so
+    connect(&host.saveLog(), &SaveLog::recordChanged, this, [this](const RecordChangeEvent& change) {
+        if (!m_model->table() || m_model->table()->table != change.table)
+            return;
+        if (change.source != objectName() && m_model->rowHasEdits(change.index) && m_model->readRecord(change.index) != change.bytes)
+            setStatus(QStringLiteral("%1 changed %2 in the image; your unsaved edits of it are kept (Save will offer "
+                                     "to read it again).")
+                          .arg(change.writer, m_model->entryName(change.index)));
+        m_model->recordWritten(change.index, change.bytes);
     });
     auto* save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, &GridWindow::GridSave_Click);
@@ -140,12 +151,22 @@ GridWindow::GridWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(
 
 void GridWindow::setStatus(const QString& text) { m_bar->setText(text); }
 
+void GridWindow::announceRefusal(const QString& text)
+{
+    setStatus(text);
+    // a refused cell shows red: the reader is told the reason at once
+    QAccessibleEvent alert(m_bar, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
 void GridWindow::readTable()
 {
     const KeyedTable* table = findKeyedTable(m_tables->currentData().toString().toStdString());
     if (!table)
         return;
     m_shownTable = m_tables->currentIndex();
+    // the table is announced by the caption of the table it shows
+    m_view->setAccessibleName(caption(*table->table));
     const Status read = m_model->load(*table, RomImage(m_host.romPath().toStdString()));
     m_view->resizeColumnsToContents();
     if (!read) {
@@ -153,10 +174,9 @@ void GridWindow::readTable()
         m_host.platform().showMessage(this, QString::fromStdString(read.error()));
         return;
     }
-    setStatus(QStringLiteral("%1: %2 entries read from %3")
-                  .arg(caption(*table->table))
-                  .arg(table->table->count)
-                  .arg(QFileInfo(m_host.romPath()).fileName()));
+    setStatus(QStringLiteral("%1: %2 read from %3")
+                  .arg(caption(*table->table), counted(table->table->count, "entry", "entries"),
+                       QFileInfo(m_host.romPath()).fileName()));
 }
 
 void GridWindow::GridTable_Click()
@@ -200,16 +220,21 @@ void GridWindow::applyTyped(const QModelIndex& edited, const QString& text)
         if (!reason.isEmpty() && refused++ == 0)
             firstRefusal = reason;
     }
+    QString status;
     if (rows.size() == 1)
-        setStatus(refused ? QStringLiteral("Refused: ") + firstRefusal
-                          : QStringLiteral("%1 · %2: %3 (not saved yet)")
-                                .arg(m_model->entryName(*rows.begin()), field,
-                                     m_model->index(*rows.begin(), column).data(Qt::EditRole).toString()));
+        status = refused ? QStringLiteral("Refused: ") + firstRefusal
+                         : QStringLiteral("%1 · %2: %3 (not saved yet)")
+                               .arg(m_model->entryName(*rows.begin()), field,
+                                    m_model->index(*rows.begin(), column).data(Qt::EditRole).toString());
     else
-        setStatus(QStringLiteral("%1 cells of %2 set to %3%4")
-                      .arg(rows.size())
-                      .arg(field, text.trimmed(),
-                           refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString()));
+        status = QStringLiteral("%1 cells of %2 set to %3%4")
+                     .arg(rows.size())
+                     .arg(field, text.trimmed(),
+                          refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString());
+    if (refused)
+        announceRefusal(status);
+    else
+        setStatus(status);
 }
 
 void GridWindow::paste()
@@ -229,12 +254,13 @@ void GridWindow::paste()
         width = std::max(width, cells.size());
     const int rows = int(block.size());
     if (start.row() + rows > m_proxy->rowCount() || start.column() + width > m_proxy->columnCount()) {
-        setStatus(QStringLiteral("Not pasted: the block of %1 rows and %2 columns does not fit from the selected cell "
-                                 "(%3 rows and %4 columns are shown from there).")
-                      .arg(rows)
-                      .arg(width)
-                      .arg(m_proxy->rowCount() - start.row())
-                      .arg(m_proxy->columnCount() - start.column()));
+        setStatus(QStringLiteral("Not pasted: the block of %1 and %2 does not fit from the selected cell "
+                                 "(%3 and %4 %5 shown from there).")
+                      .arg(counted(rows, "row"), counted(width, "column"),
+                           counted(m_proxy->rowCount() - start.row(), "row"),
+                           counted(m_proxy->columnCount() - start.column(), "column"),
+                           m_proxy->rowCount() - start.row() == 1 && m_proxy->columnCount() - start.column() == 1
+                               ? QStringLiteral("is") : QStringLiteral("are")));
         return;
     }
     // the cells as source positions, checked before any is set: a column that
@@ -245,10 +271,17 @@ void GridWindow::paste()
         QString text;
     };
     std::vector<Cell> cells;
+    int blanks = 0;
     for (int r = 0; r < rows; ++r) {
         for (qsizetype c = 0; c < block[std::size_t(r)].size(); ++c) {
             const QModelIndex at = m_proxy->mapToSource(m_proxy->index(start.row() + r, start.column() + int(c)));
             const QString text = block[std::size_t(r)][c];
+            // an empty cell (a gap in the grid's own copy, a spreadsheet row
+            // ending in a tab) gives no value: its field stays as it is
+            if (text.trimmed().isEmpty()) {
+                ++blanks;
+                continue;
+            }
             if (!(m_model->flags(at) & Qt::ItemIsEditable)) {
                 if (text.trimmed() == at.data(Qt::DisplayRole).toString().trimmed())
                     continue;
@@ -270,10 +303,18 @@ void GridWindow::paste()
     m_view->selectionModel()->select(
         QItemSelection(start, m_proxy->index(start.row() + rows - 1, start.column() + int(width) - 1)),
         QItemSelectionModel::ClearAndSelect);
-    setStatus(QStringLiteral("Pasted %1 values in %2 rows%3")
-                  .arg(cells.size())
-                  .arg(rows)
-                  .arg(refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString()));
+    const QString status =
+        QStringLiteral("Pasted %1 in %2%3%4")
+            .arg(counted(int(cells.size()), "value"), counted(rows, "row"),
+                 blanks ? QStringLiteral("; %1 left as %2")
+                              .arg(counted(blanks, "empty cell"),
+                                   blanks == 1 ? QStringLiteral("it was") : QStringLiteral("they were"))
+                        : QString(),
+                 refused ? QStringLiteral("; %1 refused: %2").arg(refused).arg(firstRefusal) : QString());
+    if (refused)
+        announceRefusal(status);
+    else
+        setStatus(status);
 }
 
 void GridWindow::copy()
@@ -298,7 +339,7 @@ void GridWindow::copy()
         lines << cells.join(QLatin1Char('\t'));
     }
     QGuiApplication::clipboard()->setText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    setStatus(QStringLiteral("Copied %1 rows of %2 columns").arg(bottom - top + 1).arg(right - left + 1));
+    setStatus(QStringLiteral("Copied %1 of %2").arg(counted(bottom - top + 1, "row"), counted(right - left + 1, "column")));
 }
 
 void GridWindow::editsChanged()
@@ -355,14 +396,25 @@ void GridWindow::GridSave_Click()
         }
     const QString count = QString::fromStdString(changeCount(fields, changes.size()));
     const QString file = QFileInfo(m_host.romPath()).fileName();
-    if (!m_host.platform().ask(this, QStringLiteral("Save to %1?\n\n%2%3 would change")
-                                         .arg(file, QString::fromStdString(lines), count))) {
-        setStatus(QStringLiteral("Not saved: the edits stay for you to go on."));
-        return;
-    }
     std::vector<ExpectedWrite> writes;
     for (const GridModel::Change& change : changes)
         writes.push_back({table.table, change.index, change.read, change.edited});
+    // editors whose typing this save would replace are named, and give way only on Yes
+    const QStringList editors = m_host.saveLog().unsavedEditsOf(writes);
+    const QString replaced =
+        editors.isEmpty() ? QString()
+                          : QStringLiteral("\n\nUnsaved edits in %1 would be replaced: %2. Yes drops them (%3 the saved "
+                                           "values); No saves nothing and keeps them.")
+                                .arg(editors.size() == 1 ? QStringLiteral("an open editor") : QStringLiteral("open editors"),
+                                     editors.join(QStringLiteral(", ")),
+                                     editors.size() == 1 ? QStringLiteral("it shows") : QStringLiteral("they show"));
+    if (!m_host.platform().ask(this, QStringLiteral("Save to %1?\n\n%2%3 would change%4")
+                                         .arg(file, QString::fromStdString(lines), count, replaced))) {
+        setStatus(editors.isEmpty() ? QStringLiteral("Not saved: the edits stay for you to go on.")
+                                    : QStringLiteral("Not saved: the edits here and in %1 stay for you to go on.")
+                                          .arg(editors.join(QStringLiteral(", "))));
+        return;
+    }
     SaveEntry about;
     about.entryLabel = changes.size() == 1 ? m_model->entryName(changes.front().index).toStdString()
                                            : std::to_string(changes.size()) + " entries";
@@ -371,7 +423,7 @@ void GridWindow::GridSave_Click()
     const RomImage image(m_host.romPath().toStdString());
     // the image's journal first, then the records, all or none; the windows
     // that show a written record read it again
-    const CheckedWrite written = m_host.saveLog().saveBatch(image, writes, std::move(about));
+    const CheckedWrite written = m_host.saveLog().saveBatch(image, writes, std::move(about), QStringLiteral("Grid Save"), true);
     if (written.changedOnDisk()) {
         const int index = changes[written.which].index;
         const QString entry = QStringLiteral("%1 (%2)").arg(m_model->entryName(index),

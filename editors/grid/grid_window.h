@@ -45,6 +45,8 @@ private:
     // true when there are none or the user agrees.
     bool mayDropEdits(const QString& what);
     void setStatus(const QString& text);
+    // The status line's text, told to a screen reader at once (a refusal).
+    void announceRefusal(const QString& text);
 
     EditorHost& m_host;
     GridModel* m_model;

@@ -53,8 +53,15 @@ private:
 
 void judgeLabel(const QLabel* label, Judge& judge)
 {
-    if (label->text().isEmpty() || label->wordWrap())
+    if (label->text().isEmpty())
         return;
+    if (label->wordWrap()) {
+        // by the label's own measures: its longest word within its width, and
+        // every line of the wrapped text above its foot
+        judge.tooNarrow(label, label->text(), label->minimumSizeHint().width(), label->width());
+        judge.tooLow(label, label->heightForWidth(label->width()), label->height());
+        return;
+    }
     // the label's own hint: its text (a buddy's mnemonic drawn as such), indent, margins and frame
     judge.tooNarrow(label, label->text(), label->sizeHint().width(), label->width());
     const int margin = label->margin();
