@@ -1,5 +1,6 @@
 #include "rom/history/checked_write.h"
 
+#include "rom/history/image_state.h"
 #include "rom/history/restore_points.h"
 
 #include <algorithm>
@@ -98,5 +99,6 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
         }
         return failed(Failed, std::move(message), {}, i);
     }
+    recordImageWritten(file);
     return {Written, {}, {}, 0};
 }

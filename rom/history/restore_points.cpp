@@ -2,6 +2,7 @@
 
 #include "rom/files.h"
 #include "rom/history/data_folder.h"
+#include "rom/history/image_state.h"
 #include "rom/image_facts.h"
 #include "rom/platform/path_text.h"
 
@@ -221,11 +222,6 @@ Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
     if (!history)
         return refuse(history.error());
     const std::string key = pathToUtf8(*history);
-    {
-        std::lock_guard lock(run().mutex);
-        if (run().kept.contains(key))
-            return success();
-    }
     if (historyTurnedOff(*history))
         return success();
     if (file.size() > kMaxInputSize)
@@ -233,6 +229,15 @@ Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
     const auto bytes = file.read(0, std::size_t(file.size()));
     if (!bytes)
         return refuse(bytes.error());
+    // the image as the program left it is already in a point or in the
+    // journal: only an image changed by another program since (or one
+    // without any point) needs a copy
+    if (imageAsLeft(*history, *bytes)) {
+        std::lock_guard lock(run().mutex);
+        const auto points = pointsIn(*history / "restore");
+        if (run().kept.contains(key) || (points && !points->empty()))
+            return success();
+    }
     if (const Status kept = keepRestorePoint(file.path(), *bytes); !kept)
         return refuse(kept.error());
     std::lock_guard lock(run().mutex);
@@ -353,5 +358,10 @@ Status restoreInPlace(const fs::path& image, const RestorePoint& point)
         std::lock_guard lock(run().mutex);
         run().kept.insert(pathToUtf8(*history));
     }
-    return writeNewFile(*canonical, *bytes, Existing::Replace);
+    if (Status written = writeNewFile(*canonical, *bytes, Existing::Replace); !written)
+        return written;
+    // the image restored is a state the program left it in, not a change from outside
+    if (const auto history = historyFolderFor(*canonical))
+        recordImageState(*history, *bytes);
+    return success();
 }
