@@ -46,6 +46,7 @@ struct JournalContents {
     std::vector<JournalEntry> entries;  // oldest first, cancelled steps left out
     std::uint64_t folded = 0;           // entries dropped from the front over the journal's life
     std::vector<std::string> notes;     // what was dropped or set aside, in words for the user
+    bool changedOutside = false;        // the image is not as the program last left it (read with an image)
 };
 
 // The pseudo-table of the internal checksum and its complement (4 bytes at
@@ -76,11 +77,20 @@ public:
     // Marks the last entry as never written: its write to the image failed.
     Status cancelLast() const;
 
+    // Whether the state of the image was recorded after the journal's last
+    // entry (see image_state.h): nothing is pending from a run that ended
+    // part-way. A cheap look at two files' lengths, for every writer.
+    bool settled() const;
+
 private:
     struct Parsed;
     Parsed parse(const std::vector<std::uint8_t>& bytes) const;
     Status rewrite(const Parsed& parsed, std::size_t dropFront, std::span<const std::uint8_t> tail) const;
     std::string setAside(const std::string& why) const;
+    // Takes back a last step that reached the image only in part, under the
+    // writers' lock; the note for the user, empty when nothing was pending.
+    std::string takeBack(const RomImage& image) const;
+    std::size_t foldAt(const Parsed& parsed, const JournalEntry& entry, bool cancelFirst, std::uint64_t count) const;
 
     std::filesystem::path m_file;
     std::size_t m_bound;
