@@ -4,6 +4,10 @@
 #include "rom/history/restore_points.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
 
 namespace {
 
@@ -31,6 +35,25 @@ std::string afterFailedWrite(const RomImage::Writer& image, const Table& table, 
         return reason + "; the write stopped part-way, and " + entry + " was put back as it was";
     return reason + "; the write stopped part-way, and " + entry
            + " could not be put back: it may hold part of the new values";
+}
+
+// For the tests of a run that ends part-way through a step:
+// VELDRA_FORGE_TEST_PAUSE="N:FILE" makes the process, once it has written its
+// Nth record, make FILE and wait there (for the test to kill it).
+void pauseHereForTests()
+{
+    static const char* const setting = std::getenv("VELDRA_FORGE_TEST_PAUSE");
+    static int written = 0;
+    if (!setting)
+        return;
+    const std::string text = setting;
+    const auto colon = text.find(':');
+    if (colon == std::string::npos || ++written != std::atoi(text.substr(0, colon).c_str()))
+        return;
+    std::ofstream(text.substr(colon + 1)) << "paused\n";
+    for (int i = 0; i < 600; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::_Exit(3);
 }
 
 }  // namespace
@@ -88,8 +111,10 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const ExpectedWrite& w = writes[i];
         const Status written = file.write(positions[i], w.record);
-        if (written)
+        if (written) {
+            pauseHereForTests();
             continue;
+        }
         std::string message = afterFailedWrite(file, *w.table, w.index, positions[i], w.expected, written.error());
         for (std::size_t j = i; j-- > 0;) {
             const ExpectedWrite& done = writes[j];

@@ -182,7 +182,12 @@ Result<const SaveEntry*> ImageHistory::move(const RomImage& image, const std::st
         if (!lock)
             return R::failure(std::string(undo ? "Undo" : "Redo") + " failed: " + lock.error());
         held.emplace(std::move(lock.value()));
+        // what the opening said (a step taken back) stays said
+        const std::vector<std::string> earlier = m_notes;
         readBack(&image);
+        for (auto it = earlier.rbegin(); it != earlier.rend(); ++it)
+            if (std::find(m_notes.begin(), m_notes.end(), *it) == m_notes.end())
+                m_notes.insert(m_notes.begin(), *it);
     }
     bool journalled = false;
     BeforeWrite keep;
