@@ -1,5 +1,7 @@
 #include "rom/history/checked_write.h"
 
+#include "rom/files.h"
+#include "rom/history/data_folder.h"
 #include "rom/history/image_state.h"
 #include "rom/history/restore_points.h"
 
@@ -102,8 +104,23 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
                               + " since it was read here: nothing was saved",
                           *onDisk, i);
     }
-    if (const Status kept = keepRestorePointBeforeFirstWrite(file); !kept)
+    // with the history on, the whole image is read once: to judge whether it
+    // is as the program left it (a restore point is kept when not), and to
+    // record the state these writes leave
+    const auto folder = historyFolderFor(file.path());
+    const bool tracked = folder && !historyTurnedOff(*folder) && file.size() <= kMaxInputSize;
+    Result<Bytes> whole = tracked ? file.read(0, static_cast<std::size_t>(file.size())) : Result<Bytes>(Bytes{});
+    if (!whole)
+        return failed(Failed, whole.error());
+    ImageState state;
+    if (tracked) {
+        state = imageStateOf(*whole);
+        const auto mark = readImageMark(*folder);
+        if (const Status kept = keepRestorePointBeforeWrite(file, *whole, mark && mark->state == state); !kept)
+            return failed(Failed, kept.error());
+    } else if (const Status kept = keepRestorePointBeforeFirstWrite(file); !kept) {
         return failed(Failed, kept.error());
+    }
     if (beforeWrite) {
         if (Status ready = beforeWrite(); !ready)
             return failed(Failed, ready.error() + "; nothing was saved");
@@ -124,6 +141,11 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
         }
         return failed(Failed, std::move(message), {}, i);
     }
-    recordImageWritten(file);
+    if (tracked) {
+        std::vector<ImagePatch> patches;
+        for (std::size_t i = 0; i < writes.size(); ++i)
+            patches.push_back({positions[i], writes[i].record});
+        recordImageState(*folder, patchImage(state, whole.value(), patches));
+    }
     return {Written, {}, {}, 0};
 }

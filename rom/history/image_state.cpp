@@ -4,7 +4,9 @@
 #include "rom/history/data_folder.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <set>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -27,26 +29,63 @@ fs::path markFile(const fs::path& folder) { return folder / "image-state"; }
 
 }  // namespace
 
-ImageState imageStateOf(std::span<const std::uint8_t> bytes)
+namespace {
+
+constexpr std::size_t kBlock = 4096;
+
+// One block's share of the hash: four lanes side by side (the whole image is
+// hashed before every write, so this runs at memory speed), then mixed with
+// the block's number, so that blocks cannot trade places unseen.
+std::uint64_t blockTerm(std::span<const std::uint8_t> image, std::size_t block)
 {
-    // four lanes side by side: the whole image is hashed at every write, so
-    // this runs at memory speed
     std::uint64_t lanes[4] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull};
-    const std::uint8_t* p = bytes.data();
-    const std::size_t n = bytes.size();
-    std::size_t at = 0;
-    for (; at + 32 <= n; at += 32)
+    const std::size_t from = block * kBlock;
+    const std::size_t to = std::min(image.size(), from + kBlock);
+    const std::uint8_t* p = image.data();
+    std::size_t at = from;
+    for (; at + 32 <= to; at += 32)
         for (int lane = 0; lane < 4; ++lane) {
             std::uint64_t word = 0;
             std::memcpy(&word, p + at + 8 * lane, 8);
             lanes[lane] = mixIn(lanes[lane], word);
         }
-    std::uint64_t hash = n;
+    std::uint64_t term = block;
     for (const std::uint64_t lane : lanes)
-        hash = mixIn(hash, lane);
-    for (; at < n; ++at)
-        hash = mixIn(hash, p[at]);
-    return {n, hash};
+        term = mixIn(term, lane);
+    for (; at < to; ++at)
+        term = mixIn(term, p[at]);
+    return mixIn(term, block);
+}
+
+std::size_t blocksOf(std::size_t size) { return (size + kBlock - 1) / kBlock; }
+
+}  // namespace
+
+// The hash is the sum of the blocks' terms: a write changes only the terms of
+// the blocks it touches.
+ImageState imageStateOf(std::span<const std::uint8_t> bytes)
+{
+    std::uint64_t hash = 0;
+    for (std::size_t block = 0; block < blocksOf(bytes.size()); ++block)
+        hash += blockTerm(bytes, block);
+    return {bytes.size(), hash};
+}
+
+ImageState patchImage(ImageState was, Bytes& image, std::span<const ImagePatch> patches)
+{
+    std::set<std::size_t> touched;
+    for (const ImagePatch& patch : patches)
+        for (std::size_t at = patch.at; at < patch.at + patch.bytes.size(); at = (at / kBlock + 1) * kBlock)
+            if (at < image.size())
+                touched.insert(at / kBlock);
+    for (const std::size_t block : touched)
+        was.hash -= blockTerm(image, block);
+    for (const ImagePatch& patch : patches)
+        if (patch.at + patch.bytes.size() <= image.size())
+            std::copy(patch.bytes.begin(), patch.bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(patch.at));
+    for (const std::size_t block : touched)
+        was.hash += blockTerm(image, block);
+    return was;
 }
 
 std::optional<ImageMark> readImageMark(const fs::path& folder)
@@ -64,18 +103,31 @@ std::optional<ImageMark> readImageMark(const fs::path& folder)
 
 void recordImageState(const fs::path& folder, std::span<const std::uint8_t> bytes)
 {
+    recordImageState(folder, imageStateOf(bytes));
+}
+
+void recordImageState(const fs::path& folder, const ImageState& state)
+{
     if (historyTurnedOff(folder))
         return;
     std::error_code error;
     const std::uint64_t journal = fs::exists(folder / "journal", error) ? fs::file_size(folder / "journal", error) : 0;
-    const ImageState state = imageStateOf(bytes);
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(state.hash));
     const std::string text = "veldra-image-state-1 size " + std::to_string(state.size) + " hash " + hash + " journal "
                              + std::to_string(error ? 0 : journal) + "\n";
+    // written whole and renamed into place, but not flushed: a state lost to a
+    // power cut only makes the next run keep a restore point and judge the
+    // last step by its records
     fs::create_directories(folder, error);
-    (void)writeNewFile(markFile(folder), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-                       Existing::Replace);
+    const fs::path next = markFile(folder).concat(".new");
+    {
+        std::ofstream out(next, std::ios::binary | std::ios::trunc);
+        out << text;
+        if (!out.flush())
+            return;
+    }
+    fs::rename(next, markFile(folder), error);
 }
 
 void recordImageWritten(const RomImage::Writer& file)

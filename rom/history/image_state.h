@@ -27,6 +27,16 @@ struct ImageState {
 
 ImageState imageStateOf(std::span<const std::uint8_t> bytes);
 
+// Bytes written at a place of the image.
+struct ImagePatch {
+    std::size_t at = 0;
+    std::span<const std::uint8_t> bytes;
+};
+
+// Writes the patches into `image` (whose state is `was`) and returns its new
+// state, hashing again only the parts they touch.
+ImageState patchImage(ImageState was, Bytes& image, std::span<const ImagePatch> patches);
+
 struct ImageMark {
     ImageState state;
     std::uint64_t journalSize = 0;  // the image's journal file's length when the state was recorded
@@ -40,6 +50,7 @@ std::optional<ImageMark> readImageMark(const std::filesystem::path& folder);
 // journal's length now. Failing quietly: without it the next run keeps a
 // restore point and judges the last step by its records, as before.
 void recordImageState(const std::filesystem::path& folder, std::span<const std::uint8_t> bytes);
+void recordImageState(const std::filesystem::path& folder, const ImageState& state);
 
 // The same for the image open for writing, read whole (history off, or no
 // history folder: nothing).

@@ -221,7 +221,6 @@ Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
     const auto history = historyFolderFor(file.path());
     if (!history)
         return refuse(history.error());
-    const std::string key = pathToUtf8(*history);
     if (historyTurnedOff(*history))
         return success();
     if (file.size() > kMaxInputSize)
@@ -229,16 +228,32 @@ Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
     const auto bytes = file.read(0, std::size_t(file.size()));
     if (!bytes)
         return refuse(bytes.error());
+    return keepRestorePointBeforeWrite(file, *bytes, imageAsLeft(*history, *bytes));
+}
+
+Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const std::uint8_t> bytes, bool asLeft)
+{
+    const std::string image = pathToUtf8(file.path());
+    const auto refuse = [&](const std::string& reason) {
+        return Status::failure("nothing was written to " + image + ": its restore point could not be kept ("
+                               + reason + ")");
+    };
+    const auto history = historyFolderFor(file.path());
+    if (!history)
+        return refuse(history.error());
+    const std::string key = pathToUtf8(*history);
+    if (historyTurnedOff(*history))
+        return success();
     // the image as the program left it is already in a point or in the
     // journal: only an image changed by another program since (or one
     // without any point) needs a copy
-    if (imageAsLeft(*history, *bytes)) {
+    if (asLeft) {
         std::lock_guard lock(run().mutex);
         const auto points = pointsIn(*history / "restore");
         if (run().kept.contains(key) || (points && !points->empty()))
             return success();
     }
-    if (const Status kept = keepRestorePoint(file.path(), *bytes); !kept)
+    if (const Status kept = keepRestorePoint(file.path(), bytes); !kept)
         return refuse(kept.error());
     std::lock_guard lock(run().mutex);
     run().kept.insert(key);
