@@ -476,7 +476,7 @@ void JournalTest::aFoldKeepsWhatIsInEffect()
         QVERIFY(journal.append(e, image));
         for (const SavedRecord& r : e.step.records)
             QVERIFY(image.write(*recordPosition(*r.table, r.index), r.after));
-        recordImageState(file.parent_path(), sample.bytes());
+        recordImageState(file.parent_path(), image.path(), sample.bytes());
         all.push_back(e);
     };
     for (int i = 0; i < 6; ++i) {

@@ -3,9 +3,11 @@
 #include "rom/files.h"
 #include "rom/history/data_folder.h"
 #include "rom/history/image_state.h"
+#include "rom/platform/path_text.h"
 #include "rom/history/restore_points.h"
 
 #include <algorithm>
+#include <set>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -58,6 +60,20 @@ void pauseHereForTests()
     std::_Exit(3);
 }
 
+// Adds (sign +1) or takes away (-1) the hash shares of the image's blocks as they are now.
+bool shareOfBlocks(const RomImage::Writer& file, const std::set<std::size_t>& blocks, std::uint64_t& hash, int sign)
+{
+    for (const std::size_t block : blocks) {
+        const std::uint64_t at = block * kImageBlock;
+        const auto bytes = file.read(static_cast<std::uint32_t>(at), static_cast<std::size_t>(std::min<std::uint64_t>(kImageBlock, file.size() - at)));
+        if (!bytes)
+            return false;
+        const std::uint64_t share = imageBlockShare(*bytes, block);
+        hash = sign > 0 ? hash + share : hash - share;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string entryName(const Table& table, int index)
@@ -104,20 +120,47 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
                               + " since it was read here: nothing was saved",
                           *onDisk, i);
     }
-    // with the history on, the whole image is read once: to judge whether it
-    // is as the program left it (a restore point is kept when not), and to
-    // record the state these writes leave
+    // with the history on: a restore point is kept when the image is not as
+    // the program left it, and the state these writes leave is recorded
     const auto folder = historyFolderFor(file.path());
     const bool tracked = folder && !historyTurnedOff(*folder) && file.size() <= kMaxInputSize;
-    Result<Bytes> whole = tracked ? file.read(0, static_cast<std::size_t>(file.size())) : Result<Bytes>(Bytes{});
-    if (!whole)
-        return failed(Failed, whole.error());
     ImageState state;
+    std::set<std::size_t> blocks;  // the blocks of the image these writes touch
     if (tracked) {
-        state = imageStateOf(*whole);
         const auto mark = readImageMark(*folder);
-        if (const Status kept = keepRestorePointBeforeWrite(file, *whole, mark && mark->state == state); !kept)
+        const std::int64_t time = imageWriteTime(file.path());
+        // the size and last write time recorded: taken as left without reading it whole
+        const bool unchanged = mark && time != 0 && mark->writeTime == time && mark->state.size == file.size();
+        std::optional<Bytes> whole;
+        if (unchanged) {
+            state = mark->state;
+        } else {
+            auto bytes = file.read(0, static_cast<std::size_t>(file.size()));
+            if (!bytes)
+                return failed(Failed, bytes.error());
+            whole = std::move(bytes.value());
+            state = imageStateOf(*whole);
+        }
+        const bool asLeft = unchanged || (mark && mark->state == state);
+        if (!asLeft || !whole) {
+            // the point needs the image's bytes only when it is kept
+            if (!whole && !(asLeft && hasRestorePoint(file.path()))) {
+                auto bytes = file.read(0, static_cast<std::size_t>(file.size()));
+                if (!bytes)
+                    return failed(Failed, bytes.error());
+                whole = std::move(bytes.value());
+            }
+        }
+        if (const Status kept = keepRestorePointBeforeWrite(file, whole ? std::span<const std::uint8_t>(*whole)
+                                                                        : std::span<const std::uint8_t>(),
+                                                            asLeft);
+            !kept)
             return failed(Failed, kept.error());
+        for (std::size_t i = 0; i < writes.size(); ++i)
+            for (std::size_t at = positions[i]; at < positions[i] + writes[i].record.size(); at = (at / kImageBlock + 1) * kImageBlock)
+                blocks.insert(at / kImageBlock);
+        if (!shareOfBlocks(file, blocks, state.hash, -1))
+            return failed(Failed, "cannot read " + pathToUtf8(file.path()));
     } else if (const Status kept = keepRestorePointBeforeFirstWrite(file); !kept) {
         return failed(Failed, kept.error());
     }
@@ -141,11 +184,7 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
         }
         return failed(Failed, std::move(message), {}, i);
     }
-    if (tracked) {
-        std::vector<ImagePatch> patches;
-        for (std::size_t i = 0; i < writes.size(); ++i)
-            patches.push_back({positions[i], writes[i].record});
-        recordImageState(*folder, patchImage(state, whole.value(), patches));
-    }
+    if (tracked && shareOfBlocks(file, blocks, state.hash, +1))
+        recordImageState(*folder, file.path(), state);
     return {Written, {}, {}, 0};
 }

@@ -27,86 +27,67 @@ std::uint64_t mixIn(std::uint64_t lane, std::uint64_t word)
 
 fs::path markFile(const fs::path& folder) { return folder / "image-state"; }
 
+std::size_t blocksOf(std::size_t size) { return (size + kImageBlock - 1) / kImageBlock; }
+
 }  // namespace
 
-namespace {
-
-constexpr std::size_t kBlock = 4096;
-
-// One block's share of the hash: four lanes side by side (the whole image is
-// hashed before every write, so this runs at memory speed), then mixed with
-// the block's number, so that blocks cannot trade places unseen.
-std::uint64_t blockTerm(std::span<const std::uint8_t> image, std::size_t block)
+// Four lanes side by side (the whole image is hashed at every reading of the
+// history, so this runs at memory speed), then mixed with the block's
+// number, so that blocks cannot trade places unseen.
+std::uint64_t imageBlockShare(std::span<const std::uint8_t> bytes, std::size_t block)
 {
     std::uint64_t lanes[4] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull};
-    const std::size_t from = block * kBlock;
-    const std::size_t to = std::min(image.size(), from + kBlock);
-    const std::uint8_t* p = image.data();
-    std::size_t at = from;
-    for (; at + 32 <= to; at += 32)
+    const std::uint8_t* p = bytes.data();
+    std::size_t at = 0;
+    for (; at + 32 <= bytes.size(); at += 32)
         for (int lane = 0; lane < 4; ++lane) {
             std::uint64_t word = 0;
             std::memcpy(&word, p + at + 8 * lane, 8);
             lanes[lane] = mixIn(lanes[lane], word);
         }
-    std::uint64_t term = block;
+    std::uint64_t share = block;
     for (const std::uint64_t lane : lanes)
-        term = mixIn(term, lane);
-    for (; at < to; ++at)
-        term = mixIn(term, p[at]);
-    return mixIn(term, block);
+        share = mixIn(share, lane);
+    for (; at < bytes.size(); ++at)
+        share = mixIn(share, p[at]);
+    return mixIn(share, block);
 }
 
-std::size_t blocksOf(std::size_t size) { return (size + kBlock - 1) / kBlock; }
-
-}  // namespace
-
-// The hash is the sum of the blocks' terms: a write changes only the terms of
-// the blocks it touches.
 ImageState imageStateOf(std::span<const std::uint8_t> bytes)
 {
     std::uint64_t hash = 0;
     for (std::size_t block = 0; block < blocksOf(bytes.size()); ++block)
-        hash += blockTerm(bytes, block);
+        hash += imageBlockShare(bytes.subspan(block * kImageBlock, std::min(kImageBlock, bytes.size() - block * kImageBlock)), block);
     return {bytes.size(), hash};
 }
 
-ImageState patchImage(ImageState was, Bytes& image, std::span<const ImagePatch> patches)
+std::int64_t imageWriteTime(const fs::path& image)
 {
-    std::set<std::size_t> touched;
-    for (const ImagePatch& patch : patches)
-        for (std::size_t at = patch.at; at < patch.at + patch.bytes.size(); at = (at / kBlock + 1) * kBlock)
-            if (at < image.size())
-                touched.insert(at / kBlock);
-    for (const std::size_t block : touched)
-        was.hash -= blockTerm(image, block);
-    for (const ImagePatch& patch : patches)
-        if (patch.at + patch.bytes.size() <= image.size())
-            std::copy(patch.bytes.begin(), patch.bytes.end(), image.begin() + static_cast<std::ptrdiff_t>(patch.at));
-    for (const std::size_t block : touched)
-        was.hash += blockTerm(image, block);
-    return was;
+    std::error_code error;
+    const auto time = fs::last_write_time(image, error);
+    return error ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count());
 }
 
 std::optional<ImageMark> readImageMark(const fs::path& folder)
 {
     std::ifstream in(markFile(folder));
-    std::string tag, sizeWord, hashWord, journalWord;
+    std::string tag, sizeWord, hashWord, journalWord, timeWord;
     ImageMark mark;
     if (!(in >> tag >> sizeWord >> mark.state.size >> hashWord >> std::hex >> mark.state.hash >> std::dec >> journalWord
-          >> mark.journalSize))
+          >> mark.journalSize >> timeWord >> mark.writeTime))
         return std::nullopt;
-    if (tag != "veldra-image-state-1" || sizeWord != "size" || hashWord != "hash" || journalWord != "journal")
+    if (tag != "veldra-image-state-1" || sizeWord != "size" || hashWord != "hash" || journalWord != "journal"
+        || timeWord != "time")
         return std::nullopt;
     return mark;
 }
 
-void recordImageState(const fs::path& folder, std::span<const std::uint8_t> bytes)
+void recordImageState(const fs::path& folder, const fs::path& image, std::span<const std::uint8_t> bytes)
 {
-    recordImageState(folder, imageStateOf(bytes));
+    recordImageState(folder, image, imageStateOf(bytes));
 }
 
-void recordImageState(const fs::path& folder, const ImageState& state)
+void recordImageState(const fs::path& folder, const fs::path& image, const ImageState& state)
 {
     if (historyTurnedOff(folder))
         return;
@@ -115,7 +96,7 @@ void recordImageState(const fs::path& folder, const ImageState& state)
     char hash[17];
     std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(state.hash));
     const std::string text = "veldra-image-state-1 size " + std::to_string(state.size) + " hash " + hash + " journal "
-                             + std::to_string(error ? 0 : journal) + "\n";
+                             + std::to_string(error ? 0 : journal) + " time " + std::to_string(imageWriteTime(image)) + "\n";
     // written whole and renamed into place, but not flushed: a state lost to a
     // power cut only makes the next run keep a restore point and judge the
     // last step by its records
@@ -136,7 +117,7 @@ void recordImageWritten(const RomImage::Writer& file)
     if (!folder || historyTurnedOff(*folder) || file.size() > kMaxInputSize)
         return;
     if (const auto bytes = file.read(0, static_cast<std::size_t>(file.size())))
-        recordImageState(*folder, *bytes);
+        recordImageState(*folder, file.path(), *bytes);
 }
 
 bool imageAsLeft(const fs::path& folder, std::span<const std::uint8_t> bytes)

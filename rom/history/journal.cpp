@@ -461,7 +461,7 @@ std::string Journal::takeBack(const RomImage& image) const
     }
     if (Status cancelled = appendDurably(m_file, entryBytes(parsed.sequences.back() + 1, cancelMark())); !cancelled)
         return failed + cancelled.error();
-    recordImageState(m_file.parent_path(), withRecordsBefore(step, *whole));
+    recordImageState(m_file.parent_path(), image.path(), withRecordsBefore(step, *whole));
     return "The last step in the journal (" + step.source + ") reached the image only in part: the program ended "
            "while it was written. It was taken back, so that the image holds again what it held before that step, "
            "and it is left out of the history.";
@@ -577,7 +577,7 @@ Status Journal::append(const JournalEntry& entry, const RomImage& imageNow) cons
             // the state now is the one the next step starts from
             if ((judged.step == LastStep::NeverWritten || judged.step == LastStep::Reached) && !judged.changedOutside
                 && !parsed->tornTail)
-                recordImageState(m_file.parent_path(), *image);
+                recordImageState(m_file.parent_path(), imageNow.path(), *image);
         }
     }
     if (hasLast) {

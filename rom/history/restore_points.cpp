@@ -260,6 +260,12 @@ Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const
     return success();
 }
 
+bool hasRestorePoint(const fs::path& image)
+{
+    const auto points = listRestorePoints(image);
+    return points && !points->empty();
+}
+
 Result<std::vector<RestorePoint>> listRestorePoints(const fs::path& image)
 {
     const auto history = historyFolderFor(image);
@@ -377,6 +383,6 @@ Status restoreInPlace(const fs::path& image, const RestorePoint& point)
         return written;
     // the image restored is a state the program left it in, not a change from outside
     if (const auto history = historyFolderFor(*canonical))
-        recordImageState(*history, *bytes);
+        recordImageState(*history, *canonical, *bytes);
     return success();
 }

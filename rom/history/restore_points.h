@@ -47,7 +47,10 @@ void setRestorePointWriter(std::string_view writer);
 Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file);
 // The same, for a writer that read the whole image already (`bytes`) and
 // judged whether it is as the program last left it (image_state.h).
+// `bytes` may be empty when `asLeft` and the image has a point.
 Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const std::uint8_t> bytes, bool asLeft);
+// Whether any point of the image is kept.
+bool hasRestorePoint(const std::filesystem::path& image);
 
 // Keeps a copy of `bytes` (the image `image` as it is now) as a new point,
 // whatever this run did before, and lets the oldest beyond the kept number go.
