@@ -668,17 +668,3 @@ SaveHistory historyFrom(std::span<const JournalEntry> entries)
     }
     return history;
 }
-
-bool stepNeverWritten(const SaveEntry& step, const RomImage& image)
-{
-    bool changes = false;
-    for (const SavedRecord& r : step.records) {
-        if (!r.table)
-            return false;
-        const auto onDisk = readRecord(image, *r.table, r.index);
-        if (!onDisk || *onDisk != r.before)
-            return false;
-        changes = changes || r.before != r.after;
-    }
-    return changes;
-}
