@@ -142,14 +142,12 @@ CheckedWrite writeCheckedAll(const RomImage& image, std::span<const ExpectedWrit
             state = imageStateOf(*whole);
         }
         const bool asLeft = unchanged || (mark && mark->state == state);
-        if (!asLeft || !whole) {
-            // the point needs the image's bytes only when it is kept
-            if (!whole && !(asLeft && hasRestorePoint(file.path()))) {
-                auto bytes = file.read(0, static_cast<std::size_t>(file.size()));
-                if (!bytes)
-                    return failed(Failed, bytes.error());
-                whole = std::move(bytes.value());
-            }
+        // the point needs the image's bytes only when it is kept: as left, when there is none yet
+        if (!whole && !hasRestorePoint(file.path())) {
+            auto bytes = file.read(0, static_cast<std::size_t>(file.size()));
+            if (!bytes)
+                return failed(Failed, bytes.error());
+            whole = std::move(bytes.value());
         }
         if (const Status kept = keepRestorePointBeforeWrite(file, whole ? std::span<const std::uint8_t>(*whole)
                                                                         : std::span<const std::uint8_t>(),

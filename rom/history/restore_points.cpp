@@ -253,6 +253,8 @@ Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const
         if (run().kept.contains(key) || (points && !points->empty()))
             return success();
     }
+    if (bytes.size() != file.size())
+        return refuse("the image was not read whole");
     if (const Status kept = keepRestorePoint(file.path(), bytes); !kept)
         return refuse(kept.error());
     std::lock_guard lock(run().mutex);
