@@ -422,18 +422,25 @@ JournalContents Journal::load(const RomImage* image) const
                                      : "The last step in the journal (" + source + ") never reached the image: the "
                                        "program ended before it was written. It is left out of the history.");
     } else if (judged.step == LastStep::Partial) {
-        const std::string done = takeBack(*image);
-        JournalContents again = done.empty() ? contents : load(image);
+        bool taken = false;
+        const std::string done = takeBack(*image, taken);
+        if (!taken) {
+            // still part-way (or settled meanwhile by another): listed as it is, undo refuses it
+            if (!done.empty())
+                contents.notes.push_back(done);
+            return contents;
+        }
+        JournalContents again = load(image);
         again.notes.insert(again.notes.begin(), contents.notes.begin(), contents.notes.end());
-        if (!done.empty())
-            again.notes.push_back(done);
+        again.notes.push_back(done);
         return again;
     }
     return contents;
 }
 
-std::string Journal::takeBack(const RomImage& image) const
+std::string Journal::takeBack(const RomImage& image, bool& taken) const
 {
+    taken = false;
     const auto file = image.openForWriting();
     if (!file)
         return "The last step in the journal reached the image only in part (the program ended while it was "
@@ -462,6 +469,7 @@ std::string Journal::takeBack(const RomImage& image) const
     if (Status cancelled = appendDurably(m_file, entryBytes(parsed.sequences.back() + 1, cancelMark())); !cancelled)
         return failed + cancelled.error();
     recordImageState(m_file.parent_path(), image.path(), withRecordsBefore(step, *whole));
+    taken = true;
     return "The last step in the journal (" + step.source + ") reached the image only in part: the program ended "
            "while it was written. It was taken back, so that the image holds again what it held before that step, "
            "and it is left out of the history.";

@@ -94,7 +94,8 @@ private:
     std::string setAside(const std::string& why) const;
     // Takes back a last step that reached the image only in part, under the
     // writers' lock; the note for the user, empty when nothing was pending.
-    std::string takeBack(const RomImage& image) const;
+    // `taken` says whether it was taken back.
+    std::string takeBack(const RomImage& image, bool& taken) const;
     std::size_t foldAt(const Parsed& parsed, const JournalEntry& entry, bool cancelFirst, std::uint64_t count) const;
 
     std::filesystem::path m_file;
