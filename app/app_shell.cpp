@@ -10,6 +10,7 @@
 #include "rom/files.h"
 
 #include <QApplication>
+#include <QStatusBar>
 
 QIcon applicationIcon() { return QIcon(QStringLiteral(":/packaging/org.veldraforge.VeldraForge.svg")); }
 
@@ -39,6 +40,11 @@ void AppShell::acceptImage(const QString& path)
             notes << QString::fromStdString(note);
         m_platform.showMessage(m_main.get(), notes.join(QStringLiteral("\n\n")));
     }
+    // a change made by another program is no fault to stop for: it is said on the status line
+    if (!m_saveLog.outsideNote().empty())
+        m_main->statusBar()->showMessage(QString::fromStdString(m_saveLog.outsideNote()));
+    else if (auto* bar = m_main->findChild<QStatusBar*>())
+        bar->clearMessage();
     m_romPath = path;
     // an open table grid reads the image loaded: another one in place of its edits
     if (auto* grid = qobject_cast<GridWindow*>(m_windows.find(QStringLiteral("Grid"))))

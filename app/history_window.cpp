@@ -66,13 +66,19 @@ void HistoryWindow::refresh()
     for (std::size_t i = entries.size(); i-- > 0;) {
         const SaveEntry& entry = entries[i];
         const bool undone = i >= applied;
-        auto* row = new QListWidgetItem(historyRowText(entry) + (undone ? QStringLiteral(" (undone)") : QString()), m_list);
+        // a save in effect whose records another program (or a restore) overwrote since
+        const bool gone = !undone && !m_log.held(i);
+        auto* row = new QListWidgetItem(historyRowText(entry)
+                                            + (undone ? QStringLiteral(" (undone)")
+                                               : gone ? QStringLiteral(" (no longer in the image)")
+                                                      : QString()),
+                                        m_list);
         QStringList where;
         for (const SavedRecord& record : entry.records)
             where << QString::fromStdString(entryName(*record.table, record.index));
         row->setToolTip(QStringLiteral("Saved by %1 at %2: %3")
                             .arg(QString::fromStdString(entry.source), timeText(entry.time), where.join(QStringLiteral(", "))));
-        if (undone)
+        if (undone || gone)
             row->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
     }
 }

@@ -10,6 +10,7 @@
 #include "rom/tables.h"
 #include "rom/field_lists.h"
 #include "rom/history/checked_write.h"
+#include "rom/history/data_folder.h"
 #include "rom/history/restore_points.h"
 
 #include <benchmark/benchmark.h>
@@ -21,6 +22,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -99,8 +101,9 @@ const Tool& nativeTool()
     return tool;
 }
 
-// Runs the tool and waits for it; its output goes nowhere.
-int runTool(const Tool& tool, const std::vector<std::string>& args)
+// Runs the tool and waits for it; its output goes nowhere. With `written`,
+// the bytes the process wrote (its wchar, read before it is reaped).
+int runTool(const Tool& tool, const std::vector<std::string>& args, std::uint64_t* written = nullptr)
 {
     std::vector<std::string> words;
     if (!tool.runner.empty())
@@ -121,12 +124,24 @@ int runTool(const Tool& tool, const std::vector<std::string>& args)
     posix_spawn_file_actions_destroy(&actions);
     if (started != 0)
         return -1;
+    if (written) {
+        siginfo_t info{};
+        waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT);
+        std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+        std::string word;
+        while (io >> word)
+            if (word == "wchar:")
+                io >> *written;
+    }
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int runTool(const std::vector<std::string>& args) { return runTool(nativeTool(), args); }
+int runTool(const std::vector<std::string>& args, std::uint64_t* written = nullptr)
+{
+    return runTool(nativeTool(), args, written);
+}
 
 void BM_ReadRecord(benchmark::State& state)
 {
@@ -191,15 +206,18 @@ void BM_ImportFullDump(benchmark::State& state)
 }
 BENCHMARK(BM_ImportFullDump)->Unit(benchmark::kMillisecond);
 
-// The first save of a run: one record written after a whole copy of the
-// 4 MiB image is kept as a restore point (each iteration is a run anew).
+// A save that finds the image not as the program left it: one record
+// written after a whole copy of the 4 MiB image is kept as a restore point
+// (the recorded state is forgotten before each).
 void BM_FirstSaveWithRestorePoint(benchmark::State& state)
 {
     const RomImage image(fixture().image);
     const Table& table = tables::enemyStats;
     Bytes record = *image.read(table.base + 7 * table.recordSize, table.recordSize);
+    const fs::path recorded = *historyFolderFor(fixture().image) / "image-state";
     for (auto _ : state) {
         forgetRestorePointsOfThisRun();
+        fs::remove(recorded);
         Bytes next = record;
         next[0] ^= 1;
         if (!writeChecked(image, table, 7, record, next))
@@ -225,6 +243,43 @@ void BM_ProcessSetOneField(benchmark::State& state)
             state.SkipWithError("set failed");
 }
 BENCHMARK(BM_ProcessSetOneField)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One field set by a run of the tool, on an image with its history on (a
+// journal entry, the state recorded; no restore point, as the image is as
+// the history left it) and on one with its history off: the pair the history's
+// cost is judged by, with the bytes each run writes.
+void setOneFieldRuns(benchmark::State& state, bool historyOn)
+{
+    const fs::path image = fixture().folder / (historyOn ? "history-on.sfc" : "history-off.sfc");
+    if (!fs::exists(image)) {
+        fs::copy_file(fixture().image, image);
+        if (!historyOn) {
+            const fs::path folder = *historyFolderFor(image);
+            fs::create_directories(folder);
+            std::ofstream(folder / "off");
+        }
+    }
+    static int hp = 0;
+    std::uint64_t written = 0;
+    const auto childCpu = [] {
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+               + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    };
+    const double cpuBefore = childCpu();
+    for (auto _ : state)
+        if (runTool({"set", image.string(), "enemy-stats", "7", "hp=" + std::to_string(1000 + (hp++ % 2))}, &written) != 0)
+            state.SkipWithError("set failed");
+    state.counters["bytes_written"] = static_cast<double>(written);
+    state.counters["tool_cpu_ms"] = (childCpu() - cpuBefore) / double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+}
+
+void BM_ProcessSetOneFieldHistoryOn(benchmark::State& state) { setOneFieldRuns(state, true); }
+BENCHMARK(BM_ProcessSetOneFieldHistoryOn)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProcessSetOneFieldHistoryOff(benchmark::State& state) { setOneFieldRuns(state, false); }
+BENCHMARK(BM_ProcessSetOneFieldHistoryOff)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ProcessImport500Fields(benchmark::State& state)
 {

@@ -29,13 +29,17 @@ void refuseAll(const std::vector<Refusal>& refusals)
     failRefused(message);
 }
 
-std::optional<RomImage::HeldLock> lockForEdits(const RomImage& image, bool dryRun)
+std::optional<RomImage::HeldLock> lockForEdits(CommandIo& io, ImageHistory& history, const RomImage& image, bool dryRun)
 {
     if (dryRun)
         return std::nullopt;
     auto held = image.holdWritersLock();
     if (!held)
         failRefused(held.error());
+    // a step an earlier run left part-way is taken back before the records are read
+    history.settle(image);
+    for (const std::string& note : history.notes())
+        io.err << "veldra-cli: " << note << "\n";
     return std::optional<RomImage::HeldLock>(std::move(held.value()));
 }
 

@@ -26,8 +26,9 @@ int runEdits(CommandIo& io, ImageHistory& history, const RomImage& image, const 
 // Takes the writers' lock before the records are read, held until the command
 // ends, so that another writer's change between this read and this write is
 // waited for rather than refused or lost. None for a dry run, which writes
-// nothing.
-std::optional<RomImage::HeldLock> lockForEdits(const RomImage& image, bool dryRun);
+// nothing. A step that an earlier run left part-way is taken back first (said on
+// standard error), so that the records read are those the history knows.
+std::optional<RomImage::HeldLock> lockForEdits(CommandIo& io, ImageHistory& history, const RomImage& image, bool dryRun);
 
 // Lists refusals and ends the command with exit status 1.
 [[noreturn]] void refuseAll(const std::vector<Refusal>& refusals);

@@ -70,6 +70,8 @@ void tellNotes(CommandIo& io, const ImageHistory& history)
 {
     for (const std::string& note : history.notes())
         io.err << "veldra-cli: " << note << "\n";
+    if (!history.outsideNote().empty())
+        io.err << "veldra-cli: " << history.outsideNote() << "\n";
 }
 
 class HistoryCommand : public Command {
@@ -109,12 +111,15 @@ public:
                                  {"time", timeText(save.time, true)},
                                  {"source", save.source},
                                  {"label", save.entryLabel},
-                                 {"in_effect", i < applied},
+                                 {"in_effect", i < applied && history.held(i)},
+                                 {"held", history.held(i)},
                                  {"records", std::move(records)}});
             }
             Json notes = Json::array();
             for (const std::string& note : history.notes())
                 notes.push_back(note);
+            if (!history.outsideNote().empty())
+                notes.push_back(history.outsideNote());
             const Json all{{"image", m_image},
                            {"journal", journal ? Json(pathToUtf8(*journal)) : Json(nullptr)},
                            {"folded", history.folded()},
@@ -126,7 +131,7 @@ public:
         }
         for (std::size_t i = entries.size(); i-- > 0;) {
             const SaveEntry& save = entries[i];
-            io.out << (i + 1) << "  " << timeText(save.time, false) << "  " << (i < applied ? "in effect" : "undone   ")
+            io.out << (i + 1) << "  " << timeText(save.time, false) << "  " << (i >= applied ? "undone   " : history.held(i) ? "in effect" : "not held ")
                    << "  " << save.source << "  " << stepText(save) << "\n";
         }
         if (entries.empty() && journal)

@@ -49,7 +49,7 @@ public:
         for (const FieldEdit& edit : reading.edits)
             if (named.empty() || named.back() != edit.table->table)
                 named.push_back(edit.table->table);
-        const auto held = lockForEdits(image, m_dryRun);
+        const auto held = lockForEdits(io, m_history, image, m_dryRun);
         auto blocks = TableBlocks::read(image, named);
         if (!blocks)
             failRefused(blocks.error());

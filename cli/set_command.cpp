@@ -42,7 +42,7 @@ public:
         const RomImage image(pathFromUtf8(m_image));
         if (Status identified = image.check(); !identified)
             failRefused(identified.error());
-        const auto held = lockForEdits(image, m_dryRun);
+        const auto held = lockForEdits(io, m_history, image, m_dryRun);
         return runEdits(io, m_history, image, [&image](const Table& t, int i) { return readRecord(image, t, i); },
                         edits, {m_dryRun, false, "veldra-cli set"});
     }

@@ -1,5 +1,6 @@
 #include "rom/game_text.h"
 
+#include "rom/history/image_state.h"
 #include "rom/history/restore_points.h"
 
 #include <algorithm>
@@ -120,5 +121,8 @@ Status WriteGameText(const RomImage& image, std::int32_t position, std::string_v
     encodeGameText(text, slot.value());
     if (const Status kept = keepRestorePointBeforeFirstWrite(*file); !kept)
         return kept;
-    return file->write(static_cast<std::uint32_t>(position), *slot);
+    if (Status written = file->write(static_cast<std::uint32_t>(position), *slot); !written)
+        return written;
+    recordImageWritten(*file);
+    return success();
 }

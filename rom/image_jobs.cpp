@@ -2,6 +2,7 @@
 
 #include "rom/files.h"
 #include "rom/history/image_history.h"
+#include "rom/history/image_state.h"
 #include "rom/history/restore_points.h"
 #include "rom/patch_jobs.h"
 #include "rom/platform/path_text.h"
@@ -59,6 +60,7 @@ Result<ChecksumFixed> fixChecksumFile(const fs::path& path, const ChecksumWrite&
                                 : writeFields();
     if (!done)
         return R::failure(done.error());
+    recordImageWritten(*file);
     fixed.written = true;
     return fixed;
 }

@@ -51,8 +51,12 @@ set(VELDRA_CORE_SOURCES
   history/field_changes.h
   history/image_history.cpp
   history/image_history.h
+  history/image_state.cpp
+  history/image_state.h
   history/journal.cpp
   history/journal.h
+  history/journal_rules.cpp
+  history/journal_rules.h
   history/restore_points.cpp
   history/restore_points.h
   history/save_history.cpp

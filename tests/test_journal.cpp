@@ -3,6 +3,7 @@
 
 #include "rom/history/data_folder.h"
 #include "rom/history/image_history.h"
+#include "rom/history/image_state.h"
 #include "rom/history/journal.h"
 #include "rom/image_facts.h"
 #include "rom/record_io.h"
@@ -15,7 +16,9 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QProcess>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,6 +72,46 @@ void saveThrough(ImageHistory& history, const RomImage& image, int index, std::u
 
 qint64 sizeOf(const std::filesystem::path& file) { return QFileInfo(QString::fromStdString(file.string())).size(); }
 
+// Runs the tool with `args` until it has written `records` records of its
+// step, then kills it (kill -9): the program ends between two record writes.
+void killToolAfterWrites(const QStringList& args, int records)
+{
+    QTemporaryDir dir;
+    const QString paused = dir.filePath(QStringLiteral("paused"));
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VELDRA_FORGE_TEST_PAUSE"), QStringLiteral("%1:%2").arg(records).arg(paused));
+    tool.setProcessEnvironment(env);
+    tool.start(nativeCli().path, args);
+    QVERIFY(tool.waitForStarted());
+    for (int i = 0; i < 1500 && !QFile::exists(paused) && tool.state() == QProcess::Running; ++i)
+        QTest::qWait(20);
+    QVERIFY2(QFile::exists(paused), qPrintable(QString::fromUtf8(tool.readAllStandardError())));
+    tool.kill();
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitStatus(), QProcess::CrashExit);
+}
+
+// Undoes with the tool until nothing is left to undo; the number undone.
+int undoAll(const QString& image)
+{
+    for (int undone = 0; undone < 20; ++undone) {
+        const CliRun run = runCli({QStringLiteral("undo"), image});
+        if (run.exitCode != 0)
+            return run.err.contains(QLatin1String("There is no save to undo.")) ? undone : -1;
+    }
+    return -1;
+}
+
+// The text of the tool's history listing, and its lines.
+QStringList historyLines(const QString& image, QString* err = nullptr)
+{
+    const CliRun run = runCli({QStringLiteral("history"), image});
+    if (err)
+        *err = run.err;
+    return run.outText().split('\n', Qt::SkipEmptyParts);
+}
+
 }  // namespace
 
 class JournalTest : public QObject {
@@ -80,10 +123,16 @@ private slots:
     void aKilledProgramLeavesItsSavesToUndoChild();
     void aStepCutOffBeforeTheImageIsLeftOut();
     void aStepCutOffBeforeTheImageIsLeftOutChild();
+    void aStepCutOffPartWayIsTakenBack_data();
+    void aStepCutOffPartWayIsTakenBack();
     void aTornJournalLoadsWithANote();
+    void aDamagedLastEntryIsSetAside();
+    void aChangeMadeOutsideIsNoCrash_data();
+    void aChangeMadeOutsideIsNoCrash();
     void anUnreadableJournalIsSetAside();
     void aJournalThatCannotBeWrittenRefusesTheSave();
     void theOldestEntriesAreFolded();
+    void aFoldKeepsWhatIsInEffect();
     void turnedOffKeepsNothing();
     void theToolsSavesAreUndoneInTheWindow();
     void toolHistoryUndoAndRedo();
@@ -217,6 +266,75 @@ void JournalTest::aStepCutOffBeforeTheImageIsLeftOutChild()
     std::raise(SIGKILL);  // before the record is written
 }
 
+// The tool killed between two record writes of one step (an import, or the
+// undo of one): the next run that reads or writes the history takes back the
+// part that reached the image, says so, and undo works on as before.
+void JournalTest::aStepCutOffPartWayIsTakenBack_data()
+{
+    QTest::addColumn<QString>("killed");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("import, then the listing") << "import" << "history";
+    QTest::newRow("import, then another set") << "import" << "set";
+    QTest::newRow("undo of an import, then undo") << "undo" << "undo";
+    QTest::newRow("import, then the window's Load") << "import" << "load";
+}
+
+void JournalTest::aStepCutOffPartWayIsTakenBack()
+{
+    QFETCH(QString, killed);
+    QFETCH(QString, next);
+    Session s;
+    const QString image = s.image.path();
+    const Bytes original = s.image.bytes();
+    QCOMPARE(runCli({QStringLiteral("set"), image, QStringLiteral("weapons"), QStringLiteral("4"), QStringLiteral("attack=33")}).exitCode, 0);
+    const Bytes beforeImport = s.image.bytes();
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("weapons.csv"));
+    writeFile(csv, "index,attack\r\n1,61\r\n2,62\r\n3,63\r\n");
+    const QStringList import{QStringLiteral("import"), image, csv};
+    Bytes stepFrom = beforeImport;
+    if (killed == QLatin1String("undo")) {
+        QCOMPARE(runCli(import).exitCode, 0);
+        stepFrom = s.image.bytes();
+        killToolAfterWrites({QStringLiteral("undo"), image}, 1);
+    } else {
+        killToolAfterWrites(import, 1);
+    }
+    // part-way: one record of the three written
+    QCOMPARE(changedOffsets(stepFrom, s.image.bytes()).size(), std::size_t(1));
+
+    QString said;
+    if (next == QLatin1String("history")) {
+        const CliRun run = runCli({QStringLiteral("history"), image});
+        QCOMPARE(run.exitCode, 0);
+        said = run.err;
+        QCOMPARE(run.outText().split('\n', Qt::SkipEmptyParts).size(), 1);
+        QVERIFY(s.image.bytes() == stepFrom);
+    } else if (next == QLatin1String("set")) {
+        const CliRun run = runCli({QStringLiteral("set"), image, QStringLiteral("weapons"), QStringLiteral("7"), QStringLiteral("attack=5")});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        said = run.err;
+        QCOMPARE(changedOffsets(stepFrom, s.image.bytes()), offsetRange(tables::weapons.base + 7 * tables::weapons.recordSize, 1));
+    } else if (next == QLatin1String("undo")) {
+        // the undo cut off is taken back, and this one goes through
+        const CliRun run = runCli({QStringLiteral("undo"), image});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        said = run.err;
+        QVERIFY(s.image.bytes() == beforeImport);
+    } else {
+        s.load(image);
+        said = s.platform.messages.join('\n');
+        QVERIFY(s.image.bytes() == stepFrom);
+        QCOMPARE(historyList(s)->count(), 1);
+    }
+    QVERIFY2(said.contains(QLatin1String("reached the image only in part")), qPrintable(said));
+    QVERIFY2(said.contains(QLatin1String("It was taken back")), qPrintable(said));
+    // nothing is refused for good: every save left undoes back to the image as it began
+    QVERIFY(undoAll(image) >= 1);
+    QVERIFY(s.image.bytes() == original);
+    QVERIFY(runCli({QStringLiteral("history"), image}).err.isEmpty());
+}
+
 void JournalTest::aTornJournalLoadsWithANote()
 {
     SampleImage sample;
@@ -244,6 +362,31 @@ void JournalTest::aTornJournalLoadsWithANote()
     QVERIFY(third.notes().empty());
     QCOMPARE(third.history().entries().size(), std::size_t(2));
     QCOMPARE(third.history().entries()[1].records[0].index, 3);
+}
+
+// A last entry of its whole length whose CRC fails was damaged after it was
+// written, not cut short by a crash: the journal is set aside, never cut.
+void JournalTest::aDamagedLastEntryIsSetAside()
+{
+    SampleImage sample;
+    const RomImage image(sample.path().toStdString());
+    ImageHistory history;
+    saveThrough(history, image, 1, 40);
+    saveThrough(history, image, 2, 41);
+    const QString file = QString::fromStdString(journalOf(sample.path()).string());
+    QByteArray bytes = fileContents(file);
+    bytes[bytes.size() - 20] = char(bytes[bytes.size() - 20] ^ 0x5A);  // inside the last payload
+    writeFile(file, bytes);
+
+    ImageHistory reread;
+    reread.open(sample.path().toStdString());
+    QCOMPARE(reread.notes().size(), std::size_t(1));
+    QVERIFY2(reread.notes()[0].find("its last entry is damaged") != std::string::npos, reread.notes()[0].c_str());
+    QVERIFY(reread.notes()[0].find("set aside as journal.unreadable-") != std::string::npos);
+    QVERIFY(!QFile::exists(file));
+    const QStringList aside = QFileInfo(file).dir().entryList({QStringLiteral("journal.unreadable-*")});
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(fileContents(QFileInfo(file).dir().filePath(aside[0])), bytes);
 }
 
 void JournalTest::anUnreadableJournalIsSetAside()
@@ -312,8 +455,52 @@ void JournalTest::theOldestEntriesAreFolded()
     // the history left undoes the newest seven only
     SaveHistory history = historyFrom(contents.entries);
     QCOMPARE(history.applied(), std::size_t(7));
-    // no temporary file is left beside the journal
-    QCOMPARE(QDir(QString::fromStdString(file.parent_path().string())).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    // no temporary file is left beside the journal (and the image's state)
+    QCOMPARE(QDir(QString::fromStdString(file.parent_path().string())).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("image-state"), QStringLiteral("journal")}));
+}
+
+// Undos and redos across the place the fold cuts: the history the kept
+// entries give is the one all of them gave, less the saves dropped.
+void JournalTest::aFoldKeepsWhatIsInEffect()
+{
+    SampleImage sample;
+    const RomImage image(sample.path().toStdString());
+    const auto file = journalOf(sample.path());
+    std::filesystem::create_directories(file.parent_path());
+    const Journal journal(file, 10, 7);
+    std::vector<SaveEntry> saves;
+    std::vector<JournalEntry> all;
+    // each step journalled, then written, then its state recorded, as a writer does
+    const auto take = [&](const JournalEntry& e) {
+        QVERIFY(journal.append(e, image));
+        for (const SavedRecord& r : e.step.records)
+            QVERIFY(image.write(*recordPosition(*r.table, r.index), r.after));
+        recordImageState(file.parent_path(), image.path(), sample.bytes());
+        all.push_back(e);
+    };
+    for (int i = 0; i < 6; ++i) {
+        const JournalEntry e = weaponSave(image, i, std::uint8_t(200 + i));
+        saves.push_back(e.step);
+        take(e);
+    }
+    for (int i = 5; i >= 2; --i)
+        take({JournalKind::Undo, reversedStep(saves[std::size_t(i)], true, "test")});
+    take({JournalKind::Redo, reversedStep(saves[2], false, "test")});  // the 11th entry: the fold
+
+    const JournalContents contents = journal.load(&image);
+    QVERIFY(contents.folded > 0);
+    const SaveHistory kept = historyFrom(contents.entries);
+    const SaveHistory whole = historyFrom(all);
+    // the saves kept are the newest of the whole history, each as much in effect
+    const std::size_t dropped = whole.entries().size() - kept.entries().size();
+    QCOMPARE(whole.applied(), std::size_t(3));
+    QCOMPARE(kept.applied() + dropped, whole.applied());
+    for (std::size_t i = 0; i < kept.entries().size(); ++i)
+        QCOMPARE(kept.entries()[i].records[0].index, whole.entries()[i + dropped].records[0].index);
+    // and the weapon in effect last is saves[2]'s, whatever was dropped
+    QCOMPARE(kept.nextUndo()->records[0].index, 2);
+    QVERIFY(contents.entries.size() <= 10);
 }
 
 void JournalTest::turnedOffKeepsNothing()
@@ -425,6 +612,63 @@ void JournalTest::anUndoAfterAnOutsideChangeIsRefusedByTheTool()
     QCOMPARE(s.platform.messages.size(), 1);
     QVERIFY(s.platform.messages[0].startsWith(QLatin1String("Undo refused: ")));
     QVERIFY(s.image.bytes() == changed);
+}
+
+// Another program's change is told apart from a crash: the journal keeps
+// every save, says the image was changed outside (on the status line in the
+// window, not in a message box), and lists the saves no longer held.
+void JournalTest::aChangeMadeOutsideIsNoCrash_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("held");  // of saves 1 and 2 afterwards, "y" or "n"
+    QTest::newRow("restore 1 --in-place") << "restore" << "nn";
+    QTest::newRow("the old bytes written back") << "poke" << "yn";
+    QTest::newRow("a clean image copied over") << "copy" << "nn";
+}
+
+void JournalTest::aChangeMadeOutsideIsNoCrash()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, held);
+    Session s;
+    const QString image = s.image.path();
+    const Bytes original = s.image.bytes();
+    const std::uint32_t attack5 = tables::weapons.base + 5 * tables::weapons.recordSize;
+    QCOMPARE(runCli({QStringLiteral("set"), image, QStringLiteral("weapons"), QStringLiteral("4"), QStringLiteral("attack=33")}).exitCode, 0);
+    QCOMPARE(runCli({QStringLiteral("set"), image, QStringLiteral("weapons"), QStringLiteral("5"), QStringLiteral("attack=34")}).exitCode, 0);
+    if (change == QLatin1String("restore"))
+        QCOMPARE(runCli({QStringLiteral("restore"), image, QStringLiteral("1"), QStringLiteral("--in-place")}).exitCode, 0);
+    else if (change == QLatin1String("poke"))
+        s.image.poke(attack5, {original[attack5]});
+    else
+        writeFile(image, QByteArray(reinterpret_cast<const char*>(original.data()), qsizetype(original.size())));
+    const bool outside = change != QLatin1String("restore");
+    const QString note = QFileInfo(image).fileName() + QStringLiteral(" was changed outside Veldra Forge since the last save kept here");
+
+    QString err;
+    QStringList lines = historyLines(image, &err);
+    QVERIFY2(!err.contains(QLatin1String("never reached")), qPrintable(err));
+    QCOMPARE(err.contains(note), outside);
+    QCOMPARE(lines.size(), 2);
+    for (int save = 1; save <= 2; ++save) {
+        const QString& line = lines[2 - save];  // newest first
+        const bool kept = held[save - 1] == QLatin1Char('y');
+        QVERIFY2(line.contains(kept ? QLatin1String("in effect") : QLatin1String("not held")), qPrintable(line));
+    }
+
+    // the window says so on its status line, not in a message box
+    s.load(image);
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    auto* main = qobject_cast<QMainWindow*>(s.mainWindow());
+    QCOMPARE(main->statusBar()->currentMessage().contains(note), outside);
+    QCOMPARE(historyList(s)->count(), 2);
+
+    // the next save keeps every earlier one, and the note is over
+    QCOMPARE(runCli({QStringLiteral("set"), image, QStringLiteral("weapons"), QStringLiteral("6"), QStringLiteral("attack=35")}).exitCode, 0);
+    lines = historyLines(image, &err);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(err.isEmpty(), qPrintable(err));
+    QVERIFY(lines[0].contains(QLatin1String("in effect")));
 }
 
 QTEST_MAIN(JournalTest)

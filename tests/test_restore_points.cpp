@@ -19,8 +19,8 @@
 #include <filesystem>
 #include <fstream>
 
-// Restore points: whole copies of an image kept before the first write of a
-// run, listed and written back from the windows and the tool. The data
+// Restore points: whole copies of an image kept before a write that finds it
+// not as the program left it (or without any point), listed and written back from the windows and the tool. The data
 // folder is the tests' own (VELDRA_FORGE_DATA_DIR).
 
 namespace fs = std::filesystem;
@@ -80,13 +80,26 @@ void RestorePointsTest::firstSaveOfARunKeepsTheImageAsItWas()
     QCOMPARE(SampleImage::read(QString::fromStdString(points[0].file.string())), original);
     QCOMPARE(QString::fromStdString(points[0].writer), QStringLiteral("veldra-forge"));
 
-    // a new run keeps a point of the image as that run found it
+    // a new run that finds the image as the program left it keeps no copy:
+    // the point and the journal hold it already
     forgetRestorePointsOfThisRun();
-    const Bytes second = s.image.bytes();
     saveAttack(w, QStringLiteral("122"));
+    QCOMPARE(pointsOf(s.image.path()).size(), std::size_t(1));
+
+    // one that finds it changed by another program keeps a point of it as it found it
+    forgetRestorePointsOfThisRun();
+    s.image.poke(0x300000, {0xAB});
+    const Bytes second = s.image.bytes();
+    saveAttack(w, QStringLiteral("123"));
     const auto after = pointsOf(s.image.path());
     QCOMPARE(after.size(), std::size_t(2));
     QCOMPARE(SampleImage::read(QString::fromStdString(after[0].file.string())), second);
+    // and so does a save in the same run after such a change
+    s.image.poke(0x300001, {0xCD});
+    const Bytes third = s.image.bytes();
+    saveAttack(w, QStringLiteral("124"));
+    QCOMPARE(pointsOf(s.image.path()).size(), std::size_t(3));
+    QCOMPARE(SampleImage::read(QString::fromStdString(pointsOf(s.image.path())[0].file.string())), third);
 }
 
 void RestorePointsTest::restoreWindowAsksAndWritesTheWholeImageBack()
@@ -197,8 +210,15 @@ void RestorePointsTest::restoreIsRefusedOverAFileThatIsNotTheGame()
 void RestorePointsTest::theNewestPointsAreKept()
 {
     SampleImage image;
+    // runs of the tool that find the image as the history left it keep no
+    // new point: a script of sets keeps one
+    for (int run = 0; run < 5; ++run)
+        QCOMPARE(runCli(toolSet(image.path(), 90 + run)).exitCode, 0);
+    QCOMPARE(pointsOf(image.path()).size(), std::size_t(1));
+
     std::vector<Bytes> before;
-    for (int run = 0; run < 11; ++run) {  // each run of the tool is a run of its own
+    for (int run = 0; run < 11; ++run) {  // each run of the tool finds a byte changed by another program
+        image.poke(0x300000, {std::uint8_t(0x40 + run)});
         before.push_back(image.bytes());
         QCOMPARE(runCli(toolSet(image.path(), 100 + run)).exitCode, 0);
     }
@@ -210,6 +230,7 @@ void RestorePointsTest::theNewestPointsAreKept()
 
     // the number kept is a setting the tool honours too
     QVERIFY(setKeptRestorePoints(3).ok());
+    image.poke(0x300000, {0xEE});
     QCOMPARE(runCli(toolSet(image.path(), 99)).exitCode, 0);
     QCOMPARE(pointsOf(image.path()).size(), std::size_t(3));
     QVERIFY(setKeptRestorePoints(kDefaultKeptPoints).ok());

@@ -39,6 +39,10 @@ public:
     const SaveHistory& history() const { return m_history.history(); }
     // What the last reading of the journal dropped or set aside.
     const std::vector<std::string>& notes() const { return m_history.notes(); }
+    // That another program changed the image since the last save kept (a remark for the status line).
+    const std::string& outsideNote() const { return m_history.outsideNote(); }
+    // Whether the image still holds what save `i` left (see ImageHistory::held).
+    bool held(std::size_t i) const { return m_history.held(i); }
 
     // The history of `image`, read back from its journal.
     void open(const std::filesystem::path& image);

@@ -2,8 +2,10 @@
 
 #include "rom/files.h"
 #include "rom/history/data_folder.h"
+#include "rom/platform/path_text.h"
 
 #include <algorithm>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -87,6 +89,38 @@ void ImageHistory::readBack(const RomImage* image)
     m_history = historyFrom(contents.entries);
     m_notes = std::move(contents.notes);
     m_folded = contents.folded;
+    m_outside = contents.changedOutside ? pathToUtf8(m_image.filename())
+                                              + " was changed outside Veldra Forge since the last save kept here"
+                                        : std::string();
+    m_notHeld.assign(m_history.entries().size(), false);
+    const auto whole = image ? image->readAll() : Result<Bytes>::failure("");
+    if (!whole)
+        return;
+    // newest first: a record a later save in effect wrote again is judged by that one
+    std::set<std::pair<const Table*, int>> judged;
+    const auto entries = m_history.entries();
+    for (std::size_t i = m_history.applied(); i-- > 0;)
+        for (const SavedRecord& r : entries[i].records) {
+            if (!judged.insert({r.table, r.index}).second)
+                continue;
+            const auto at = recordPosition(*r.table, r.index);
+            if (!at || *at + r.after.size() > whole->size()
+                || !std::equal(r.after.begin(), r.after.end(), whole->begin() + *at))
+                m_notHeld[i] = true;
+        }
+}
+
+void ImageHistory::settle(const RomImage& image)
+{
+    if (m_image.empty())
+        m_image = image.path();
+    const auto journal = activeJournal();
+    if (!journal || journal->settled())
+        return;
+    std::vector<std::string> notes = m_notes;
+    readBack(&image);
+    notes.insert(notes.end(), m_notes.begin(), m_notes.end());
+    m_notes = std::move(notes);
 }
 
 CheckedWrite ImageHistory::save(const RomImage& image, std::span<const ExpectedWrite> writes, SaveEntry about, bool merge)
@@ -101,6 +135,8 @@ CheckedWrite ImageHistory::save(const RomImage& image, std::span<const ExpectedW
     if (m_image.empty())
         m_image = image.path();
     const auto journal = about.records.empty() ? std::nullopt : activeJournal();
+    if (journal)
+        settle(image);
     bool journalled = false;
     BeforeWrite keep;
     if (journal)
@@ -146,7 +182,12 @@ Result<const SaveEntry*> ImageHistory::move(const RomImage& image, const std::st
         if (!lock)
             return R::failure(std::string(undo ? "Undo" : "Redo") + " failed: " + lock.error());
         held.emplace(std::move(lock.value()));
+        // what the opening said (a step taken back) stays said
+        const std::vector<std::string> earlier = m_notes;
         readBack(&image);
+        for (auto it = earlier.rbegin(); it != earlier.rend(); ++it)
+            if (std::find(m_notes.begin(), m_notes.end(), *it) == m_notes.end())
+                m_notes.insert(m_notes.begin(), *it);
     }
     bool journalled = false;
     BeforeWrite keep;
@@ -169,6 +210,8 @@ Status ImageHistory::step(const RomImage& image, SaveEntry entry, const std::fun
     if (m_image.empty())
         m_image = image.path();
     const auto journal = entry.records.empty() ? std::nullopt : activeJournal();
+    if (journal)
+        settle(image);
     if (journal)
         if (Status kept = journal->append({JournalKind::Save, entry}, image); !kept)
             return kept;

@@ -35,6 +35,18 @@ public:
     const std::vector<std::string>& notes() const { return m_notes; }
     // How many entries were dropped from the journal's front over its life.
     std::uint64_t folded() const { return m_folded; }
+    // "hack.sfc was changed outside Veldra Forge since the last save kept
+    // here", when the last reading found it so; empty otherwise. A remark
+    // for a status line, not a warning to stop for.
+    const std::string& outsideNote() const { return m_outside; }
+    // Whether the image still holds what save `i` (of history().entries())
+    // left, judged at the last reading; a save in effect that another
+    // program (or a restore) overwrote is not. True for undone saves.
+    bool held(std::size_t i) const { return i >= m_notHeld.size() || !m_notHeld[i]; }
+
+    // Before a write: a step that a run ended part-way through is taken
+    // back (its notes join notes()). Cheap when nothing is pending.
+    void settle(const RomImage& image);
 
     // Writes the records, checked (writeCheckedAll), and keeps them as one
     // save described by `about` (its label, source and time; the records are
@@ -59,6 +71,8 @@ private:
     std::filesystem::path m_image;
     SaveHistory m_history;
     std::vector<std::string> m_notes;
+    std::string m_outside;
+    std::vector<bool> m_notHeld;
     std::uint64_t m_folded = 0;
 };
 

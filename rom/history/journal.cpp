@@ -1,5 +1,9 @@
 #include "rom/history/journal.h"
 
+#include "rom/history/image_state.h"
+#include "rom/history/journal_rules.h"
+#include "rom/history/restore_points.h"
+
 #include "rom/files.h"
 #include "rom/image_facts.h"
 #include "rom/platform/path_text.h"
@@ -183,6 +187,24 @@ bool frameAt(const Bytes& file, std::size_t at, std::size_t& payloadAt, std::siz
     return true;
 }
 
+// Whether the bytes from `at` to the file's end are the start of an entry
+// that an append left unfinished: the magic (or a part of it), and fewer
+// bytes than the length it gives.
+bool cutShort(const Bytes& file, std::size_t at)
+{
+    const std::size_t left = file.size() - at;
+    std::uint8_t expected[4];
+    for (int i = 0; i < 4; ++i)
+        expected[i] = static_cast<std::uint8_t>(kEntryMagic >> (8 * i));
+    if (!std::equal(file.begin() + static_cast<std::ptrdiff_t>(at),
+                    file.begin() + static_cast<std::ptrdiff_t>(at + std::min<std::size_t>(left, 4)), expected))
+        return false;
+    if (left < 8)
+        return true;
+    const std::uint32_t size = word32At(&file[at + 4]);
+    return size <= kMaxPayload && left < kEntryFrame + size;
+}
+
 // The payload as an entry; false when it does not hold one this program knows.
 bool decode(const std::uint8_t* data, std::size_t size, std::uint64_t& sequence, JournalEntry& entry, std::string& why)
 {
@@ -298,6 +320,13 @@ Journal::Parsed Journal::parse(const Bytes& bytes) const
                     return parsed;
                 }
             }
+            // and only when the file ends before the entry's own length: an
+            // entry of its whole length whose bytes are wrong is damage
+            if (!cutShort(bytes, at)) {
+                parsed.state = Parsed::State::Unreadable;
+                parsed.why = "its last entry is damaged";
+                return parsed;
+            }
             parsed.tornTail = true;
             break;
         }
@@ -337,6 +366,20 @@ std::string Journal::setAside(const std::string& why) const
            + pathToUtf8(aside.filename()) + ", and a new one begins. The earlier saves are not listed.";
 }
 
+namespace {
+
+std::vector<std::uint64_t> startsOf(const std::vector<std::pair<std::size_t, std::size_t>>& spans)
+{
+    std::vector<std::uint64_t> starts;
+    for (const auto& [at, size] : spans)
+        starts.push_back(at);
+    return starts;
+}
+
+JournalEntry cancelMark() { return {JournalKind::Cancelled, {{}, {}, "", std::chrono::system_clock::now()}}; }
+
+}  // namespace
+
 JournalContents Journal::load(const RomImage* image) const
 {
     JournalContents contents;
@@ -358,22 +401,88 @@ JournalContents Journal::load(const RomImage* image) const
         contents.notes.push_back("The last entry of the journal " + pathToUtf8(m_file)
                                  + " was cut short (the program ended while writing it); it was dropped. That save "
                                    "was never written to the image.");
-    for (const JournalEntry& entry : parsed.entries) {
-        if (entry.kind == JournalKind::Cancelled) {
-            if (!contents.entries.empty())
-                contents.entries.pop_back();
-            continue;
-        }
-        contents.entries.push_back(entry);
-    }
-    if (image && !parsed.entries.empty() && parsed.entries.back().kind != JournalKind::Cancelled
-        && stepNeverWritten(parsed.entries.back().step, *image)) {
+    const std::vector<bool> dead = deadEntries(parsed.entries);
+    for (std::size_t i = 0; i < parsed.entries.size(); ++i)
+        if (!dead[i])
+            contents.entries.push_back(parsed.entries[i]);
+    if (!image)
+        return contents;
+    const auto whole = image->readAll();
+    if (!whole)
+        return contents;
+    const auto mark = readImageMark(m_file.parent_path());
+    const LastStepJudgement judged = judgeLastStep(parsed.entries, startsOf(parsed.spans), parsed.validEnd, mark, *whole);
+    contents.changedOutside = judged.changedOutside;
+    const std::string source = parsed.entries.empty() ? std::string() : parsed.entries.back().step.source;
+    if (judged.step == LastStep::NeverWritten) {
         contents.entries.pop_back();
-        contents.notes.push_back("The last step in the journal (" + parsed.entries.back().step.source
-                                 + ") never reached the image: the program ended before it was written. It is left "
-                                   "out of the history.");
+        contents.notes.push_back(judged.changedOutside
+                                     ? "The last step in the journal (" + source + ") is not in the image, which was "
+                                       "changed outside Veldra Forge since: it is left out of the history."
+                                     : "The last step in the journal (" + source + ") never reached the image: the "
+                                       "program ended before it was written. It is left out of the history.");
+    } else if (judged.step == LastStep::Partial) {
+        bool taken = false;
+        const std::string done = takeBack(*image, taken);
+        if (!taken) {
+            // still part-way (or settled meanwhile by another): listed as it is, undo refuses it
+            if (!done.empty())
+                contents.notes.push_back(done);
+            return contents;
+        }
+        JournalContents again = load(image);
+        again.notes.insert(again.notes.begin(), contents.notes.begin(), contents.notes.end());
+        again.notes.push_back(done);
+        return again;
     }
     return contents;
+}
+
+std::string Journal::takeBack(const RomImage& image, bool& taken) const
+{
+    taken = false;
+    const auto file = image.openForWriting();
+    if (!file)
+        return "The last step in the journal reached the image only in part (the program ended while it was "
+               "written), and it could not be taken back now: " + file.error();
+    // judged again under the writers' lock: a writer may have been part-way through its step a moment ago
+    const auto bytes = readWholeFile(m_file);
+    const auto whole = file->read(0, static_cast<std::size_t>(file->size()));
+    if (!bytes || !whole)
+        return {};
+    const Parsed parsed = parse(*bytes);
+    if (parsed.state != Parsed::State::Read || parsed.entries.empty() || parsed.tornTail)
+        return {};
+    const auto mark = readImageMark(m_file.parent_path());
+    if (judgeLastStep(parsed.entries, startsOf(parsed.spans), parsed.validEnd, mark, *whole).step != LastStep::Partial)
+        return {};
+    const SaveEntry& step = parsed.entries.back().step;
+    const std::string failed = "The last step in the journal (" + step.source + ") reached the image only in part "
+                               "(the program ended while it was written), and it could not be taken back: ";
+    if (Status kept = keepRestorePointBeforeFirstWrite(*file); !kept)
+        return failed + kept.error();
+    for (const SavedRecord& r : step.records) {
+        const auto position = recordPosition(*r.table, r.index);
+        if (Status written = file->write(*position, r.before); !written)
+            return failed + written.error();
+    }
+    if (Status cancelled = appendDurably(m_file, entryBytes(parsed.sequences.back() + 1, cancelMark())); !cancelled)
+        return failed + cancelled.error();
+    recordImageState(m_file.parent_path(), image.path(), withRecordsBefore(step, *whole));
+    taken = true;
+    return "The last step in the journal (" + step.source + ") reached the image only in part: the program ended "
+           "while it was written. It was taken back, so that the image holds again what it held before that step, "
+           "and it is left out of the history.";
+}
+
+bool Journal::settled() const
+{
+    std::error_code error;
+    const std::uint64_t size = fs::exists(m_file, error) ? fs::file_size(m_file, error) : 0;
+    if (error || size == 0)
+        return true;
+    const auto mark = readImageMark(m_file.parent_path());
+    return mark && mark->journalSize == size;
 }
 
 Status Journal::rewrite(const Parsed& parsed, std::size_t dropFront, std::span<const std::uint8_t> tail) const
@@ -388,7 +497,7 @@ Status Journal::rewrite(const Parsed& parsed, std::size_t dropFront, std::span<c
     return writeNewFile(m_file, out, Existing::Replace);
 }
 
-Status Journal::append(const JournalEntry& entry, const RomImage& image) const
+Status Journal::append(const JournalEntry& entry, const RomImage& imageNow) const
 {
     std::error_code error;
     fs::create_directories(m_file.parent_path(), error);
@@ -451,11 +560,39 @@ Status Journal::append(const JournalEntry& entry, const RomImage& image) const
         }
     }
     const bool hasLast = (whole || (parsed && !parsed->entries.empty()));
+    bool cancelLastStep = false;
+    if (hasLast && last.kind != JournalKind::Cancelled) {
+        // the last step is pending when its state was not recorded after it
+        const auto mark = readImageMark(m_file.parent_path());
+        if (!mark || mark->journalSize != (parsed ? parsed->validEnd : size)) {
+            if (!parsed) {
+                auto bytes = readWholeFile(m_file);
+                if (!bytes)
+                    return refuse(bytes.error());
+                all = std::move(*bytes);
+                parsed = parse(all);
+                if (parsed->state != Parsed::State::Read || parsed->entries.empty())
+                    return refuse("its entries changed while it was read");
+            }
+            const auto image = imageNow.readAll();
+            if (!image)
+                return refuse(image.error());
+            const LastStepJudgement judged = judgeLastStep(parsed->entries, startsOf(parsed->spans), parsed->validEnd, mark, *image);
+            if (judged.step == LastStep::Partial)
+                return refuse("its last step reached the image only in part (the program ended while it was written); "
+                              "open the image again to take it back");
+            cancelLastStep = judged.step == LastStep::NeverWritten;
+            // the state now is the one the next step starts from
+            if ((judged.step == LastStep::NeverWritten || judged.step == LastStep::Reached) && !judged.changedOutside
+                && !parsed->tornTail)
+                recordImageState(m_file.parent_path(), imageNow.path(), *image);
+        }
+    }
     if (hasLast) {
         next = lastSequence + 1;
         count = next - folded;
-        if (last.kind != JournalKind::Cancelled && stepNeverWritten(last.step, image)) {
-            tail = entryBytes(next++, {JournalKind::Cancelled, {{}, {}, "", std::chrono::system_clock::now()}});
+        if (cancelLastStep) {
+            tail = entryBytes(next++, cancelMark());
             ++count;
         }
     } else {
@@ -466,7 +603,7 @@ Status Journal::append(const JournalEntry& entry, const RomImage& image) const
     ++count;
 
     if (parsed && (parsed->tornTail || count > m_bound)) {
-        const std::size_t drop = count > m_bound ? std::min<std::size_t>(count - m_keptAfterFold, parsed->spans.size()) : 0;
+        const std::size_t drop = count > m_bound ? foldAt(*parsed, entry, cancelLastStep, count) : 0;
         if (Status done = rewrite(*parsed, drop, tail); !done)
             return refuse(done.error());
         return success();
@@ -479,7 +616,7 @@ Status Journal::append(const JournalEntry& entry, const RomImage& image) const
         parsed = parse(all);
         if (parsed->state != Parsed::State::Read)
             return refuse("its entries changed while it was read");
-        const std::size_t drop = std::min<std::size_t>(count - m_keptAfterFold, parsed->spans.size());
+        const std::size_t drop = foldAt(*parsed, entry, cancelLastStep, count);
         if (Status done = rewrite(*parsed, drop, tail); !done)
             return refuse(done.error());
         return success();
@@ -492,6 +629,16 @@ Status Journal::append(const JournalEntry& entry, const RomImage& image) const
     if (Status done = appendDurably(m_file, tail); !done)
         return refuse(done.error());
     return success();
+}
+
+std::size_t Journal::foldAt(const Parsed& parsed, const JournalEntry& entry, bool cancelFirst, std::uint64_t count) const
+{
+    std::vector<JournalEntry> entries = parsed.entries;
+    if (cancelFirst)
+        entries.push_back(cancelMark());
+    entries.push_back(entry);
+    const std::size_t least = count > m_keptAfterFold ? static_cast<std::size_t>(count - m_keptAfterFold) : 0;
+    return foldCut(entries, parsed.spans.size(), least, m_bound);
 }
 
 Status Journal::cancelLast() const
@@ -528,18 +675,4 @@ SaveHistory historyFrom(std::span<const JournalEntry> entries)
         }
     }
     return history;
-}
-
-bool stepNeverWritten(const SaveEntry& step, const RomImage& image)
-{
-    bool changes = false;
-    for (const SavedRecord& r : step.records) {
-        if (!r.table)
-            return false;
-        const auto onDisk = readRecord(image, *r.table, r.index);
-        if (!onDisk || *onDisk != r.before)
-            return false;
-        changes = changes || r.before != r.after;
-    }
-    return changes;
 }

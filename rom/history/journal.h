@@ -16,10 +16,11 @@
 // the image is written.
 //
 // The order of a journalled write: the entry goes in and is flushed, then the
-// records are written. A crash between the two leaves an entry whose records
-// still hold every byte it found and none it left: that step never happened,
-// and it is left out of the history (and marked cancelled in the file by the
-// next writer).
+// records are written, then the state the image was left in is recorded
+// (image_state.h). An entry after the recorded state is a step the program
+// ended in: none of its records written, it never happened and is left out
+// of the history (marked cancelled in the file by the next writer); some
+// written, it is taken back (journal_rules.h tells which).
 
 enum class JournalKind : std::uint8_t {
     Save = 1,
@@ -46,6 +47,7 @@ struct JournalContents {
     std::vector<JournalEntry> entries;  // oldest first, cancelled steps left out
     std::uint64_t folded = 0;           // entries dropped from the front over the journal's life
     std::vector<std::string> notes;     // what was dropped or set aside, in words for the user
+    bool changedOutside = false;        // the image is not as the program last left it (read with an image)
 };
 
 // The pseudo-table of the internal checksum and its complement (4 bytes at
@@ -59,28 +61,42 @@ public:
 
     const std::filesystem::path& file() const { return m_file; }
 
-    // Every entry. A missing file is an empty journal; a torn last entry (a
-    // crash while it was written) is dropped with a note; a file that cannot
-    // be read is set aside (renamed "journal.unreadable-<date>-<time>", never
-    // overwritten) with a note, and the history starts empty. With `image`,
-    // the last step is checked against it: a step that never reached the
-    // image is left out, with a note.
+    // Every entry. A missing file is an empty journal; a torn last entry (the
+    // file ends before its length: a crash while it was written) is dropped
+    // with a note; a file that cannot be read, a damaged entry of its whole
+    // length included, is set aside (renamed "journal.unreadable-<date>-<time>",
+    // never overwritten) with a note, and the history starts empty. With
+    // `image`, the image is judged against the state recorded: a last step
+    // that never reached it is left out, one that reached it in part is taken
+    // back (under the writers' lock, with a note), and an image changed by
+    // another program since is told (changedOutside).
     JournalContents load(const RomImage* image) const;
 
     // Appends one entry and flushes it; the caller holds the image's writers'
     // lock. A torn tail is cut off first, and a last step that never reached
-    // the image is marked cancelled. Beyond the bound, the oldest entries are
-    // dropped by rewriting the file.
+    // the image is marked cancelled (one that reached it in part refuses the
+    // append: load takes it back first). Beyond the bound, the oldest entries
+    // are dropped by rewriting the file, cut where replaying stays the same.
     Status append(const JournalEntry& entry, const RomImage& image) const;
 
     // Marks the last entry as never written: its write to the image failed.
     Status cancelLast() const;
+
+    // Whether the state of the image was recorded after the journal's last
+    // entry (see image_state.h): nothing is pending from a run that ended
+    // part-way. A cheap look at two files' lengths, for every writer.
+    bool settled() const;
 
 private:
     struct Parsed;
     Parsed parse(const std::vector<std::uint8_t>& bytes) const;
     Status rewrite(const Parsed& parsed, std::size_t dropFront, std::span<const std::uint8_t> tail) const;
     std::string setAside(const std::string& why) const;
+    // Takes back a last step that reached the image only in part, under the
+    // writers' lock; the note for the user, empty when nothing was pending.
+    // `taken` says whether it was taken back.
+    std::string takeBack(const RomImage& image, bool& taken) const;
+    std::size_t foldAt(const Parsed& parsed, const JournalEntry& entry, bool cancelFirst, std::uint64_t count) const;
 
     std::filesystem::path m_file;
     std::size_t m_bound;
@@ -90,6 +106,3 @@ private:
 // The save history the journal's steps leave, cursor included.
 SaveHistory historyFrom(std::span<const JournalEntry> entries);
 
-// Whether a step never reached the image: every record still holds the bytes
-// the step found there, and not those it would have left.
-bool stepNeverWritten(const SaveEntry& step, const RomImage& image);

@@ -2,6 +2,7 @@
 
 #include "rom/files.h"
 #include "rom/history/data_folder.h"
+#include "rom/history/image_state.h"
 #include "rom/image_facts.h"
 #include "rom/platform/path_text.h"
 
@@ -220,12 +221,6 @@ Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
     const auto history = historyFolderFor(file.path());
     if (!history)
         return refuse(history.error());
-    const std::string key = pathToUtf8(*history);
-    {
-        std::lock_guard lock(run().mutex);
-        if (run().kept.contains(key))
-            return success();
-    }
     if (historyTurnedOff(*history))
         return success();
     if (file.size() > kMaxInputSize)
@@ -233,11 +228,44 @@ Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
     const auto bytes = file.read(0, std::size_t(file.size()));
     if (!bytes)
         return refuse(bytes.error());
-    if (const Status kept = keepRestorePoint(file.path(), *bytes); !kept)
+    return keepRestorePointBeforeWrite(file, *bytes, imageAsLeft(*history, *bytes));
+}
+
+Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const std::uint8_t> bytes, bool asLeft)
+{
+    const std::string image = pathToUtf8(file.path());
+    const auto refuse = [&](const std::string& reason) {
+        return Status::failure("nothing was written to " + image + ": its restore point could not be kept ("
+                               + reason + ")");
+    };
+    const auto history = historyFolderFor(file.path());
+    if (!history)
+        return refuse(history.error());
+    const std::string key = pathToUtf8(*history);
+    if (historyTurnedOff(*history))
+        return success();
+    // the image as the program left it is already in a point or in the
+    // journal: only an image changed by another program since (or one
+    // without any point) needs a copy
+    if (asLeft) {
+        std::lock_guard lock(run().mutex);
+        const auto points = pointsIn(*history / "restore");
+        if (run().kept.contains(key) || (points && !points->empty()))
+            return success();
+    }
+    if (bytes.size() != file.size())
+        return refuse("the image was not read whole");
+    if (const Status kept = keepRestorePoint(file.path(), bytes); !kept)
         return refuse(kept.error());
     std::lock_guard lock(run().mutex);
     run().kept.insert(key);
     return success();
+}
+
+bool hasRestorePoint(const fs::path& image)
+{
+    const auto points = listRestorePoints(image);
+    return points && !points->empty();
 }
 
 Result<std::vector<RestorePoint>> listRestorePoints(const fs::path& image)
@@ -353,5 +381,10 @@ Status restoreInPlace(const fs::path& image, const RestorePoint& point)
         std::lock_guard lock(run().mutex);
         run().kept.insert(pathToUtf8(*history));
     }
-    return writeNewFile(*canonical, *bytes, Existing::Replace);
+    if (Status written = writeNewFile(*canonical, *bytes, Existing::Replace); !written)
+        return written;
+    // the image restored is a state the program left it in, not a change from outside
+    if (const auto history = historyFolderFor(*canonical))
+        recordImageState(*history, *canonical, *bytes);
+    return success();
 }

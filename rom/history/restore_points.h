@@ -38,11 +38,19 @@ inline constexpr int kMaxKeptPoints = 100;
 void setRestorePointWriter(std::string_view writer);
 
 // The one call every in-place writer makes with the image open for writing
-// (its lock held), before it writes a byte: the first time in this process
-// that this image is written, a copy of it as it is now is kept. A failure
-// means the copy could not be made: the caller writes nothing and shows the
-// reason. Turned off, or already kept in this run: nothing to do.
+// (its lock held), before it writes a byte: when the image is not the state
+// the program last left it in (another program changed it, or no state was
+// recorded) or it has no point yet, a copy of it as it is now is kept. A
+// failure means the copy could not be made: the caller writes nothing and
+// shows the reason. Turned off, or the image as the program left it: nothing
+// to do (a script of a thousand sets keeps one point, not a thousand).
 Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file);
+// The same, for a writer that read the whole image already (`bytes`) and
+// judged whether it is as the program last left it (image_state.h).
+// `bytes` may be empty when `asLeft` and the image has a point.
+Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const std::uint8_t> bytes, bool asLeft);
+// Whether any point of the image is kept.
+bool hasRestorePoint(const std::filesystem::path& image);
 
 // Keeps a copy of `bytes` (the image `image` as it is now) as a new point,
 // whatever this run did before, and lets the oldest beyond the kept number go.

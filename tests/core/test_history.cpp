@@ -4,6 +4,7 @@
 #include "rom/history/checked_write.h"
 #include "rom/history/field_changes.h"
 #include "rom/history/image_history.h"
+#include "rom/history/journal_rules.h"
 #include "rom/history/save_history.h"
 #include "rom/sample_image.h"
 #include "rom/tables.h"
@@ -529,3 +530,66 @@ TEST_CASE("aToolBatchIsSavedWholeOrRefused")
     REQUIRE_EQ(fileBytes(f.path), changedByOther);
 }
 
+
+namespace {
+
+JournalEntry weaponStep(JournalKind kind, int index, std::uint8_t from, std::uint8_t to)
+{
+    Bytes before(tables::weapons.recordSize, 0);
+    Bytes after = before;
+    before[0] = from;
+    after[0] = to;
+    return {kind, {{{&tables::weapons, index, before, after}}, "", "test", {}}};
+}
+
+}  // namespace
+
+// The fold's cut: never where the entries kept, replayed alone, would give
+// another history than all of them (less the saves dropped).
+TEST_CASE("theFoldCutsWhereReplayingStaysTheSame")
+{
+    using enum JournalKind;
+    const JournalEntry cancel{Cancelled, {}};
+    struct Case {
+        const char* what;
+        std::vector<JournalEntry> entries;
+        std::size_t least;
+        std::size_t cut;
+    };
+    const std::vector<Case> cases{
+        {"plain saves: as asked", {weaponStep(Save, 0, 1, 2), weaponStep(Save, 1, 1, 2), weaponStep(Save, 2, 1, 2)}, 2, 2},
+        {"not between a step and its cancel mark",
+         {weaponStep(Save, 0, 1, 2), weaponStep(Save, 1, 1, 2), cancel, weaponStep(Save, 2, 1, 2)}, 2, 3},
+        {"not before a save that joins the one dropped",
+         {weaponStep(Save, 0, 1, 2), weaponStep(JoinedSave, 0, 2, 3), weaponStep(Save, 1, 1, 2)}, 1, 2},
+        {"not where a later undo reaches back over it, then a redo",
+         {weaponStep(Save, 0, 1, 2), weaponStep(Save, 1, 1, 2), weaponStep(Save, 2, 1, 2), weaponStep(Undo, 2, 2, 1),
+          weaponStep(Undo, 1, 2, 1), weaponStep(Redo, 1, 1, 2)},
+         2, 1},
+        {"none where saves are undone: nothing is dropped",
+         {weaponStep(Save, 0, 1, 2), weaponStep(Undo, 0, 2, 1), weaponStep(Save, 1, 1, 2)}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string what = c.what;
+        CAPTURE(what);
+        // the last entry is the one being appended; the bound is what the file holds
+        const std::size_t cut = foldCut(c.entries, c.entries.size() - 1, c.least, c.entries.size() - 1);
+        CHECK(cut == c.cut);
+        // the kept entries replay to the newest saves of the whole history, each as much in effect
+        const std::span<const JournalEntry> all(c.entries);
+        std::vector<JournalEntry> kept(all.begin() + static_cast<std::ptrdiff_t>(cut), all.end());
+        std::vector<JournalEntry> everything(all.begin(), all.end());
+        const auto live = [](const std::vector<JournalEntry>& entries) {
+            std::vector<JournalEntry> out;
+            const std::vector<bool> dead = deadEntries(entries);
+            for (std::size_t i = 0; i < entries.size(); ++i)
+                if (!dead[i])
+                    out.push_back(entries[i]);
+            return historyFrom(out);
+        };
+        const SaveHistory whole = live(everything);
+        const SaveHistory tail = live(kept);
+        const std::size_t dropped = whole.entries().size() - tail.entries().size();
+        CHECK(tail.applied() + std::min(dropped, whole.applied()) == whole.applied());
+    }
+}
