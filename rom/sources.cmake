@@ -51,6 +51,8 @@ set(VELDRA_CORE_SOURCES
   history/image_history.h
   history/journal.cpp
   history/journal.h
+  history/restore_point_file.cpp
+  history/restore_point_file.h
   history/restore_points.cpp
   history/restore_points.h
   history/save_history.cpp

@@ -48,6 +48,36 @@ Result<fs::path> canonicalImagePath(const fs::path& image)
     return canonical;
 }
 
+namespace {
+
+// A folder name is at most 255 units (bytes here, UTF-16 units on Windows);
+// the hash's 17 must fit beside the file name.
+constexpr std::size_t kMaxNameUnits = 255 - 17;
+// a longer file name is cut to this many units: the hash keeps it unique
+constexpr std::size_t kCutNameUnits = 120;
+
+// The file name, cut on a character's boundary when the folder's name would
+// pass the file systems' limit; a name that fits is kept whole, as before.
+std::string shortenedName(const fs::path& name)
+{
+    std::string text = pathToUtf8(name);
+    const auto units = [](std::string_view utf8) { return pathFromUtf8(utf8).native().size(); };
+    if (units(text) <= kMaxNameUnits)
+        return text;
+    std::size_t end = 0;
+    for (std::size_t next = 1; next <= text.size(); ++next) {
+        if (next < text.size() && (static_cast<unsigned char>(text[next]) & 0xC0) == 0x80)
+            continue;  // inside a character
+        if (units(std::string_view(text).substr(0, next)) > kCutNameUnits)
+            break;
+        end = next;
+    }
+    text.resize(end);
+    return text;
+}
+
+}  // namespace
+
 std::string historyFolderName(const fs::path& canonicalImage)
 {
     // FNV-1a over the path's UTF-8 text: stable across runs and systems
@@ -58,7 +88,7 @@ std::string historyFolderName(const fs::path& canonicalImage)
     }
     char hex[17];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-    return pathToUtf8(canonicalImage.filename()) + "-" + hex;
+    return shortenedName(canonicalImage.filename()) + "-" + hex;
 }
 
 Result<fs::path> historyFolderFor(const fs::path& image)
@@ -67,8 +97,17 @@ Result<fs::path> historyFolderFor(const fs::path& image)
     if (!folder)
         return folder;
     auto canonical = canonicalImagePath(image);
-    if (!canonical)
-        return canonical;
+    if (!canonical) {
+        // an image deleted or moved away: its folder is found by the folder
+        // it was in and its name, so that its restore points can be reached
+        std::error_code error;
+        if (fs::symlink_status(image, error).type() != fs::file_type::not_found || image.filename().empty())
+            return canonical;
+        const fs::path where = fs::weakly_canonical(fs::absolute(image, error), error);
+        if (error)
+            return canonical;
+        return *folder / "images" / historyFolderName(where);
+    }
     return *folder / "images" / historyFolderName(*canonical);
 }
 

@@ -22,10 +22,14 @@ Result<std::filesystem::path> canonicalImagePath(const std::filesystem::path& im
 // The folder name of an image's history: its file name and a hash of its
 // canonical path ("hack.sfc-3f2a9c0d11e4b7a5"), so that two images of one name
 // in different folders keep apart, and a person browsing the data folder can
-// still tell them apart.
+// still tell them apart. A file name too long for that (past 238 bytes) is
+// cut to 120 bytes (UTF-16 units on Windows) on a character's boundary.
 std::string historyFolderName(const std::filesystem::path& canonicalImage);
 
 // dataFolder() / "images" / historyFolderName(canonical path of image).
+// An image that is gone (deleted, moved away) is named by its folder's
+// canonical path and its name, which finds the folder it had while it was
+// there: its restore points can still be listed and written out.
 // Nothing is created here.
 Result<std::filesystem::path> historyFolderFor(const std::filesystem::path& image);
 
