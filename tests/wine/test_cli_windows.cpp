@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -37,6 +38,7 @@ private slots:
     void readOnlyFilesAreLeftAlone();
     void aFileAnotherProgramHoldsIsLeftAlone();
     void twoWritersAtOnceLoseNoChange();
+    void aRestoreInPlaceReplacesTheImage();
 };
 
 namespace {
@@ -414,6 +416,52 @@ void CliWindowsTest::twoWritersAtOnceLoseNoChange()
         QCOMPARE(int(std::uint8_t(now[level])), round);
         QCOMPARE(int(std::uint8_t(now[speed])), 200 - round);
     }
+}
+
+namespace {
+
+QJsonArray restorePoints(const QString& image)
+{
+    const CliRun listed = runCli({"restore", image, "--list", "--json"});
+    return listed.exitCode == 0 ? QJsonDocument::fromJson(listed.out).array() : QJsonArray{};
+}
+
+}  // namespace
+
+// The image is replaced by a new file while the tool itself still holds it
+// open (its writers' lock); a restore that cannot be done keeps no point.
+void CliWindowsTest::aRestoreInPlaceReplacesTheImage()
+{
+    Workspace w;
+    const QString image = zPath(w.path("game.sfc"));
+    const QByteArray original = w.bytes("game.sfc");
+    QCOMPARE(runCli({"set", image, "weapons", "4", "attack=120"}).exitCode, 0);
+    const QByteArray edited = w.bytes("game.sfc");
+    QCOMPARE(restorePoints(image).size(), 1);
+    {
+        // a viewer that shares everything: the file cannot be replaced under it
+        HeldFile viewer("share-all", image);
+        QVERIFY(viewer.held());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const CliRun refused = runCli({"restore", image, "1", "--in-place"});
+            QCOMPARE(refused.exitCode, 1);
+            QVERIFY2(refused.err.contains("nothing was restored"), qPrintable(refused.err));
+        }
+        QCOMPARE(w.bytes("game.sfc"), edited);
+        QCOMPARE(restorePoints(image).size(), 1);
+    }
+    const CliRun done = runCli({"restore", image, "1", "--in-place"});
+    QVERIFY2(done.exitCode == 0, qPrintable(done.err));
+    QCOMPARE(w.bytes("game.sfc"), original);
+    const QJsonArray points = restorePoints(image);
+    QCOMPARE(points.size(), 2);
+    QCOMPARE(points[0].toObject()["writer"].toString(), QStringLiteral("veldra-cli-restore"));
+    QString kept = points[0].toObject()["file"].toString();  // as the data folder is named: "Z:\\..." or "/..."
+    if (kept.startsWith("Z:", Qt::CaseInsensitive))
+        kept = kept.mid(2);
+    QCOMPARE(fileContents(kept.replace('\\', '/')), edited);
+    // nothing is left beside the image
+    QCOMPARE(QDir(w.dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".part").size(), 0);
 }
 
 QTEST_GUILESS_MAIN(CliWindowsTest)
