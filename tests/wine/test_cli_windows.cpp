@@ -445,7 +445,7 @@ void CliWindowsTest::aRestoreInPlaceReplacesTheImage()
         for (int attempt = 0; attempt < 2; ++attempt) {
             const CliRun refused = runCli({"restore", image, "1", "--in-place"});
             QCOMPARE(refused.exitCode, 1);
-            QVERIFY2(refused.err.contains("nothing was restored"), qPrintable(refused.err));
+            QVERIFY2(refused.err.contains("nothing was"), qPrintable(refused.err));
         }
         QCOMPARE(w.bytes("game.sfc"), edited);
         QCOMPARE(restorePoints(image).size(), 1);
