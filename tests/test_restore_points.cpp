@@ -6,7 +6,10 @@
 #include "rom/tables.h"
 
 #include <QAction>
+#include "app/recent_images.h"
+
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -67,6 +70,7 @@ private slots:
     void aCopyThatCannotBeMadeRefusesTheSave();
     void clearingTheHistoryIsSeenAndPointsAreKeptAgain();
     void theToolReachesThePointsOfAGoneImage();
+    void theWindowWritesOutThePointsOfAGoneRecentImage();
 };
 
 void RestorePointsTest::firstSaveOfARunKeepsTheImageAsItWas()
@@ -319,6 +323,41 @@ void RestorePointsTest::theToolReachesThePointsOfAGoneImage()
     QVERIFY2(inPlace.err.contains(QStringLiteral("there is no such file")), qPrintable(inPlace.err));
     QVERIFY(!QFile::exists(path));
     QVERIFY(clearImageHistory(path.toStdString()));
+}
+
+void RestorePointsTest::theWindowWritesOutThePointsOfAGoneRecentImage()
+{
+    Session s;
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("gone.sfc"));
+    QVERIFY(QFile::copy(s.image.path(), gone));
+    const QByteArray original = fileContents(gone);
+    QCOMPARE(runCli(toolSet(gone, 120)).exitCode, 0);
+    RecentImages().add(gone);
+    QVERIFY(QFile::remove(gone));
+
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("RestorePoints"))->trigger();
+    QWidget* w = s.shell().windows().find(QStringLiteral("RestorePoints"));
+    QVERIFY(w);
+    auto* images = child<QComboBox>(w, QStringLiteral("RestoreImage"));
+    QCOMPARE(images->count(), 2);  // the loaded image, then the gone one
+    QCOMPARE(images->currentData().toString(), s.image.path());
+    images->setCurrentIndex(1);
+    emit images->activated(1);
+    QVERIFY(images->currentText().contains(QStringLiteral("(gone)")));
+    auto* list = child<QListWidget>(w, QStringLiteral("RestoreList"));
+    QCOMPARE(list->count(), 1);
+    clickRow(list, 0);
+    // never written back over the loaded image
+    QVERIFY(!child<QPushButton>(w, QStringLiteral("Restore"))->isEnabled());
+    const Bytes loaded = s.image.bytes();
+    const QString out = dir.filePath(QStringLiteral("back.sfc"));
+    s.platform.saveAnswers = {out};
+    clickSave(w, QStringLiteral("RestoreToFile"));
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    QCOMPARE(fileContents(out), original);
+    QCOMPARE(s.image.bytes(), loaded);
+    QVERIFY(clearImageHistory(gone.toStdString()));
 }
 
 QTEST_MAIN(RestorePointsTest)
