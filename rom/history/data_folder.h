@@ -26,11 +26,18 @@ Result<std::filesystem::path> canonicalImagePath(const std::filesystem::path& im
 // cut to 120 bytes (UTF-16 units on Windows) on a character's boundary.
 std::string historyFolderName(const std::filesystem::path& canonicalImage);
 
-// dataFolder() / "images" / historyFolderName(canonical path of image).
+// dataFolder() / "images" / historyFolderName(path of image as the system
+// resolves it: resolvedPath). Where that folder is not there: the folder
+// named by the canonical path as typed (how folders were named before, which
+// differs on Windows only), else the folder whose recorded image (the names in
+// the file "image-path" in it, added as a folder is found) is the same file as the
+// image now, or that names it: a hard link or a bind mount of an image
+// shares its history, and goes on sharing it after a restore through it has
+// made it a file of its own.
 // An image that is gone (deleted, moved away) is named by its folder's
 // canonical path and its name, which finds the folder it had while it was
 // there: its restore points can still be listed and written out.
-// Nothing is created here.
+// Nothing is created here but the record of the image in a folder found.
 Result<std::filesystem::path> historyFolderFor(const std::filesystem::path& image);
 
 // Whether the lasting history of the image whose history folder is `folder`

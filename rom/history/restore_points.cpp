@@ -124,6 +124,7 @@ Status keepRestorePoint(const fs::path& image, std::span<const std::uint8_t> byt
     const fs::path folder = *history / "restore";
     if (const auto point = writePoint(folder, bytes, writerSlug()); !point)
         return Status::failure(point.error());
+    (void)historyFolderFor(image);  // the folder is there now: this records the image in it
     prunePoints(folder, std::size_t(keptRestorePoints()));
     return success();
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <string_view>
 
 // File names as the tools and the messages carry them: UTF-8 text. Windows
@@ -15,3 +16,8 @@ std::filesystem::path pathFromUtf8(std::string_view text);
 // A path's name as UTF-8, for messages and output. Never fails: what cannot
 // be told (a broken UTF-16 name) shows as U+FFFD.
 std::string pathToUtf8(const std::filesystem::path& path);
+
+// The path of an existing file as the system resolves it: links and ".."
+// followed, and on Windows every name as the volume stores it (its case, the
+// drive letter upper-case), however it was typed. Fails as fs::canonical does.
+std::filesystem::path resolvedPath(const std::filesystem::path& path, std::error_code& error);

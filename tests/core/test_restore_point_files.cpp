@@ -341,3 +341,34 @@ TEST_CASE("temporaryFilesOfEndedRunsAreRemoved")
     ::kill(alive, SIGKILL);
     ::waitpid(alive, nullptr, 0);
 }
+
+TEST_CASE("aHardLinkOfAnImageSharesItsHistory")
+{
+    Fixture f;
+    // a folder of an earlier version: named the same way, without the record
+    const fs::path folder = *historyFolderFor(f.image);
+    fs::create_directories(folder / "restore");
+    putBytes(folder / "restore" / "2026-12-01_10-00-00.000Z.veldra-cli-set.sfc", edited(13));
+    CHECK(*historyFolderFor(f.image) == folder);  // found, and recorded now
+
+    const fs::path link = fs::path(f.dir.path()) / "link.sfc";
+    fs::create_hard_link(f.image, link);
+    CHECK(*historyFolderFor(link) == folder);
+    CHECK(listRestorePoints(link)->size() == 1);
+    // a restore through the link writes a new file there: both names still
+    // find the one history (each its own file now)
+    REQUIRE(restoreInPlace(link, f.points().front()));
+    CHECK(*historyFolderFor(link) == folder);
+    CHECK(listRestorePoints(link)->size() == 2);
+
+    // a copy is another file: a history of its own
+    const fs::path copy = fs::path(f.dir.path()) / "copy.sfc";
+    fs::copy_file(f.image, copy);
+    CHECK(*historyFolderFor(copy) != folder);
+    // a file that takes the recorded name's place later is not taken for it
+    fs::remove(link);
+    fs::remove(f.image);
+    REQUIRE(writeSampleImage(f.image));
+    fs::create_hard_link(f.image, link);
+    CHECK(*historyFolderFor(f.image) == folder);  // by its own name still
+}

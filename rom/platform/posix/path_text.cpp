@@ -4,3 +4,8 @@
 std::filesystem::path pathFromUtf8(std::string_view text) { return std::filesystem::path(std::string(text)); }
 
 std::string pathToUtf8(const std::filesystem::path& path) { return path.native(); }
+
+std::filesystem::path resolvedPath(const std::filesystem::path& path, std::error_code& error)
+{
+    return std::filesystem::canonical(path, error);
+}
