@@ -39,6 +39,7 @@ private slots:
     void aFileAnotherProgramHoldsIsLeftAlone();
     void twoWritersAtOnceLoseNoChange();
     void aRestoreInPlaceReplacesTheImage();
+    void everySpellingOfANameFindsOneHistory();
 };
 
 namespace {
@@ -462,6 +463,28 @@ void CliWindowsTest::aRestoreInPlaceReplacesTheImage()
     QCOMPARE(fileContents(kept.replace('\\', '/')), edited);
     // nothing is left beside the image
     QCOMPARE(QDir(w.dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".part").size(), 0);
+}
+
+// Windows names are case-insensitive: the drive letter and the name in
+// either case are one file, with one history and one set of points.
+void CliWindowsTest::everySpellingOfANameFindsOneHistory()
+{
+    Workspace w;
+    const QString image = zPath(w.path("game.sfc"));
+    const QString folder = zPath(w.dir.path());
+    const QStringList spellings = {image, "z" + image.mid(1), folder + "\\GAME.SFC", folder.toUpper() + "\\Game.sfc"};
+    for (int i = 0; i < spellings.size(); ++i) {
+        const CliRun set = runCli({"set", spellings[i], "weapons", "4", QStringLiteral("attack=%1").arg(100 + i)});
+        QVERIFY2(set.exitCode == 0, qPrintable(set.err));
+    }
+    for (const QString& spelling : spellings) {
+        QCOMPARE(restorePoints(spelling).size(), spellings.size());
+        const CliRun history = runCli({"history", spelling, "--json"});
+        QCOMPARE(QJsonDocument::fromJson(history.out)["saves"].toArray().size(), spellings.size());
+    }
+    // the undo of the latest save, made through another spelling
+    QCOMPARE(runCli({"undo", spellings[0]}).exitCode, 0);
+    QCOMPARE(int(std::uint8_t(w.bytes("game.sfc")[tables::weapons.base + 4 * tables::weapons.recordSize])), 102);
 }
 
 QTEST_GUILESS_MAIN(CliWindowsTest)
