@@ -18,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <filesystem>
+
 // The Windows build of veldra-cli, run by Wine: what only Windows has (drive
 // letters, backslashes, UTF-16 names, files other programs hold open, the
 // read-only attribute), and the same results as this system's build for the
@@ -451,8 +454,23 @@ void CliWindowsTest::aRestoreInPlaceReplacesTheImage()
         QCOMPARE(w.bytes("game.sfc"), edited);
         QCOMPARE(restorePoints(image).size(), 1);
     }
-    const CliRun done = runCli({"restore", image, "1", "--in-place"});
-    QVERIFY2(done.exitCode == 0, qPrintable(done.err));
+    // temporary files of earlier runs: one whose writer was killed, one whose
+    // writer still holds it (open, shared with nobody)
+    const QString killed = ".game.sfc.999-0-0badf00d.part", writing = ".game.sfc.998-0-0badcafe.part";
+    for (const QString& name : {killed, writing}) {
+        writeFile(w.path(name), "part");
+        std::filesystem::last_write_time(w.path(name).toStdString(),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+    }
+    {
+        HeldFile writer("share-none", zPath(w.path(writing)));
+        QVERIFY(writer.held());
+        const CliRun done = runCli({"restore", image, "1", "--in-place"});
+        QVERIFY2(done.exitCode == 0, qPrintable(done.err));
+        QVERIFY(!QFile::exists(w.path(killed)));
+        QVERIFY(QFile::exists(w.path(writing)));
+    }
+    QVERIFY(QFile::remove(w.path(writing)));
     QCOMPARE(w.bytes("game.sfc"), original);
     const QJsonArray points = restorePoints(image);
     QCOMPARE(points.size(), 2);
