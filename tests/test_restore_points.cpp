@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QLabel>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QListWidget>
@@ -71,6 +72,7 @@ private slots:
     void clearingTheHistoryIsSeenAndPointsAreKeptAgain();
     void theToolReachesThePointsOfAGoneImage();
     void theWindowWritesOutThePointsOfAGoneRecentImage();
+    void aRestoreWithHistoryOffKeepsTheImageItReplaces();
 };
 
 void RestorePointsTest::firstSaveOfARunKeepsTheImageAsItWas()
@@ -358,6 +360,33 @@ void RestorePointsTest::theWindowWritesOutThePointsOfAGoneRecentImage()
     QCOMPARE(fileContents(out), original);
     QCOMPARE(s.image.bytes(), loaded);
     QVERIFY(clearImageHistory(gone.toStdString()));
+}
+
+void RestorePointsTest::aRestoreWithHistoryOffKeepsTheImageItReplaces()
+{
+    Session s;
+    const Bytes original = s.image.bytes();
+    saveAttack(s.openEditor(3, QStringLiteral("Weapon")), QStringLiteral("120"));
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("HistorySettings"))->trigger();
+    QWidget* settings = s.shell().windows().find(QStringLiteral("HistorySettings"));
+    QVERIFY(settings);
+    child<QCheckBox>(settings, QStringLiteral("HistoryOff"))->click();
+    QVERIFY(historyTurnedOff(historyOf(s.image.path())));
+    const Bytes edited = s.image.bytes();
+
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("RestorePoints"))->trigger();
+    QWidget* w = s.shell().windows().find(QStringLiteral("RestorePoints"));
+    QVERIFY(w);
+    clickRow(child<QListWidget>(w, QStringLiteral("RestoreList")), 0);
+    s.platform.askAnswers = {true};
+    clickSave(w, QStringLiteral("Restore"));
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    QCOMPARE(s.image.bytes(), original);
+    QVERIFY(child<QLabel>(w, QStringLiteral("RestoreStatus"))->text().contains(QStringLiteral("restore the newest point")));
+    // as the window says: the newest point is the image as it was
+    const auto points = pointsOf(s.image.path());
+    QCOMPARE(points.size(), std::size_t(2));
+    QCOMPARE(SampleImage::read(QString::fromStdString(points[0].file.string())), edited);
 }
 
 QTEST_MAIN(RestorePointsTest)
