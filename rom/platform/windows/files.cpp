@@ -60,7 +60,7 @@ HANDLE createTemporary(const fs::path& path, fs::path& temporary)
         swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lu-%u-%08x.part", GetCurrentProcessId(), counter++,
                  unsigned(random()));
         // a name near the limit of 255 would pass it with the suffix
-        const std::wstring& name = path.filename().native();
+        const std::wstring name = path.filename().native();
         temporary = path.parent_path() / (L"." + (name.size() <= 200 ? name : std::wstring(L"vf")) + suffix);
         const HANDLE handle = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
