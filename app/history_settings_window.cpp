@@ -2,6 +2,7 @@
 
 #include "editors/common/editor_host.h"
 #include "editors/common/platform.h"
+#include "editors/common/save_log.h"
 #include "rom/history/data_folder.h"
 #include "rom/history/restore_points.h"
 #include "rom/platform/path_text.h"
@@ -118,11 +119,9 @@ void HistorySettingsWindow::ClearHistory_Click()
                                                     "are deleted; the image itself is not changed.")
                                          .arg(QDir::toNativeSeparators(image))))
         return;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(*folder, error))
-        if (entry.path().filename() != "off")  // a history turned off stays off
-            fs::remove_all(entry.path(), error);
-    if (error)
-        m_host.platform().showMessage(this, QString::fromStdString("Not all of the history could be cleared: " + error.message()));
+    if (const Status cleared = clearImageHistory(image.toStdString()); !cleared)
+        m_host.platform().showMessage(this, QString::fromStdString(cleared.error()));
+    // the journal is gone: the history and the restore points shown elsewhere follow
+    m_host.saveLog().open(image.toStdString());
     refresh();
 }

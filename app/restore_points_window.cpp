@@ -5,10 +5,16 @@
 #include "editors/common/save_log.h"
 #include "rom/files.h"
 
+#include "app/recent_images.h"
+
+#include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 RestorePointsWindow::RestorePointsWindow(EditorHost& host) : QWidget(nullptr, Qt::Window), m_host(host)
@@ -16,21 +22,34 @@ RestorePointsWindow::RestorePointsWindow(EditorHost& host) : QWidget(nullptr, Qt
     setObjectName(QStringLiteral("RestorePoints"));
     setWindowTitle(QStringLiteral("Restore Points"));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_images = new QComboBox(this);
+    m_images->setObjectName(QStringLiteral("RestoreImage"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("RestoreList"));
     m_restore = new QPushButton(QStringLiteral("Restore"), this);
     m_restore->setObjectName(QStringLiteral("Restore"));
+    m_toFile = new QPushButton(QStringLiteral("Write to New File..."), this);
+    m_toFile->setObjectName(QStringLiteral("RestoreToFile"));
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("RestoreStatus"));
     m_status->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_images);
     layout->addWidget(m_list);
     layout->addWidget(m_status);
-    layout->addWidget(m_restore);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_restore);
+    buttons->addWidget(m_toFile);
+    layout->addLayout(buttons);
     resize(520, 300);
     connect(m_restore, &QPushButton::clicked, this, &RestorePointsWindow::Restore_Click);
+    connect(m_toFile, &QPushButton::clicked, this, &RestorePointsWindow::RestoreToFile_Click);
     connect(m_list, &QListWidget::itemActivated, this, &RestorePointsWindow::Restore_Click);
-    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { m_restore->setEnabled(row >= 0); });
+    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
+        m_restore->setEnabled(row >= 0 && shownImage() == m_host.romPath());
+        m_toFile->setEnabled(row >= 0);
+    });
+    connect(m_images, &QComboBox::activated, this, [this] { refresh(); });
     // a first save keeps a point: the list follows
     connect(&m_host.saveLog(), &SaveLog::changed, this, &RestorePointsWindow::refresh);
     refresh();
@@ -47,9 +66,26 @@ int RestorePointsWindow::savesAfter(const RestorePoint& point) const
     return count;
 }
 
+QString RestorePointsWindow::shownImage() const { return m_images->currentData().toString(); }
+
+void RestorePointsWindow::fillImages()
+{
+    const QString shown = shownImage();
+    const QSignalBlocker quiet(m_images);  // filling the list is no choice of the user's
+    m_images->clear();
+    if (const QString loaded = m_host.romPath(); !loaded.isEmpty())
+        m_images->addItem(QDir::toNativeSeparators(loaded), loaded);
+    for (const QString& recent : RecentImages().paths())
+        if (!QFileInfo::exists(recent))
+            m_images->addItem(QStringLiteral("%1 (gone)").arg(QDir::toNativeSeparators(recent)), recent);
+    const int index = m_images->findData(shown);
+    m_images->setCurrentIndex(index >= 0 ? index : 0);
+}
+
 void RestorePointsWindow::refresh()
 {
-    const QString image = m_host.romPath();
+    fillImages();
+    const QString image = shownImage();
     const QString selected = m_list->currentItem() ? m_list->currentItem()->data(Qt::UserRole).toString() : QString();
     m_list->clear();
     m_points.clear();
@@ -76,16 +112,22 @@ void RestorePointsWindow::refresh()
         if (row->data(Qt::UserRole).toString() == selected)
             m_list->setCurrentItem(row);
     }
-    m_restore->setEnabled(m_list->currentRow() >= 0);
+    m_restore->setEnabled(m_list->currentRow() >= 0 && image == m_host.romPath());
+    m_toFile->setEnabled(m_list->currentRow() >= 0);
+}
+
+const RestorePoint* RestorePointsWindow::chosenPoint() const
+{
+    const int row = m_list->currentRow();
+    return row >= 0 && std::size_t(row) < m_points.size() ? &m_points[std::size_t(row)] : nullptr;
 }
 
 void RestorePointsWindow::Restore_Click()
 {
-    const int row = m_list->currentRow();
     const QString image = m_host.romPath();
-    if (row < 0 || std::size_t(row) >= m_points.size() || image.isEmpty())
+    if (!chosenPoint() || image.isEmpty() || shownImage() != image)
         return;
-    const RestorePoint point = m_points[std::size_t(row)];
+    const RestorePoint point = *chosenPoint();
     if (!m_host.platform().ask(this, QStringLiteral("Write %1 back to its restore point of %2?\nThe whole file is replaced; "
                                                     "the image as it is now is kept as a new restore point first.")
                                          .arg(QDir::toNativeSeparators(image),
@@ -104,4 +146,23 @@ void RestorePointsWindow::Restore_Click()
     refresh();
     m_status->setText(QStringLiteral("%1 was restored to %2. To undo this, restore the newest point.")
                           .arg(QDir::toNativeSeparators(image), QString::fromStdString(restorePointTimeText(point))));
+}
+
+void RestorePointsWindow::RestoreToFile_Click()
+{
+    if (!chosenPoint())
+        return;
+    const RestorePoint point = *chosenPoint();
+    const QString output = m_host.platform().chooseSaveFile(this, QStringLiteral("Write the Restore Point to a New File"),
+                                                            QStringLiteral("ROM images (*.sfc *.smc);;All files (*)"),
+                                                            QString());
+    if (output.isEmpty())
+        return;
+    if (const Status done = restoreToNewFile(point, output.toStdString()); !done) {
+        m_host.platform().showMessage(this, QString::fromStdString(done.error()));
+        return;
+    }
+    m_status->setText(QStringLiteral("The restore point %1 of %2 was written to %3.")
+                          .arg(QString::fromStdString(restorePointTimeText(point)),
+                               QDir::toNativeSeparators(shownImage()), QDir::toNativeSeparators(output)));
 }

@@ -22,6 +22,7 @@ Json pointsJson(const std::vector<RestorePoint>& points)
                         {"time", restorePointTimeText(points[i])},
                         {"writer", points[i].writer},
                         {"size", points[i].size},
+                        {"checked", points[i].check.has_value()},
                         {"file", pathToUtf8(points[i].file)}});
     return list;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -24,6 +25,17 @@ enum class Existing { Refuse, Replace };
 // old one. An existing output is refused unless `existing` says Replace.
 Status writeNewFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                     Existing existing = Existing::Refuse);
+
+// writeNewFile with Existing::Replace for a caller that holds `path` open
+// (the writers' lock of an image it restores). Where the system cannot put a
+// file in the place of one still open (Windows without POSIX renames: older
+// versions, FAT volumes, Wine), `release` closes it just before the rename.
+Status replaceOpenFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                       const std::function<void()>& release);
+
+// The temporary files above are made so that one left by a run that ended
+// before its rename (killed, a power cut) is told from one still being
+// written: each new one removes those of ended runs from its folder.
 
 // Appends `bytes` to the end of `path` (created when missing) and flushes them
 // to the disk (fsync) before returning. A write that stops part-way (a full

@@ -57,6 +57,8 @@ set(VELDRA_CORE_SOURCES
   history/journal.h
   history/journal_rules.cpp
   history/journal_rules.h
+  history/restore_point_file.cpp
+  history/restore_point_file.h
   history/restore_points.cpp
   history/restore_points.h
   history/save_history.cpp

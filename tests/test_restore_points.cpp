@@ -6,10 +6,14 @@
 #include "rom/tables.h"
 
 #include <QAction>
+#include "app/recent_images.h"
+
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QLabel>
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QListWidget>
@@ -65,6 +69,10 @@ private slots:
     void theNewestPointsAreKept();
     void turnedOffKeepsNothing();
     void aCopyThatCannotBeMadeRefusesTheSave();
+    void clearingTheHistoryIsSeenAndPointsAreKeptAgain();
+    void theToolReachesThePointsOfAGoneImage();
+    void theWindowWritesOutThePointsOfAGoneRecentImage();
+    void aRestoreWithHistoryOffKeepsTheImageItReplaces();
 };
 
 void RestorePointsTest::firstSaveOfARunKeepsTheImageAsItWas()
@@ -198,9 +206,9 @@ void RestorePointsTest::restoreIsRefusedOverAFileThatIsNotTheGame()
     // a point that is no image of the game is never written back
     image.poke(kIdentityPosition, {0x20, 0x4E, 0x10, 0xAD});
     const Bytes game = image.bytes();
-    const auto points = pointsOf(image.path());
-    QCOMPARE(points.size(), std::size_t(1));
-    writeFile(QString::fromStdString(points[0].file.string()), "not an image");
+    QCOMPARE(pointsOf(image.path()).size(), std::size_t(1));
+    // (kept whole, with its check: only what it holds is wrong)
+    QVERIFY(keepRestorePoint(image.path().toStdString(), Bytes(kImageSize, 0)).ok());
     const CliRun bad = runCli({QStringLiteral("restore"), image.path(), QStringLiteral("1"), QStringLiteral("--in-place")});
     QCOMPARE(bad.exitCode, 1);
     QVERIFY2(bad.err.contains(QStringLiteral("is not an image of Veldra Saga")), qPrintable(bad.err));
@@ -280,6 +288,126 @@ void RestorePointsTest::aCopyThatCannotBeMadeRefusesTheSave()
     QCOMPARE(refused.exitCode, 1);
     QVERIFY2(refused.err.contains(QStringLiteral("restore point could not be kept")), qPrintable(refused.err));
     QCOMPARE(image.bytes(), before);
+}
+
+void RestorePointsTest::clearingTheHistoryIsSeenAndPointsAreKeptAgain()
+{
+    Session s;
+    QWidget* weapon = s.openEditor(3, QStringLiteral("Weapon"));
+    saveAttack(weapon, QStringLiteral("120"));
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("RestorePoints"))->trigger();
+    QWidget* points = s.shell().windows().find(QStringLiteral("RestorePoints"));
+    QVERIFY(points);
+    auto* list = child<QListWidget>(points, QStringLiteral("RestoreList"));
+    QCOMPARE(list->count(), 1);
+
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("HistorySettings"))->trigger();
+    QWidget* settings = s.shell().windows().find(QStringLiteral("HistorySettings"));
+    QVERIFY(settings);
+    s.platform.askAnswers = {true};
+    clickSave(settings, QStringLiteral("ClearHistory"));
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    QCOMPARE(pointsOf(s.image.path()).size(), std::size_t(0));
+    // the open list follows: no point that is gone is offered
+    QCOMPARE(list->count(), 0);
+    QVERIFY(!child<QPushButton>(points, QStringLiteral("Restore"))->isEnabled());
+
+    // as the window says, the next save keeps one, in this run too
+    const Bytes before = s.image.bytes();
+    saveAttack(weapon, QStringLiteral("121"));
+    const auto kept = pointsOf(s.image.path());
+    QCOMPARE(kept.size(), std::size_t(1));
+    QCOMPARE(SampleImage::read(QString::fromStdString(kept[0].file.string())), before);
+    QCOMPARE(list->count(), 1);
+}
+
+void RestorePointsTest::theToolReachesThePointsOfAGoneImage()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("gone.sfc"));
+    QByteArray original;
+    {
+        SampleImage image;
+        original = fileContents(image.path());
+        QVERIFY(QFile::copy(image.path(), path));
+    }
+    QCOMPARE(runCli(toolSet(path, 120)).exitCode, 0);
+    QVERIFY(QFile::remove(path));
+
+    const CliRun listed = runCli({QStringLiteral("restore"), path, QStringLiteral("--list")});
+    QVERIFY2(listed.exitCode == 0, qPrintable(listed.err));
+    QVERIFY2(listed.out.startsWith("1  "), listed.out.constData());
+    const QString out = dir.filePath(QStringLiteral("back.sfc"));
+    const CliRun copied = runCli({QStringLiteral("restore"), path, QStringLiteral("1"), QStringLiteral("--output"), out});
+    QVERIFY2(copied.exitCode == 0, qPrintable(copied.err));
+    QCOMPARE(fileContents(out), original);
+    const CliRun inPlace = runCli({QStringLiteral("restore"), path, QStringLiteral("1"), QStringLiteral("--in-place")});
+    QCOMPARE(inPlace.exitCode, 1);
+    QVERIFY2(inPlace.err.contains(QStringLiteral("there is no such file")), qPrintable(inPlace.err));
+    QVERIFY(!QFile::exists(path));
+    QVERIFY(clearImageHistory(path.toStdString()));
+}
+
+void RestorePointsTest::theWindowWritesOutThePointsOfAGoneRecentImage()
+{
+    Session s;
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("gone.sfc"));
+    QVERIFY(QFile::copy(s.image.path(), gone));
+    const QByteArray original = fileContents(gone);
+    QCOMPARE(runCli(toolSet(gone, 120)).exitCode, 0);
+    RecentImages().add(gone);
+    QVERIFY(QFile::remove(gone));
+
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("RestorePoints"))->trigger();
+    QWidget* w = s.shell().windows().find(QStringLiteral("RestorePoints"));
+    QVERIFY(w);
+    auto* images = child<QComboBox>(w, QStringLiteral("RestoreImage"));
+    QCOMPARE(images->count(), 2);  // the loaded image, then the gone one
+    QCOMPARE(images->currentData().toString(), s.image.path());
+    images->setCurrentIndex(1);
+    emit images->activated(1);
+    QVERIFY(images->currentText().contains(QStringLiteral("(gone)")));
+    auto* list = child<QListWidget>(w, QStringLiteral("RestoreList"));
+    QCOMPARE(list->count(), 1);
+    clickRow(list, 0);
+    // never written back over the loaded image
+    QVERIFY(!child<QPushButton>(w, QStringLiteral("Restore"))->isEnabled());
+    const Bytes loaded = s.image.bytes();
+    const QString out = dir.filePath(QStringLiteral("back.sfc"));
+    s.platform.saveAnswers = {out};
+    clickSave(w, QStringLiteral("RestoreToFile"));
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    QCOMPARE(fileContents(out), original);
+    QCOMPARE(s.image.bytes(), loaded);
+    QVERIFY(clearImageHistory(gone.toStdString()));
+}
+
+void RestorePointsTest::aRestoreWithHistoryOffKeepsTheImageItReplaces()
+{
+    Session s;
+    const Bytes original = s.image.bytes();
+    saveAttack(s.openEditor(3, QStringLiteral("Weapon")), QStringLiteral("120"));
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("HistorySettings"))->trigger();
+    QWidget* settings = s.shell().windows().find(QStringLiteral("HistorySettings"));
+    QVERIFY(settings);
+    child<QCheckBox>(settings, QStringLiteral("HistoryOff"))->click();
+    QVERIFY(historyTurnedOff(historyOf(s.image.path())));
+    const Bytes edited = s.image.bytes();
+
+    s.mainWindow()->findChild<QAction*>(QStringLiteral("RestorePoints"))->trigger();
+    QWidget* w = s.shell().windows().find(QStringLiteral("RestorePoints"));
+    QVERIFY(w);
+    clickRow(child<QListWidget>(w, QStringLiteral("RestoreList")), 0);
+    s.platform.askAnswers = {true};
+    clickSave(w, QStringLiteral("Restore"));
+    QVERIFY2(s.platform.messages.isEmpty(), qPrintable(s.platform.messages.join('\n')));
+    QCOMPARE(s.image.bytes(), original);
+    QVERIFY(child<QLabel>(w, QStringLiteral("RestoreStatus"))->text().contains(QStringLiteral("restore the newest point")));
+    // as the window says: the newest point is the image as it was
+    const auto points = pointsOf(s.image.path());
+    QCOMPARE(points.size(), std::size_t(2));
+    QCOMPARE(SampleImage::read(QString::fromStdString(points[0].file.string())), edited);
 }
 
 QTEST_MAIN(RestorePointsTest)

@@ -3,11 +3,14 @@
 #include "rom/files.h"
 #include "rom/history/data_folder.h"
 #include "rom/history/image_state.h"
+#include "rom/history/restore_point_file.h"
 #include "rom/image_facts.h"
 #include "rom/platform/path_text.h"
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
+#include <optional>
 #include <cstdio>
 #include <fstream>
 #include <mutex>
@@ -18,9 +21,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono;
 
 namespace {
-
-constexpr std::string_view kExtension = ".sfc";
-constexpr std::size_t kTimeLength = 24;  // "2026-12-11_04-42-05.120Z"
 
 struct RunState {
     std::mutex mutex;
@@ -49,19 +49,6 @@ std::string slug(std::string_view text)
     return out.empty() ? "unknown" : out;
 }
 
-std::string timeName(system_clock::time_point when)
-{
-    const auto ms = floor<milliseconds>(when);
-    const auto day = floor<days>(ms);
-    const year_month_day date{day};
-    const hh_mm_ss clock{ms - day};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u_%02d-%02d-%02d.%03dZ", int(date.year()), unsigned(date.month()),
-                  unsigned(date.day()), int(clock.hours().count()), int(clock.minutes().count()),
-                  int(clock.seconds().count()), int(clock.subseconds().count()));
-    return text;
-}
-
 int number(std::string_view text)
 {
     int value = -1;
@@ -69,91 +56,7 @@ int number(std::string_view text)
     return (error == std::errc() && end == text.data() + text.size()) ? value : -1;
 }
 
-// The time a point's name stands for; nothing for a name of another shape.
-std::optional<system_clock::time_point> timeOfName(std::string_view name)
-{
-    if (name.size() < kTimeLength || name[4] != '-' || name[7] != '-' || name[10] != '_' || name[13] != '-'
-        || name[16] != '-' || name[19] != '.' || name[23] != 'Z')
-        return std::nullopt;
-    const int y = number(name.substr(0, 4)), mo = number(name.substr(5, 2)), d = number(name.substr(8, 2));
-    const int h = number(name.substr(11, 2)), mi = number(name.substr(14, 2)), s = number(name.substr(17, 2));
-    const int ms = number(name.substr(20, 3));
-    const year_month_day date{year{y}, month{unsigned(mo)}, day{unsigned(d)}};
-    if (y < 0 || !date.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 60 || ms < 0)
-        return std::nullopt;
-    if (name.size() > kTimeLength && (name[kTimeLength] != '-' || number(name.substr(kTimeLength + 1)) < 2))
-        return std::nullopt;
-    return sys_days{date} + hours{h} + minutes{mi} + seconds{s} + milliseconds{ms};
-}
-
-// The point a file of the restore folder is, if it is one.
-std::optional<RestorePoint> pointOfFile(const fs::directory_entry& entry)
-{
-    std::error_code error;
-    if (!entry.is_regular_file(error))
-        return std::nullopt;
-    const std::string file = pathToUtf8(entry.path().filename());
-    if (file.size() <= kExtension.size() || !file.ends_with(kExtension))
-        return std::nullopt;
-    const std::string stem = file.substr(0, file.size() - kExtension.size());
-    const auto dot = stem.rfind('.');
-    if (dot == std::string::npos || dot < kTimeLength)
-        return std::nullopt;
-    RestorePoint point;
-    point.name = stem.substr(0, dot);
-    point.writer = stem.substr(dot + 1);
-    const auto when = timeOfName(point.name);
-    if (!when)
-        return std::nullopt;
-    point.time = *when;
-    point.file = entry.path();
-    point.size = entry.file_size(error);
-    return point;
-}
-
-// "…Z" before "…Z-2" before "…Z-3": the order the points were taken in
-bool newerFirst(const RestorePoint& a, const RestorePoint& b)
-{
-    if (a.time != b.time)
-        return a.time > b.time;
-    const auto suffix = [](const std::string& name) {
-        return name.size() > kTimeLength ? number(std::string_view(name).substr(kTimeLength + 1)) : 1;
-    };
-    return suffix(a.name) > suffix(b.name);
-}
-
-Result<std::vector<RestorePoint>> pointsIn(const fs::path& folder)
-{
-    using R = Result<std::vector<RestorePoint>>;
-    std::vector<RestorePoint> points;
-    std::error_code error;
-    if (!fs::exists(folder, error))
-        return points;
-    fs::directory_iterator it(folder, error);
-    if (error)
-        return R::failure("cannot list the restore points in " + pathToUtf8(folder) + ": " + error.message());
-    for (const auto& entry : it)
-        if (auto point = pointOfFile(entry))
-            points.push_back(std::move(*point));
-    std::sort(points.begin(), points.end(), newerFirst);
-    return points;
-}
-
 fs::path keptCountFile(const fs::path& dataFolder) { return dataFolder / "restore-points-kept"; }
-
-// Lets the oldest points go beyond the number kept; a point that cannot be
-// removed stays (it costs room, nothing else).
-void pruneOldest(const fs::path& folder)
-{
-    auto points = pointsIn(folder);
-    if (!points)
-        return;
-    const auto keep = std::size_t(keptRestorePoints());
-    for (std::size_t i = keep; i < points->size(); ++i) {
-        std::error_code error;
-        fs::remove((*points)[i].file, error);
-    }
-}
 
 }  // namespace
 
@@ -175,6 +78,43 @@ void forgetRestorePointsOfThisRun()
     run().kept.clear();
 }
 
+Status clearImageHistory(const fs::path& image)
+{
+    const auto history = historyFolderFor(image);
+    if (!history)
+        return Status::failure(history.error());
+    {
+        std::lock_guard lock(run().mutex);
+        run().kept.erase(pathToUtf8(*history));
+    }
+    std::error_code error;
+    if (!fs::exists(*history, error))
+        return success();
+    std::string failed;
+    for (const auto& entry : fs::directory_iterator(*history, error)) {
+        std::error_code removing;
+        if (entry.path().filename() != "off")  // a history turned off stays off
+            fs::remove_all(entry.path(), removing);
+        if (removing && failed.empty())
+            failed = pathToUtf8(entry.path()) + ": " + removing.message();
+    }
+    if (error && failed.empty())
+        failed = pathToUtf8(*history) + ": " + error.message();
+    if (!failed.empty())
+        return Status::failure("not all of the history could be cleared (" + failed + ")");
+    return success();
+}
+
+namespace {
+
+std::string writerSlug()
+{
+    std::lock_guard lock(run().mutex);
+    return slug(run().writer);
+}
+
+}  // namespace
+
 Status keepRestorePoint(const fs::path& image, std::span<const std::uint8_t> bytes)
 {
     const auto history = historyFolderFor(image);
@@ -183,32 +123,11 @@ Status keepRestorePoint(const fs::path& image, std::span<const std::uint8_t> byt
     if (historyTurnedOff(*history))
         return success();
     const fs::path folder = *history / "restore";
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        return Status::failure("cannot make the folder " + pathToUtf8(folder) + ": " + error.message());
-    std::string writer;
-    {
-        std::lock_guard lock(run().mutex);
-        writer = slug(run().writer);
-    }
-    const std::string time = timeName(system_clock::now());
-    // two points within one millisecond get a number after the time
-    for (int attempt = 1; attempt < 100; ++attempt) {
-        const std::string name = attempt == 1 ? time : time + "-" + std::to_string(attempt);
-        bool taken = false;
-        for (const auto& entry : fs::directory_iterator(folder, error))
-            taken = taken || pathToUtf8(entry.path().filename()).starts_with(name + ".");
-        if (taken)
-            continue;
-        const fs::path file = folder / pathFromUtf8(name + "." + writer + std::string(kExtension));
-        const Status written = writeNewFile(file, bytes, Existing::Refuse);
-        if (!written)
-            return written;
-        pruneOldest(folder);
-        return success();
-    }
-    return Status::failure("cannot name a new restore point in " + pathToUtf8(folder));
+    if (const auto point = writePoint(folder, bytes, writerSlug()); !point)
+        return Status::failure(point.error());
+    (void)historyFolderFor(image);  // the folder is there now: this records the image in it
+    prunePoints(folder, std::size_t(keptRestorePoints()));
+    return success();
 }
 
 Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
@@ -332,7 +251,7 @@ bool isTheGame(std::span<const std::uint8_t> bytes) { return isGameImage(bytes) 
 
 Result<Bytes> readPoint(const RestorePoint& point)
 {
-    auto bytes = readWholeFile(point.file);
+    auto bytes = readPointChecked(point);
     if (!bytes)
         return bytes;
     if (!isTheGame(*bytes))
@@ -353,18 +272,26 @@ Status restoreToNewFile(const RestorePoint& point, const fs::path& output)
 
 Status restoreInPlace(const fs::path& image, const RestorePoint& point)
 {
+    std::error_code gone;
+    if (fs::symlink_status(image, gone).type() == fs::file_type::not_found)
+        return Status::failure("cannot restore " + pathToUtf8(image) + " in place: there is no such file; "
+                               "write the point to a new file instead; nothing was written");
     // the file itself, not a link to it: a linked image stays linked
     const auto canonical = canonicalImagePath(image);
     if (!canonical)
         return Status::failure(canonical.error());
+    const auto history = historyFolderFor(*canonical);
+    if (!history)
+        return Status::failure(history.error());
     const auto bytes = readPoint(point);
     if (!bytes)
         return Status::failure(bytes.error());
     // the identity is judged below on the whole file, with or without copier header
     const RomImage target(*canonical, IdentityCheck::Skipped);
-    const auto file = target.openForWriting();  // the lock is held until the new file is in place
-    if (!file)
-        return Status::failure(file.error() + "; nothing was restored");
+    auto opened = target.openForWriting();  // the lock is held until the new file is in place
+    if (!opened)
+        return Status::failure(opened.error() + "; nothing was restored");
+    std::optional<RomImage::Writer> file(std::move(opened.value()));
     if (file->size() > kMaxInputSize)
         return Status::failure("cannot restore " + pathToUtf8(image) + ": it is larger than "
                                + std::to_string(kMaxInputSize >> 20) + " MiB");
@@ -373,18 +300,27 @@ Status restoreInPlace(const fs::path& image, const RestorePoint& point)
         return Status::failure(now.error());
     if (!isTheGame(*now))
         return Status::failure("cannot restore " + pathToUtf8(image) + ": it is not a Veldra Saga ROM; nothing was written");
-    if (const Status kept = keepRestorePoint(*canonical, *now); !kept)
+    // kept whether or not the history is turned off: a restore never loses the
+    // image it replaces; no point is let go before the restore is done
+    const fs::path folder = *history / "restore";
+    const auto kept = writePoint(folder, *now, writerSlug());
+    if (!kept)
         return Status::failure("nothing was written to " + pathToUtf8(image)
                                + ": a restore point of it as it is now could not be kept (" + kept.error() + ")");
-    if (const auto history = historyFolderFor(*canonical)) {
+    const Status written = replaceOpenFile(*canonical, *bytes, [&] { file.reset(); });
+    if (!written) {
+        // the image is as it was: a point of it for a restore that did not happen would only push out older ones
+        std::error_code error;
+        fs::remove(kept->file, error);
+        return Status::failure(written.error() + "; nothing was restored");
+    }
+    {
         // the point just kept is this run's copy from before its writes
         std::lock_guard lock(run().mutex);
         run().kept.insert(pathToUtf8(*history));
     }
-    if (Status written = writeNewFile(*canonical, *bytes, Existing::Replace); !written)
-        return written;
+    prunePoints(folder, std::size_t(keptRestorePoints()), point.file);
     // the image restored is a state the program left it in, not a change from outside
-    if (const auto history = historyFolderFor(*canonical))
-        recordImageState(*history, *canonical, *bytes);
+    recordImageState(*history, *canonical, *bytes);
     return success();
 }

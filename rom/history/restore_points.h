@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,17 +15,24 @@
 // Restore points: whole copies of an image as it was before the first write
 // of a run (a window's first save, undo, redo or fix; each tool command that
 // writes), kept in the image's history folder under "restore". Each copy is
-// one file named by the UTC time it was taken and its writer:
-//   2026-12-11_04-42-05.120Z.veldra-cli-set.sfc
+// one file named by the UTC time it was taken, its writer and its check
+// (restore_point_file.h):
+//   2026-12-11_04-42-05.120Z.veldra-cli-set.4194304-1c291ca3.sfc
 // The time part is the point's name. The newest few are kept (10 unless the
-// user chose otherwise); a file named "off" in the history folder keeps none.
+// user chose otherwise); a file named "off" in the history folder keeps none
+// before writes (a restore still keeps the image it replaces).
 
 struct RestorePoint {
     std::string name;    // "2026-12-11_04-42-05.120Z"
     std::string writer;  // "veldra-cli-set", "veldra-forge"
     std::filesystem::path file;
     std::chrono::system_clock::time_point time;
-    std::uint64_t size = 0;
+    std::uint64_t size = 0;  // of the file as it is now
+    struct Check {
+        std::uint64_t size = 0;
+        std::uint32_t crc32 = 0;
+    };
+    std::optional<Check> check;  // what it was kept with; none in points older than the checks
 };
 
 // "2026-12-11 04:42:05 UTC"
@@ -73,9 +81,17 @@ Status restoreToNewFile(const RestorePoint& point, const std::filesystem::path& 
 
 // Writes the point back over the image, whole, through a temporary file and a
 // rename, under the writers' lock. The image must be the game now, and the
-// point too. A point of the image as it is now is kept first, so that the
-// restore can be undone by restoring that one.
+// point too, and the point must pass its check. A point of the image as it is
+// now is kept first (even while its history is turned off), so that the
+// restore can be undone by restoring that one; should the restore fail, that
+// point goes again, and no point is let go before the restore is done (the
+// one restored not even then).
 Status restoreInPlace(const std::filesystem::path& image, const RestorePoint& point);
+
+// Deletes the image's journal and every restore point of it (a history turned
+// off stays off; the image itself is not touched), and forgets that this run
+// kept a point of it: its next write keeps one again. `image` may be gone.
+Status clearImageHistory(const std::filesystem::path& image);
 
 // Forgets which images this process has already kept a point of, as a new run
 // would (for tests).

@@ -24,3 +24,8 @@ std::string pathToUtf8(const std::filesystem::path& path);
 // that a file beyond 260 characters can be written through it. Empty, with
 // `error` set, for a file that does not exist or cannot be opened.
 std::filesystem::path canonicalPath(const std::filesystem::path& path, std::error_code& error);
+// The path of an existing file as the system resolves it, to tell one file by:
+// canonicalPath's, and on Windows every name as the volume stores it (its
+// case, the drive letter upper-case) and without the long-path prefix, however
+// it was typed. Fails as canonicalPath does.
+std::filesystem::path resolvedPath(const std::filesystem::path& path, std::error_code& error);

@@ -3,6 +3,7 @@
 // "held" on standard output.
 //   veldra-hold-file share-none FILE   open for reading and writing, sharing nothing
 //   veldra-hold-file share-read FILE   open for reading and writing, others may only read
+//   veldra-hold-file share-all FILE    open for reading, sharing everything (a viewer)
 //   veldra-hold-file writer FILE       open as this program's writers do, holding their lock
 #include "rom/platform/console.h"
 #include "rom/file_lock.h"
@@ -17,8 +18,9 @@
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args = commandLineArguments(argc, argv);
-    if (args.size() != 2 || (args[0] != "share-none" && args[0] != "share-read" && args[0] != "writer")) {
-        std::fputs("usage: veldra-hold-file share-none|share-read|writer FILE\n", stderr);
+    if (args.size() != 2 || (args[0] != "share-none" && args[0] != "share-read" && args[0] != "share-all"
+                              && args[0] != "writer")) {
+        std::fputs("usage: veldra-hold-file share-none|share-read|share-all|writer FILE\n", stderr);
         return 2;
     }
     if (args[0] == "writer") {
@@ -35,9 +37,11 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    const DWORD share = args[0] == "share-read" ? FILE_SHARE_READ : 0;
-    const HANDLE file = CreateFileW(pathFromUtf8(args[1]).c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool viewer = args[0] == "share-all";
+    const DWORD share = viewer ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE
+                               : args[0] == "share-read" ? FILE_SHARE_READ : 0;
+    const HANDLE file = CreateFileW(pathFromUtf8(args[1]).c_str(), GENERIC_READ | (viewer ? 0 : GENERIC_WRITE), share,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot open %s: error %lu\n", args[1].c_str(), GetLastError());
         return 1;

@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -16,6 +17,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <filesystem>
 
 // The Windows build of veldra-cli, run by Wine: what only Windows has (drive
 // letters, backslashes, UTF-16 names, files other programs hold open, the
@@ -41,6 +45,8 @@ private slots:
     void theLongPathPrefixReachesTheHistory();
     void refusalsSayWhatToDo();
     void slashQuestionMarkIsHelp();
+    void aRestoreInPlaceReplacesTheImage();
+    void everySpellingOfANameFindsOneHistory();
 };
 
 namespace {
@@ -556,6 +562,89 @@ void CliWindowsTest::slashQuestionMarkIsHelp()
     const CliRun none = runCli({});
     QCOMPARE(none.exitCode, 2);
     QVERIFY(none.out.isEmpty());
+}
+
+namespace {
+
+QJsonArray restorePoints(const QString& image)
+{
+    const CliRun listed = runCli({"restore", image, "--list", "--json"});
+    return listed.exitCode == 0 ? QJsonDocument::fromJson(listed.out).array() : QJsonArray{};
+}
+
+}  // namespace
+
+// The image is replaced by a new file while the tool itself still holds it
+// open (its writers' lock); a restore that cannot be done keeps no point.
+void CliWindowsTest::aRestoreInPlaceReplacesTheImage()
+{
+    Workspace w;
+    const QString image = zPath(w.path("game.sfc"));
+    const QByteArray original = w.bytes("game.sfc");
+    QCOMPARE(runCli({"set", image, "weapons", "4", "attack=120"}).exitCode, 0);
+    const QByteArray edited = w.bytes("game.sfc");
+    QCOMPARE(restorePoints(image).size(), 1);
+    {
+        // a viewer that shares everything: the file cannot be replaced under it
+        HeldFile viewer("share-all", image);
+        QVERIFY(viewer.held());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const CliRun refused = runCli({"restore", image, "1", "--in-place"});
+            QCOMPARE(refused.exitCode, 1);
+            QVERIFY2(refused.err.contains("nothing was"), qPrintable(refused.err));
+        }
+        QCOMPARE(w.bytes("game.sfc"), edited);
+        QCOMPARE(restorePoints(image).size(), 1);
+    }
+    // temporary files of earlier runs: one whose writer was killed, one whose
+    // writer still holds it (open, shared with nobody)
+    const QString killed = ".game.sfc.999-0-0badf00d.part", writing = ".game.sfc.998-0-0badcafe.part";
+    for (const QString& name : {killed, writing}) {
+        writeFile(w.path(name), "part");
+        std::filesystem::last_write_time(w.path(name).toStdString(),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::minutes(5));
+    }
+    {
+        HeldFile writer("share-none", zPath(w.path(writing)));
+        QVERIFY(writer.held());
+        const CliRun done = runCli({"restore", image, "1", "--in-place"});
+        QVERIFY2(done.exitCode == 0, qPrintable(done.err));
+        QVERIFY(!QFile::exists(w.path(killed)));
+        QVERIFY(QFile::exists(w.path(writing)));
+    }
+    QVERIFY(QFile::remove(w.path(writing)));
+    QCOMPARE(w.bytes("game.sfc"), original);
+    const QJsonArray points = restorePoints(image);
+    QCOMPARE(points.size(), 2);
+    QCOMPARE(points[0].toObject()["writer"].toString(), QStringLiteral("veldra-cli-restore"));
+    QString kept = points[0].toObject()["file"].toString();  // as the data folder is named: "Z:\\..." or "/..."
+    if (kept.startsWith("Z:", Qt::CaseInsensitive))
+        kept = kept.mid(2);
+    QCOMPARE(fileContents(kept.replace('\\', '/')), edited);
+    // nothing is left beside the image
+    QCOMPARE(QDir(w.dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".part").size(), 0);
+}
+
+// Windows names are case-insensitive: the drive letter and the name in
+// either case are one file, with one history and one set of points.
+void CliWindowsTest::everySpellingOfANameFindsOneHistory()
+{
+    Workspace w;
+    const QString image = zPath(w.path("game.sfc"));
+    const QString folder = zPath(w.dir.path());
+    const QStringList spellings = {image, "z" + image.mid(1), folder + "\\GAME.SFC", folder.toUpper() + "\\Game.sfc"};
+    for (int i = 0; i < spellings.size(); ++i) {
+        const CliRun set = runCli({"set", spellings[i], "weapons", "4", QStringLiteral("attack=%1").arg(100 + i)});
+        QVERIFY2(set.exitCode == 0, qPrintable(set.err));
+    }
+    for (const QString& spelling : spellings) {
+        QCOMPARE(restorePoints(spelling).size(), spellings.size());
+        const CliRun history = runCli({"history", spelling, "--json"});
+        QCOMPARE(QJsonDocument::fromJson(history.out)["saves"].toArray().size(), spellings.size());
+    }
+    // the undo of the latest save, made through another spelling
+    QCOMPARE(runCli({"undo", spellings[0]}).exitCode, 0);
+    QCOMPARE(int(std::uint8_t(w.bytes("game.sfc")[tables::weapons.base + 4 * tables::weapons.recordSize])), 102);
 }
 
 QTEST_GUILESS_MAIN(CliWindowsTest)

@@ -3,6 +3,7 @@
 #include "rom/regular_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -36,23 +38,59 @@ private:
     struct sigaction m_previous {};
 };
 
+constexpr char kTemporaryPrefix[] = ".vf-";
+constexpr std::size_t kTemporaryNameLength = 10;  // ".vf-" and six characters
+// a temporary file younger than this is never taken for a leftover: it may
+// be between its creation and its lock
+constexpr time_t kLeftoverAge = 10;
+
+// Removes the temporary files of runs that ended before their rename: a
+// writer holds an exclusive flock on its temporary file from its creation
+// until it is renamed or removed, and the system drops the lock with the
+// process, so a temporary file whose lock can be taken is nobody's.
+void removeLeftovers(const fs::path& folder)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != kTemporaryNameLength || !name.starts_with(kTemporaryPrefix))
+            continue;
+        const int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat open {}, named {};
+        if (::fstat(fd, &open) == 0 && S_ISREG(open.st_mode) && open.st_mtime + kLeftoverAge < ::time(nullptr)
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(it->path().c_str(), &named) == 0
+            && named.st_ino == open.st_ino && named.st_dev == open.st_dev)
+            ::unlink(it->path().c_str());
+        ::close(fd);
+    }
+}
+
 // A new, exclusive file next to `path` (same folder, so the rename stays on
-// one file system); its descriptor, or -1 with errno set. The name is short
-// (".vf-" and six characters), so it fits wherever the output's name fits;
-// the open applies the umask to `mode` as for any new file.
+// one file system), locked (see removeLeftovers); its descriptor, or -1 with
+// errno set. The name is short (".vf-" and six characters), so it fits
+// wherever the output's name fits; the open applies the umask to `mode` as
+// for any new file.
 int createTemporary(const fs::path& path, fs::path& temporary, mode_t mode)
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     static std::atomic<unsigned> counter{0};
+    removeLeftovers(path.parent_path());
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::uint64_t pick = (std::uint64_t(random()) << 20) ^ (std::uint64_t(::getpid()) << 8) ^ counter++;
-        std::string name = ".vf-";
+        std::string name = kTemporaryPrefix;
         for (int i = 0; i < 6; ++i, pick /= 62)
             name += kLetters[pick % 62];
         temporary = path.parent_path() / name;
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd >= 0) {
+            (void)::flock(fd, LOCK_EX | LOCK_NB);  // new and unknown to others: always taken
+            return fd;
+        }
+        if (errno != EEXIST)
             return fd;
     }
     errno = EEXIST;
@@ -130,14 +168,15 @@ Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, E
     int err = 0;
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0)
         err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
     if (err == 0 && exists && S_ISREG(old.st_mode))
-        ::fchmodat(AT_FDCWD, temporary.c_str(), mode, 0);  // past the umask; failure is harmless
+        (void)::fchmod(fd, mode);  // past the umask; failure is harmless
+    // the descriptor (and its lock) stays open until the rename: until then
+    // the temporary file is never taken for a leftover
     if (err == 0)
         err = placeFile(temporary, path, existing);
     if (err != 0)
         ::unlink(temporary.c_str());
+    ::close(fd);  // after fsync, nothing is left for close to report
     if (err == EEXIST)
         return refuse("the file already exists");
     if (err != 0)
@@ -167,6 +206,12 @@ Status appendDurably(const fs::path& path, std::span<const std::uint8_t> bytes)
     if (err == 0 && end == 0)
         syncFolderOf(path);  // a file begun here: its name must outlast a power cut too
     return err == 0 ? success() : refuse(err);
+}
+
+Status replaceOpenFile(const fs::path& path, std::span<const std::uint8_t> bytes, const std::function<void()>&)
+{
+    // a file is renamed over one still open: the holder keeps the old one
+    return writeNewFile(path, bytes, Existing::Replace);
 }
 
 bool sameFile(const fs::path& a, const fs::path& b)

@@ -9,3 +9,8 @@ std::filesystem::path canonicalPath(const std::filesystem::path& path, std::erro
 {
     return std::filesystem::canonical(path, error);
 }
+
+std::filesystem::path resolvedPath(const std::filesystem::path& path, std::error_code& error)
+{
+    return canonicalPath(path, error);
+}

@@ -5,6 +5,9 @@
 #include "rom/regular_file.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstring>
+#include <vector>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -12,6 +15,41 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// ".vf-k3x9q0": a writer's temporary file; ".game.sfc.1234-0-89abcdef.part":
+// one of an earlier version of the program
+bool isTemporaryName(const std::wstring& name)
+{
+    if (name.size() == 10 && name.starts_with(L".vf-"))
+        return name.find_first_not_of(L"abcdefghijklmnopqrstuvwxyz0123456789", 4) == std::wstring::npos;
+    const auto part = name.rfind(L".part");
+    if (name.size() < 8 || name[0] != L'.' || part == std::wstring::npos || part + 5 != name.size())
+        return false;
+    const auto dot = name.rfind(L'.', part - 1);
+    if (dot == std::wstring::npos || dot == 0)
+        return false;
+    const std::wstring middle = name.substr(dot + 1, part - dot - 1);
+    const auto first = middle.find(L'-'), last = middle.rfind(L'-');
+    return first != std::wstring::npos && first != last && middle.size() - last - 1 == 8
+           && middle.find_first_not_of(L"0123456789abcdef-") == std::wstring::npos;
+}
+
+// Removes the temporary files of runs that ended before their move: a writer
+// holds its temporary file open, shared with nobody, until it closes it just
+// before the move, so one that can be deleted, and was last written a while
+// ago, is nobody's.
+void removeLeftovers(const fs::path& folder)
+{
+    std::error_code error;
+    const auto oldest = fs::file_time_type::clock::now() - std::chrono::seconds(10);
+    for (fs::directory_iterator it(folder.empty() ? fs::path(L".") : folder, error), end; !error && it != end;
+         it.increment(error)) {
+        std::error_code ignored;
+        if (isTemporaryName(it->path().filename().native()) && it->is_regular_file(ignored)
+            && it->last_write_time(ignored) < oldest && !ignored)
+            DeleteFileW(it->path().c_str());
+    }
+}
 
 // A new, exclusive file next to `path` (same folder, so that the move stays
 // on one volume); its handle, or INVALID_HANDLE_VALUE with the last error set.
@@ -22,6 +60,7 @@ HANDLE createTemporary(const fs::path& path, fs::path& temporary)
 {
     static constexpr wchar_t kLetters[] = L"abcdefghijklmnopqrstuvwxyz0123456789";
     static std::atomic<unsigned> counter{0};
+    removeLeftovers(path.parent_path());
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // names ignore case on Windows: 36 letters, not 62
@@ -52,6 +91,10 @@ bool writeAll(HANDLE handle, std::span<const std::uint8_t> bytes)
     }
     return true;
 }
+
+}  // namespace
+
+namespace {
 
 // The device name Windows keeps for itself that `name` stands for (CON, PRN,
 // AUX, NUL, COM1-9, LPT1-9, in any case and with any extension: "con.csv" is
@@ -87,58 +130,133 @@ bool heldByAnotherProgram(const fs::path& path)
     return GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-}  // namespace
-
-Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, Existing existing)
+// The checks every replaced or new output passes; empty when it may be written.
+std::string outputRefusal(const fs::path& path, Existing existing)
 {
-    const std::string name = pathToUtf8(path);
-    auto refuse = [&](const std::string& why) { return Status::failure("cannot write " + name + ": " + why); };
-    if (path.empty())
-        return Status::failure("no output file is named");
     // the name would open the device, whatever folder it is in
     if (const std::wstring device = reservedDeviceName(path.filename().native()); !device.empty())
-        return refuse(utf8FromWide(device) + " is a device name that Windows reserves (as CON, PRN, AUX, NUL, COM1 "
-                      "and LPT1 are, with any extension); choose another name");
+        return utf8FromWide(device) + " is a device name that Windows reserves (as CON, PRN, AUX, NUL, COM1 "
+               "and LPT1 are, with any extension); choose another name";
     const DWORD attributes = GetFileAttributesW(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return refuse("it is a folder, not a file");
+        return "it is a folder, not a file";
     // a device or a pipe is never turned into a plain file, not even with --force
     if (exists && (attributes & FILE_ATTRIBUTE_DEVICE))
-        return refuse("it is not a regular file (a pipe, a device or the like), and it is never replaced");
+        return "it is not a regular file (a pipe, a device or the like), and it is never replaced";
     if (exists && existing == Existing::Refuse)
-        return refuse("the file already exists");
+        return "the file already exists";
     // the move would fail on it; say why rather than "access denied"
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
-        return refuse("the file is read-only");
+        return "the file is read-only";
+    return {};
+}
 
-    fs::path temporary;
+// Writes `bytes` to a new temporary file beside `path` and closes it: 0 or
+// the error, with the temporary file gone again. `made` tells whether the
+// temporary file was made at all.
+DWORD writeTemporary(const fs::path& path, std::span<const std::uint8_t> bytes, fs::path& temporary, bool& made)
+{
     const HANDLE handle = createTemporary(path, temporary);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return refuse(error == ERROR_PATH_NOT_FOUND ? "no such folder" : fileErrorText(error));
-    }
+    made = handle != INVALID_HANDLE_VALUE;
+    if (!made)
+        return GetLastError();
     DWORD error = 0;
     if (!writeAll(handle, bytes) || !FlushFileBuffers(handle))
         error = GetLastError();
     if (!CloseHandle(handle) && error == 0)
         error = GetLastError();
-    // in place only once complete; without REPLACE_EXISTING the move refuses
-    // an output that appeared meanwhile
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (error == 0 && !MoveFileExW(temporary.c_str(), path.c_str(), flags))
-        error = GetLastError();
     if (error != 0)
         DeleteFileW(temporary.c_str());
+    return error;
+}
+
+Status placed(const fs::path& path, DWORD error, bool made = true)
+{
+    auto refuse = [&](const std::string& why) { return Status::failure("cannot write " + pathToUtf8(path) + ": " + why); };
+    if (error == ERROR_PATH_NOT_FOUND)
+        return refuse("no such folder");
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         return refuse("the file already exists");
-    // the file is not read-only (told above): another program has it open
-    if ((error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) && exists && heldByAnotherProgram(path))
+    // the file is not read-only (told before): another program has it open
+    if ((error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) && heldByAnotherProgram(path))
         return refuse("the file is open in another program (a spreadsheet, say); close it there and try again; "
                       "nothing was written");
     if (error != 0)
-        return refuse(fileErrorText(error) + "; nothing was written");
+        return refuse(fileErrorText(error) + (made ? "; nothing was written" : ""));
     return success();
+}
+
+// Renames `temporary` over `path` with POSIX semantics (Windows 10 on NTFS):
+// a file still open at `path` is replaced all the same, its holders keeping
+// the old one. False where the system or the volume cannot.
+bool renameOverOpenFile(const fs::path& temporary, const fs::path& path)
+{
+    const HANDLE handle = CreateFileW(temporary.c_str(), DELETE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    std::error_code error;
+    const std::wstring target = fs::absolute(path, error).native();
+    const std::size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<std::uint8_t> info(sizeof(FILE_RENAME_INFO) + nameBytes, 0);
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(info.data());
+    const DWORD flags = 0x1 | 0x2;  // FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS
+    std::memcpy(info.data(), &flags, sizeof flags);  // the union of ReplaceIfExists and Flags
+    rename->FileNameLength = DWORD(nameBytes);
+    std::memcpy(rename->FileName, target.c_str(), nameBytes);
+    const auto renameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);  // FileRenameInfoEx
+    const bool done = !error && SetFileInformationByHandle(handle, renameInfoEx, info.data(), DWORD(info.size()));
+    CloseHandle(handle);
+    return done;
+}
+
+}  // namespace
+
+Status writeNewFile(const fs::path& path, std::span<const std::uint8_t> bytes, Existing existing)
+{
+    const std::string name = pathToUtf8(path);
+    if (path.empty())
+        return Status::failure("no output file is named");
+    if (const std::string refusal = outputRefusal(path, existing); !refusal.empty())
+        return Status::failure("cannot write " + name + ": " + refusal);
+    fs::path temporary;
+    bool made = false;
+    DWORD error = writeTemporary(path, bytes, temporary, made);
+    // in place only once complete; without REPLACE_EXISTING the move refuses
+    // an output that appeared meanwhile
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (existing == Existing::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    if (error == 0 && !MoveFileExW(temporary.c_str(), path.c_str(), flags)) {
+        error = GetLastError();
+        DeleteFileW(temporary.c_str());
+    }
+    return placed(path, error, made);
+}
+
+Status replaceOpenFile(const fs::path& path, std::span<const std::uint8_t> bytes, const std::function<void()>& release)
+{
+    const std::string name = pathToUtf8(path);
+    if (const std::string refusal = outputRefusal(path, Existing::Replace); !refusal.empty())
+        return Status::failure("cannot write " + name + ": " + refusal);
+    fs::path temporary;
+    bool made = false;
+    if (const DWORD error = writeTemporary(path, bytes, temporary, made); error != 0)
+        return placed(path, error, made);
+    if (renameOverOpenFile(temporary, path))
+        return success();
+    // the old way: no file open at `path` may stay open during the move
+    release();
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {  // a reader may hold it for a moment
+        if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH | MOVEFILE_REPLACE_EXISTING))
+            return success();
+        error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+            break;
+        Sleep(50);
+    }
+    DeleteFileW(temporary.c_str());
+    return placed(path, error);
 }
 
 Status appendDurably(const fs::path& path, std::span<const std::uint8_t> bytes)
