@@ -2,6 +2,7 @@
 # The web edition's part of ./forge: installs what the page's build and tests
 # need, builds the core to WebAssembly and the page into BUILD_DIR/web, and
 # serves that folder.
+#   web/forge_web.sh deps [--with-browser]    install what the build (and the tests) need, nothing else
 #   web/forge_web.sh build [--with-browser]   build; --with-browser also installs chromium
 #   web/forge_web.sh serve                    build, then serve at http://127.0.0.1:PORT
 set -euo pipefail
@@ -117,6 +118,7 @@ build_all() {
 cmd=${1:-build}
 [ $# -gt 0 ] && shift
 case "$cmd" in
+  deps)  install_web_deps "$@" ;;
   build) build_all "$@" ;;
   serve) build_all
          exec node web/tools/serve.mjs "$SITE" "${FORGE_WEB_PORT:-8080}" ;;
