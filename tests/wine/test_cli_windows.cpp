@@ -637,8 +637,12 @@ void CliWindowsTest::everySpellingOfANameFindsOneHistory()
         const CliRun set = runCli({"set", spellings[i], "weapons", "4", QStringLiteral("attack=%1").arg(100 + i)});
         QVERIFY2(set.exitCode == 0, qPrintable(set.err));
     }
+    // the first run kept the one point (the image then went on as the
+    // history left it); every spelling lists that same point
+    const QJsonArray points = restorePoints(image);
+    QCOMPARE(points.size(), 1);
     for (const QString& spelling : spellings) {
-        QCOMPARE(restorePoints(spelling).size(), spellings.size());
+        QCOMPARE(restorePoints(spelling), points);
         const CliRun history = runCli({"history", spelling, "--json"});
         QCOMPARE(QJsonDocument::fromJson(history.out)["saves"].toArray().size(), spellings.size());
     }
