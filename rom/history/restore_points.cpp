@@ -115,14 +115,15 @@ std::string writerSlug()
 
 }  // namespace
 
-Status keepRestorePoint(const fs::path& image, std::span<const std::uint8_t> bytes)
+namespace {
+
+// A new point of `bytes` in the image's history folder `history`, the oldest
+// beyond the kept number let go. Turned off: nothing kept, success.
+Status keepPointIn(const fs::path& history, const fs::path& image, std::span<const std::uint8_t> bytes)
 {
-    const auto history = historyFolderFor(image);
-    if (!history)
-        return Status::failure(history.error());
-    if (historyTurnedOff(*history))
+    if (historyTurnedOff(history))
         return success();
-    const fs::path folder = *history / "restore";
+    const fs::path folder = history / "restore";
     if (const auto point = writePoint(folder, bytes, writerSlug()); !point)
         return Status::failure(point.error());
     (void)historyFolderFor(image);  // the folder is there now: this records the image in it
@@ -130,55 +131,69 @@ Status keepRestorePoint(const fs::path& image, std::span<const std::uint8_t> byt
     return success();
 }
 
-Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
+Status pointNotKept(const RomImage::Writer& file, const std::string& reason)
 {
-    const std::string image = pathToUtf8(file.path());
-    const auto refuse = [&](const std::string& reason) {
-        return Status::failure("nothing was written to " + image + ": its restore point could not be kept ("
-                               + reason + ")");
-    };
-    const auto history = historyFolderFor(file.path());
-    if (!history)
-        return refuse(history.error());
-    if (historyTurnedOff(*history))
-        return success();
-    if (file.size() > kMaxInputSize)
-        return refuse("the file is larger than " + std::to_string(kMaxInputSize >> 20) + " MiB");
-    const auto bytes = file.read(0, std::size_t(file.size()));
-    if (!bytes)
-        return refuse(bytes.error());
-    return keepRestorePointBeforeWrite(file, *bytes, imageAsLeft(*history, *bytes));
+    return Status::failure("nothing was written to " + pathToUtf8(file.path()) + ": its restore point could not be kept ("
+                           + reason + ")");
 }
 
-Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const std::uint8_t> bytes, bool asLeft)
+// The rule of every write: a point is kept only of an image that is not as
+// the program left it (changed by another program since), or that has none.
+Status keepBeforeWrite(const RomImage::Writer& file, const fs::path& history, std::span<const std::uint8_t> bytes,
+                       bool asLeft)
 {
-    const std::string image = pathToUtf8(file.path());
-    const auto refuse = [&](const std::string& reason) {
-        return Status::failure("nothing was written to " + image + ": its restore point could not be kept ("
-                               + reason + ")");
-    };
-    const auto history = historyFolderFor(file.path());
-    if (!history)
-        return refuse(history.error());
-    const std::string key = pathToUtf8(*history);
-    if (historyTurnedOff(*history))
+    if (historyTurnedOff(history))
         return success();
+    const std::string key = pathToUtf8(history);
     // the image as the program left it is already in a point or in the
     // journal: only an image changed by another program since (or one
     // without any point) needs a copy
     if (asLeft) {
         std::lock_guard lock(run().mutex);
-        const auto points = pointsIn(*history / "restore");
+        const auto points = pointsIn(history / "restore");
         if (run().kept.contains(key) || (points && !points->empty()))
             return success();
     }
     if (bytes.size() != file.size())
-        return refuse("the image was not read whole");
-    if (const Status kept = keepRestorePoint(file.path(), bytes); !kept)
-        return refuse(kept.error());
+        return pointNotKept(file, "the image was not read whole");
+    if (const Status kept = keepPointIn(history, file.path(), bytes); !kept)
+        return pointNotKept(file, kept.error());
     std::lock_guard lock(run().mutex);
     run().kept.insert(key);
     return success();
+}
+
+}  // namespace
+
+Status keepRestorePoint(const fs::path& image, std::span<const std::uint8_t> bytes)
+{
+    const auto history = historyFolderFor(image);
+    if (!history)
+        return Status::failure(history.error());
+    return keepPointIn(*history, image, bytes);
+}
+
+Status keepRestorePointBeforeFirstWrite(const RomImage::Writer& file)
+{
+    const auto history = historyFolderFor(file.path());
+    if (!history)
+        return pointNotKept(file, history.error());
+    if (historyTurnedOff(*history))
+        return success();
+    if (file.size() > kMaxInputSize)
+        return pointNotKept(file, "the file is larger than " + std::to_string(kMaxInputSize >> 20) + " MiB");
+    const auto bytes = file.read(0, std::size_t(file.size()));
+    if (!bytes)
+        return pointNotKept(file, bytes.error());
+    return keepBeforeWrite(file, *history, *bytes, imageAsLeft(*history, *bytes));
+}
+
+Status keepRestorePointBeforeWrite(const RomImage::Writer& file, std::span<const std::uint8_t> bytes, bool asLeft)
+{
+    const auto history = historyFolderFor(file.path());
+    if (!history)
+        return pointNotKept(file, history.error());
+    return keepBeforeWrite(file, *history, bytes, asLeft);
 }
 
 bool hasRestorePoint(const fs::path& image)
