@@ -342,7 +342,7 @@ void CliWindowsTest::devicesAreNoFiles()
                                                       {"info", "NUL"}, {"set", "COM1", "weapons", "0", "attack=1"}}) {
         const CliRun refused = runCli(args, w.dir.path());
         QVERIFY2(refused.exitCode == 1, qPrintable(args.join(' ') + "\n" + refused.err));
-        QVERIFY2(refused.err.contains("cannot read " + args[1] + ": "), qPrintable(refused.err));
+        QVERIFY2(refused.err.contains("cannot read " + args[1] + ": "), qPrintable(args.join(' ') + "\n" + refused.err));
     }
     QCOMPARE(folderContents(w.dir.path()), before);
 }
