@@ -12,10 +12,11 @@
 #include <string_view>
 #include <vector>
 
-// Restore points: whole copies of an image as it was before the first write
-// of a run (a window's first save, undo, redo or fix; each tool command that
-// writes), kept in the image's history folder under "restore". Each copy is
-// one file named by the UTC time it was taken, its writer and its check
+// Restore points: whole copies of an image as it was before a write, kept
+// when the image is not as the program last left it (another program changed
+// it) or has no point yet, and by every restore of the image it replaces;
+// in the image's history folder under "restore". Each copy is one file named
+// by the UTC time it was taken, its writer and its check
 // (restore_point_file.h):
 //   2026-12-11_04-42-05.120Z.veldra-cli-set.4194304-1c291ca3.sfc
 // The time part is the point's name. The newest few are kept (10 unless the
