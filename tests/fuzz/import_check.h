@@ -30,11 +30,15 @@ inline void checkReading(const ImportReading& reading)
     }
 }
 
-// A file that is no UTF-8 text (a NUL byte in it, say) is refused whole:
-// one refusal, not an edit read from it.
+// A file that is no text (a NUL byte in it, say, bytes that are not UTF-8, or
+// UTF-16 that breaks) is refused whole: one refusal, not an edit read from it.
+// A file that starts with a UTF-16 byte-order mark is judged by the text it
+// converts to: its raw bytes hold NULs wherever its characters are ASCII.
 inline void checkText(std::string_view text, const ImportReading& reading)
 {
-    if (text.find('\0') == std::string_view::npos)
+    std::string converted;
+    std::string_view read = text;
+    if (!readAsUtf8(read, converted))
         return;
     FUZZ_CHECK(reading.edits.empty());
     FUZZ_CHECK(reading.refusals.size() == 1);
