@@ -662,17 +662,21 @@ Status Journal::cancelLast() const
     return appendDurably(m_file, entryBytes(sequence + 1, {JournalKind::Cancelled, {{}, {}, "", std::chrono::system_clock::now()}}));
 }
 
+void replayEntry(SaveHistory& history, const JournalEntry& entry)
+{
+    switch (entry.kind) {
+    case JournalKind::Save: history.record(entry.step, false); break;
+    case JournalKind::JoinedSave: history.record(entry.step, true); break;
+    case JournalKind::Undo: history.replayUndo(); break;
+    case JournalKind::Redo: history.replayRedo(); break;
+    case JournalKind::Cancelled: break;
+    }
+}
+
 SaveHistory historyFrom(std::span<const JournalEntry> entries)
 {
     SaveHistory history;
-    for (const JournalEntry& entry : entries) {
-        switch (entry.kind) {
-        case JournalKind::Save: history.record(entry.step, false); break;
-        case JournalKind::JoinedSave: history.record(entry.step, true); break;
-        case JournalKind::Undo: history.replayUndo(); break;
-        case JournalKind::Redo: history.replayRedo(); break;
-        case JournalKind::Cancelled: break;
-        }
-    }
+    for (const JournalEntry& entry : entries)
+        replayEntry(history, entry);
     return history;
 }

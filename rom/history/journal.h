@@ -103,6 +103,9 @@ private:
     std::size_t m_keptAfterFold;
 };
 
+// One journal step taken on `history`, as it was taken when it was written.
+void replayEntry(SaveHistory& history, const JournalEntry& entry);
+
 // The save history the journal's steps leave, cursor included.
 SaveHistory historyFrom(std::span<const JournalEntry> entries);
 

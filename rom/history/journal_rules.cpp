@@ -134,13 +134,7 @@ std::size_t foldCut(std::span<const JournalEntry> entries, std::size_t inFile, s
         const JournalEntry& e = entries[i];
         if (e.kind == JournalKind::JoinedSave)
             lowestJoin[i] = history.applied();
-        switch (e.kind) {
-        case JournalKind::Save: history.record(e.step, false); break;
-        case JournalKind::JoinedSave: history.record(e.step, true); break;
-        case JournalKind::Undo: history.replayUndo(); break;
-        case JournalKind::Redo: history.replayRedo(); break;
-        case JournalKind::Cancelled: break;
-        }
+        replayEntry(history, e);
         lowest[i] = history.applied();
     }
     size[n] = history.entries().size();
